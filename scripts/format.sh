@@ -1,0 +1,5 @@
+#!/usr/bin/env bash
+# Rewrites every C++ file in the house format.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Sets everything up and runs every test: formatting, the normal build's tests and the
+# sanitizer build's tests.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/setup.sh
+scripts/check-format.sh
+scripts/build.sh --sanitize
+
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+ctest --test-dir build --output-on-failure -j "$(nproc)"
+ctest --test-dir build-asan --output-on-failure -j "$(nproc)" -LE no-sanitize
+echo "test: all passed"

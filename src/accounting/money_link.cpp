@@ -1,0 +1,9 @@
+#include "accounting/money_link.h"
+
+#include "shell/entry.h"
+#include "shell/system.h"
+
+void SendTermination() {
+  static const char kTerm[] = "TERM\r\n";
+  Sys().SocketSend(ServerSocket, kTerm, sizeof kTerm - 1);
+}

@@ -1,0 +1,120 @@
+#include "platform/headless/headless_platform.h"
+
+#include <algorithm>
+#include <ctime>
+
+namespace platform {
+
+HeadlessPlatform::HeadlessPlatform() : HeadlessPlatform(Options{}) {}
+
+HeadlessPlatform::HeadlessPlatform(Options options)
+    : options_(options), now_(options.startMs), step_(options.stepMs) {}
+
+bool HeadlessPlatform::CreateMainWindow() {
+  if (faults_.window) return false;
+  windowCreated_ = true;
+  return true;
+}
+
+void HeadlessPlatform::DeliverDueTouches() {
+  while (!touches_.empty() && touches_.front().at <= elapsed_) {
+    queue_.push_back({MessageKind::LeftButtonDown, PackPoint(touches_.front().x, touches_.front().y)});
+    touches_.pop_front();
+  }
+}
+
+bool HeadlessPlatform::PeekMessage(Message& out) {
+  DeliverDueTouches();
+  if (queue_.empty()) return false;
+  out = queue_.front();
+  queue_.pop_front();
+  return true;
+}
+
+void HeadlessPlatform::QueueEmpty() {
+  if (!driver_ || inDriver_) return;
+  inDriver_ = true;
+  driver_(*this);
+  inDriver_ = false;
+}
+
+void HeadlessPlatform::RunDueActions() {
+  if (inAction_) return;
+  inAction_ = true;
+  for (size_t i = 0; i < actions_.size();) {
+    if (actions_[i].at <= elapsed_) {
+      auto run = std::move(actions_[i].run);
+      actions_.erase(actions_.begin() + static_cast<long>(i));
+      run(*this);
+    } else {
+      ++i;
+    }
+  }
+  inAction_ = false;
+}
+
+uint32_t HeadlessPlatform::TimeGetTime() {
+  uint32_t value = now_;
+  now_ += step_;
+  elapsed_ += step_;
+  if (options_.limitMs && elapsed_ > *options_.limitMs) throw VirtualTimeLimit{*options_.limitMs};
+  if (!actions_.empty()) RunDueActions();
+  return value;
+}
+
+LocalTime HeadlessPlatform::GetLocalTime() {
+  std::tm tm{};
+  tm.tm_year = options_.localBase.year - 1900;
+  tm.tm_mon = options_.localBase.month - 1;
+  tm.tm_mday = options_.localBase.day;
+  tm.tm_hour = options_.localBase.hour;
+  tm.tm_min = options_.localBase.minute;
+  tm.tm_sec = options_.localBase.second + static_cast<int>(elapsed_ / 1000);
+  std::time_t t = timegm(&tm);  // normalises the seconds carried over
+  std::tm out{};
+  gmtime_r(&t, &out);
+  return {out.tm_year + 1900, out.tm_mon + 1, out.tm_mday, out.tm_hour, out.tm_min, out.tm_sec};
+}
+
+void HeadlessPlatform::OutputDebugString(std::string_view text) { debug_.emplace_back(text); }
+
+void HeadlessPlatform::MessageBox(std::string_view text, std::string_view title) {
+  boxes_.push_back({std::string(text), std::string(title)});
+}
+
+void HeadlessPlatform::ExitProcess(int code) { throw ProcessExit{code}; }
+
+bool HeadlessPlatform::OpenDisplay() {
+  if (faults_.display) return false;
+  displayOpen_ = true;
+  return true;
+}
+
+void HeadlessPlatform::CloseDisplay() { displayOpen_ = false; }
+
+void HeadlessPlatform::ShowFrame(const uint16_t* pixels) {
+  screen_.assign(pixels, pixels + kScreenWidth * kScreenHeight);
+  ++framesShown_;
+}
+
+int HeadlessPlatform::SocketCreate() {
+  if (faults_.socket) return -1;
+  return Platform::SocketCreate();
+}
+
+void HeadlessPlatform::ScheduleTouch(uint32_t atMs, int x, int y) {
+  Scheduled s{atMs, x, y};
+  auto it = std::upper_bound(touches_.begin(), touches_.end(), s,
+                             [](const Scheduled& a, const Scheduled& b) { return a.at < b.at; });
+  touches_.insert(it, s);
+}
+
+void HeadlessPlatform::Touch(int x, int y) {
+  queue_.push_back({MessageKind::LeftButtonDown, PackPoint(x, y)});
+}
+
+void HeadlessPlatform::ScheduleAt(uint32_t atMs, std::function<void(HeadlessPlatform&)> action) {
+  actions_.push_back({atMs, std::move(action)});
+}
+
+}  // namespace platform

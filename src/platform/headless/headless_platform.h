@@ -1,0 +1,116 @@
+// The headless backend: a virtual millisecond clock that moves by itself on every read,
+// scripted touches at virtual times, a driver called whenever the game pumps an empty
+// queue, an in-memory screen that can be written out as PNG, and recorded message
+// boxes and debug output. Faults can be injected so that failure paths run.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace platform {
+
+// Thrown out of the clock when the virtual time passes the run's limit.
+struct VirtualTimeLimit {
+  uint32_t limitMs;
+};
+
+struct HeadlessFaults {
+  bool window = false;   // the window cannot be created
+  bool socket = false;   // no socket can be made
+  bool display = false;  // the display cannot be opened
+};
+
+class HeadlessPlatform : public Platform {
+ public:
+  struct Options {
+    uint32_t startMs = 0;  // the clock's first reading
+    uint32_t stepMs = 1;   // how far every reading moves it on
+    // Local time at virtual 0 ms; the local clock runs with the virtual one.
+    LocalTime localBase{2026, 12, 8, 12, 0, 0};
+    std::optional<uint32_t> limitMs;  // virtual time past which the run stops
+  };
+
+  using Driver = std::function<void(HeadlessPlatform&)>;
+
+  HeadlessPlatform();
+  explicit HeadlessPlatform(Options options);
+
+  bool CreateMainWindow() override;
+  bool PeekMessage(Message& out) override;
+  void QueueEmpty() override;
+  uint32_t TimeGetTime() override;
+  LocalTime GetLocalTime() override;
+  void OutputDebugString(std::string_view text) override;
+  void MessageBox(std::string_view text, std::string_view title) override;
+  [[noreturn]] void ExitProcess(int code) override;
+  bool OpenDisplay() override;
+  void CloseDisplay() override;
+  void ShowFrame(const uint16_t* pixels) override;
+  int SocketCreate() override;
+
+  // Test and bot controls.
+  uint32_t Now() const { return now_; }  // reads without moving the clock
+  void SetTime(uint32_t ms) { now_ = ms; }
+  void SetStep(uint32_t ms) { step_ = ms; }
+  void ScheduleTouch(uint32_t atMs, int x, int y);
+  void PostMessage(const Message& m) { queue_.push_back(m); }
+  void Touch(int x, int y);  // a press arriving now
+  void SetDriver(Driver driver) { driver_ = std::move(driver); }
+  // Called with the virtual time each time it passes atMs (once).
+  void ScheduleAt(uint32_t atMs, std::function<void(HeadlessPlatform&)> action);
+  HeadlessFaults& Faults() { return faults_; }
+
+  // What happened.
+  bool WindowCreated() const { return windowCreated_; }
+  bool DisplayOpen() const { return displayOpen_; }
+  size_t FramesShown() const { return framesShown_; }
+  // The last frame shown, empty until one has been.
+  const std::vector<uint16_t>& Screen() const { return screen_; }
+  const std::vector<std::string>& DebugOutput() const { return debug_; }
+  struct Box {
+    std::string text, title;
+  };
+  const std::vector<Box>& MessageBoxes() const { return boxes_; }
+  size_t QueuedMessages() const { return queue_.size(); }
+
+ private:
+  void DeliverDueTouches();
+  void RunDueActions();
+
+  Options options_;
+  uint32_t now_;
+  uint32_t step_;
+  uint64_t elapsed_ = 0;  // total virtual ms since start, for the limit and local time
+  HeadlessFaults faults_;
+  bool windowCreated_ = false;
+  bool displayOpen_ = false;
+  size_t framesShown_ = 0;
+  std::vector<uint16_t> screen_;
+  struct Scheduled {
+    uint64_t at;
+    int x, y;
+  };
+  std::deque<Scheduled> touches_;  // in time order
+  struct Action {
+    uint64_t at;
+    std::function<void(HeadlessPlatform&)> run;
+  };
+  std::vector<Action> actions_;
+  std::deque<Message> queue_;
+  Driver driver_;
+  bool inDriver_ = false;
+  bool inAction_ = false;
+  std::vector<std::string> debug_;
+  std::vector<Box> boxes_;
+};
+
+// Writes an RGB565 picture as a 24-bit PNG; false with a reason on failure.
+bool WritePng565(const std::string& path, const uint16_t* pixels, int width, int height,
+                 std::string* error);
+
+}  // namespace platform

@@ -1,0 +1,58 @@
+#include <png.h>
+
+#include <cerrno>
+#include <csetjmp>
+#include <cstring>
+#include <vector>
+
+#include "platform/headless/headless_platform.h"
+
+namespace platform {
+
+bool WritePng565(const std::string& path, const uint16_t* pixels, int width, int height,
+                 std::string* error) {
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) {
+    if (error) *error = path + ": " + std::strerror(errno);
+    return false;
+  }
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png ? png_create_info_struct(png) : nullptr;
+  if (!png || !info) {
+    png_destroy_write_struct(&png, nullptr);
+    std::fclose(f);
+    if (error) *error = "out of memory";
+    return false;
+  }
+  std::vector<png_byte> row(static_cast<size_t>(width) * 3);
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    std::fclose(f);
+    if (error) *error = path + ": PNG write failed";
+    return false;
+  }
+  png_init_io(png, f);
+  png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      uint16_t p = pixels[static_cast<size_t>(y) * width + x];
+      // Widen 5/6/5 bits to 8 by repeating the top bits, so white stays 255.
+      uint8_t r = (p >> 11) & 31, g = (p >> 5) & 63, b = p & 31;
+      row[x * 3 + 0] = static_cast<png_byte>((r << 3) | (r >> 2));
+      row[x * 3 + 1] = static_cast<png_byte>((g << 2) | (g >> 4));
+      row[x * 3 + 2] = static_cast<png_byte>((b << 3) | (b >> 2));
+    }
+    png_write_row(png, row.data());
+  }
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  if (std::fclose(f) != 0) {
+    if (error) *error = path + ": " + std::strerror(errno);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace platform

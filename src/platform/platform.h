@@ -1,0 +1,84 @@
+// The layer that stands in for the operating system: window and input queue, the
+// millisecond clock, local time, debug output, message box, files and folders, the
+// TCP link and the screen. Game code reaches the machine only through this interface;
+// the SDL backend ships, the headless backend runs tests, bots and screenshots.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+inline constexpr int kScreenWidth = 800;
+inline constexpr int kScreenHeight = 600;
+
+// The few window messages the game's window procedure looks at.
+enum class MessageKind : uint8_t { LeftButtonDown, Destroy, Other };
+
+struct Message {
+  MessageKind kind = MessageKind::Other;
+  // For LeftButtonDown: x in the low 16 bits, y in the high 16 bits (800x600 pixels).
+  uint32_t lParam = 0;
+};
+
+inline uint32_t PackPoint(int x, int y) {
+  return (static_cast<uint32_t>(static_cast<uint16_t>(y)) << 16) |
+         static_cast<uint16_t>(x);
+}
+
+struct LocalTime {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+
+enum class FolderResult : uint8_t { Created, AlreadyExists, Failed };
+
+// Ends the program on the headless backend where a real process would call exit():
+// the runner catches it and reports the code.
+struct ProcessExit {
+  int code;
+};
+
+class Platform {
+ public:
+  virtual ~Platform();
+
+  // Window and input.
+  virtual bool CreateMainWindow() = 0;  // full screen, cursor hidden
+  virtual bool PeekMessage(Message& out) = 0;  // takes the next waiting message
+  virtual void QueueEmpty() = 0;  // the pump found nothing waiting
+
+  // Clock, time and diagnostics.
+  virtual uint32_t TimeGetTime() = 0;
+  virtual LocalTime GetLocalTime() = 0;
+  virtual void OutputDebugString(std::string_view text) = 0;
+  virtual void MessageBox(std::string_view text, std::string_view title) = 0;
+  // Ends the whole program at once with the given code (the runtime's exit).
+  [[noreturn]] virtual void ExitProcess(int code) = 0;
+
+  // Screen: a 800x600 RGB565 frame buffer shown on request.
+  virtual bool OpenDisplay() = 0;
+  virtual void CloseDisplay() = 0;
+  virtual void ShowFrame(const uint16_t* pixels) = 0;  // kScreenWidth*kScreenHeight
+
+  // The TCP link to the money server: a POSIX socket on both backends.
+  virtual int SocketCreate();  // -1 on failure
+  virtual bool SocketConnect(int sock, const std::string& host, uint16_t port);
+  virtual long SocketSend(int sock, const void* data, size_t size);
+  virtual long SocketReceive(int sock, void* data, size_t size);
+  virtual void SocketClose(int sock);
+
+  // Files relative to the game folder. Paths may use backslashes (the game's tables
+  // do); they are turned into '/' here.
+  FILE* OpenFile(std::string_view path, const char* mode);
+  FolderResult CreateFolder(std::string_view path);
+  std::string ResolvePath(std::string_view path) const;
+  const std::string& GameDir() const { return gameDir_; }
+  void SetGameDir(std::string dir) { gameDir_ = std::move(dir); }
+
+ private:
+  std::string gameDir_ = ".";
+};
+
+}  // namespace platform

@@ -1,0 +1,166 @@
+#include "platform/sdl/sdl_platform.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <string>
+
+namespace platform {
+
+SdlPlatform::SdlPlatform() {
+  // One touch must be one press: no synthetic mouse events from fingers, and no
+  // synthetic finger events from the mouse.
+  SDL_SetHint(SDL_HINT_TOUCH_MOUSE_EVENTS, "0");
+  SDL_SetHint(SDL_HINT_MOUSE_TOUCH_EVENTS, "0");
+  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
+  // The program works in its own folder, beside its pictures, sounds and packs.
+  if (char* base = SDL_GetBasePath()) {
+    SetGameDir(base);
+    SDL_free(base);
+  }
+}
+
+SdlPlatform::~SdlPlatform() {
+  CloseDisplay();
+  if (renderer_) SDL_DestroyRenderer(renderer_);
+  if (window_) SDL_DestroyWindow(window_);
+  SDL_Quit();
+}
+
+bool SdlPlatform::CreateMainWindow() {
+  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) {
+    std::fprintf(stderr, "strikora: cannot start the video system: %s\n", SDL_GetError());
+    return false;
+  }
+  const char* windowed = std::getenv("STRIKORA_WINDOWED");
+  bool inWindow = windowed && *windowed && std::strcmp(windowed, "0") != 0;
+  Uint32 flags = inWindow ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP;
+  window_ = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kScreenWidth,
+                             kScreenHeight, flags | SDL_WINDOW_SHOWN);
+  if (!window_) {
+    std::fprintf(stderr, "strikora: cannot create the window: %s\n", SDL_GetError());
+    return false;
+  }
+  SDL_ShowCursor(SDL_DISABLE);
+  return true;
+}
+
+bool SdlPlatform::MapToScreen(float wx, float wy, int& x, int& y) const {
+  int w = 0, h = 0;
+  SDL_GetWindowSize(window_, &w, &h);
+  if (w <= 0 || h <= 0) return false;
+  // The picture is scaled to fit and centred, with black bars on the long side.
+  float scale = std::min(static_cast<float>(w) / kScreenWidth, static_cast<float>(h) / kScreenHeight);
+  float left = (w - kScreenWidth * scale) / 2.0f;
+  float top = (h - kScreenHeight * scale) / 2.0f;
+  float sx = (wx - left) / scale, sy = (wy - top) / scale;
+  if (sx < 0 || sy < 0 || sx >= kScreenWidth || sy >= kScreenHeight) return false;
+  x = static_cast<int>(sx);
+  y = static_cast<int>(sy);
+  return true;
+}
+
+bool SdlPlatform::PeekMessage(Message& out) {
+  SDL_Event e;
+  while (SDL_PollEvent(&e)) {
+    int x = 0, y = 0;
+    switch (e.type) {
+      case SDL_QUIT:
+        out = {MessageKind::Destroy, 0};
+        return true;
+      case SDL_MOUSEBUTTONDOWN:
+        if (e.button.button != SDL_BUTTON_LEFT || e.button.which == SDL_TOUCH_MOUSEID) break;
+        if (!MapToScreen(static_cast<float>(e.button.x), static_cast<float>(e.button.y), x, y)) break;
+        out = {MessageKind::LeftButtonDown, PackPoint(x, y)};
+        return true;
+      case SDL_FINGERDOWN: {
+        int w = 0, h = 0;
+        SDL_GetWindowSize(window_, &w, &h);
+        if (!MapToScreen(e.tfinger.x * w, e.tfinger.y * h, x, y)) break;
+        out = {MessageKind::LeftButtonDown, PackPoint(x, y)};
+        return true;
+      }
+      default:
+        out = {MessageKind::Other, 0};
+        return true;
+    }
+  }
+  return false;
+}
+
+void SdlPlatform::QueueEmpty() {
+  // Give the processor back for a moment; every wait still sees each millisecond.
+  SDL_Delay(1);
+}
+
+uint32_t SdlPlatform::TimeGetTime() { return SDL_GetTicks(); }
+
+LocalTime SdlPlatform::GetLocalTime() {
+  std::time_t t = std::time(nullptr);
+  std::tm tm{};
+  localtime_r(&t, &tm);
+  return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+}
+
+void SdlPlatform::OutputDebugString(std::string_view text) {
+  std::fwrite(text.data(), 1, text.size(), stderr);
+}
+
+void SdlPlatform::MessageBox(std::string_view text, std::string_view title) {
+  std::string t(text), ti(title);
+  std::fprintf(stderr, "strikora: %s: %s\n", ti.c_str(), t.c_str());
+  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, ti.c_str(), t.c_str(), window_);
+}
+
+void SdlPlatform::ExitProcess(int code) { std::exit(code); }
+
+bool SdlPlatform::OpenDisplay() {
+  if (!window_) return false;
+  if (!renderer_) {
+    renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+    if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+    if (!renderer_) {
+      std::fprintf(stderr, "strikora: cannot create a renderer: %s\n", SDL_GetError());
+      return false;
+    }
+  }
+  texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING,
+                               kScreenWidth, kScreenHeight);
+  if (!texture_) {
+    std::fprintf(stderr, "strikora: cannot create the screen texture: %s\n", SDL_GetError());
+    return false;
+  }
+  SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+  SDL_RenderClear(renderer_);
+  SDL_RenderPresent(renderer_);
+  return true;
+}
+
+void SdlPlatform::CloseDisplay() {
+  if (texture_) SDL_DestroyTexture(texture_);
+  texture_ = nullptr;
+}
+
+void SdlPlatform::ShowFrame(const uint16_t* pixels) {
+  if (!texture_) return;
+  SDL_UpdateTexture(texture_, nullptr, pixels, kScreenWidth * 2);
+  // Letterbox by hand rather than with a renderer logical size, so that SDL leaves the
+  // coordinates of input events alone and MapToScreen is the one mapping.
+  int w = 0, h = 0;
+  SDL_GetRendererOutputSize(renderer_, &w, &h);
+  float scale = std::min(static_cast<float>(w) / kScreenWidth, static_cast<float>(h) / kScreenHeight);
+  SDL_Rect dst;
+  dst.w = static_cast<int>(kScreenWidth * scale);
+  dst.h = static_cast<int>(kScreenHeight * scale);
+  dst.x = (w - dst.w) / 2;
+  dst.y = (h - dst.h) / 2;
+  SDL_RenderClear(renderer_);
+  SDL_RenderCopy(renderer_, texture_, nullptr, &dst);
+  SDL_RenderPresent(renderer_);
+}
+
+}  // namespace platform

@@ -1,0 +1,42 @@
+// The shipped backend: SDL2 underneath. A full-screen window with an 800x600 logical
+// size, letterboxed; presses and finger touches delivered as left-button messages in
+// 800x600 coordinates; a close request delivered as the destroy message.
+//
+// STRIKORA_WINDOWED=1 in the environment opens an 800x600 window on the desktop instead
+// of taking the whole screen (for developers).
+#pragma once
+
+#include "platform/platform.h"
+
+struct SDL_Window;
+struct SDL_Renderer;
+struct SDL_Texture;
+
+namespace platform {
+
+class SdlPlatform : public Platform {
+ public:
+  SdlPlatform();
+  ~SdlPlatform() override;
+
+  bool CreateMainWindow() override;
+  bool PeekMessage(Message& out) override;
+  void QueueEmpty() override;
+  uint32_t TimeGetTime() override;
+  LocalTime GetLocalTime() override;
+  void OutputDebugString(std::string_view text) override;
+  void MessageBox(std::string_view text, std::string_view title) override;
+  [[noreturn]] void ExitProcess(int code) override;
+  bool OpenDisplay() override;
+  void CloseDisplay() override;
+  void ShowFrame(const uint16_t* pixels) override;
+
+ private:
+  bool MapToScreen(float windowX, float windowY, int& x, int& y) const;
+
+  SDL_Window* window_ = nullptr;
+  SDL_Renderer* renderer_ = nullptr;
+  SDL_Texture* texture_ = nullptr;
+};
+
+}  // namespace platform

@@ -1,0 +1,108 @@
+#include "shell/entry.h"
+
+#include "accounting/money_link.h"
+#include "shell/eventlog.h"
+#include "shell/placeholders.h"
+#include "shell/system.h"
+#include "shell/timing.h"
+
+int16_t TouchX = -1;
+int16_t TouchY = -1;
+int16_t StakePerGame = 50;
+int ServerSocket = -1;
+
+bool CreateMainWindow() { return Sys().CreateMainWindow(); }
+
+int32_t MainWindowProc(const platform::Message& message) {
+  switch (message.kind) {
+    case platform::MessageKind::Destroy:
+      // The quit request is posted and never looked for: closing the window does not
+      // stop the game.
+      return 1;
+    case platform::MessageKind::LeftButtonDown:
+      TouchX = static_cast<int16_t>(message.lParam & 0xFFFF);
+      TouchY = static_cast<int16_t>(static_cast<int32_t>(message.lParam) >> 16);
+      return 1;
+    default:
+      return 0;
+  }
+}
+
+void PumpMessages() {
+  platform::Message message;
+  while (Sys().PeekMessage(message)) MainWindowProc(message);
+  Sys().QueueEmpty();
+}
+
+namespace {
+
+// Every exit after the connection exists, other than the two immediate ones, says
+// goodbye to the money server and closes the link.
+int EndWithTermination(int code) {
+  SendTermination();
+  Sys().SocketClose(ServerSocket);
+  ServerSocket = -1;
+  return code;
+}
+
+}  // namespace
+
+int StrikoraMain(platform::Platform& system, const ServerAddress& server) {
+  SetSystem(&system);
+  ResetDisplayAndSoundObjects();
+  TouchX = TouchY = -1;
+  StakePerGame = 50;
+  ServerSocket = -1;
+
+  if (!CreateMainWindow()) return kExitNoWindow;
+
+  ServerSocket = Sys().SocketCreate();
+  if (ServerSocket < 0) return kExitNoSocket;
+  if (!Sys().SocketConnect(ServerSocket, server.host, server.port)) return kExitNoServer;
+
+  if (CreateSystemFolders() == -1) Sys().ExitProcess(0);
+  OpenLog();
+
+  if (!InitDisplay()) return EndWithTermination(kExitNoDisplay);
+  ShowLoadingScreen();
+  LoadRecord();
+  if (!LoadQuestionPacks()) {
+    ReleaseGraphicSurfaces();
+    ShutdownDisplay(18);
+    return EndWithTermination(kExitNoQuestionPacks);
+  }
+  if (!InitSound()) {
+    ReleaseGraphicSurfaces();
+    ShutdownDisplay(14);
+    return EndWithTermination(kExitNoSound);
+  }
+  SeedRandom(timeGetTime());
+  LoadAllGraphics();
+  FadeToMenuBackground();
+
+  while (RunMainMenu()) {
+    AddToMeter(1 + BalanceLevel(0), 1);
+    uint32_t started = timeGetTime();
+    PlayGame();
+    uint32_t ended = timeGetTime();
+    AddToMeter(36, static_cast<int32_t>((ended - started) / 1000));
+    SettleGame();
+    SaveRecord();
+    IgnoreInputFor(200);
+  }
+
+  LogMessage("Closing log\n");
+  CloseLog();
+  ClearScreen();
+  FlipPaced();
+  ClearScreen();
+  ReleaseGraphicSurfaces();
+  ShutdownDisplay(255);
+  return EndWithTermination(kExitNormal);
+}
+
+void EndOfProcess() {
+  CloseLog();
+  if (ServerSocket >= 0) Sys().SocketClose(ServerSocket);
+  ServerSocket = -1;
+}

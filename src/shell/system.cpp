@@ -1,0 +1,18 @@
+#include "shell/system.h"
+
+#include <cstdlib>
+#include <cstdio>
+
+namespace {
+platform::Platform* gSystem = nullptr;
+}
+
+platform::Platform& Sys() {
+  if (!gSystem) {
+    std::fputs("strikora: no platform installed\n", stderr);
+    std::abort();
+  }
+  return *gSystem;
+}
+
+void SetSystem(platform::Platform* system) { gSystem = system; }
