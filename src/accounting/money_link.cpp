@@ -3,7 +3,7 @@
 #include "shell/entry.h"
 #include "shell/system.h"
 
-void SendTermination() {
+void SendTerminate() {
   static const char kTerm[] = "TERM\r\n";
   Sys().SocketSend(ServerSocket, kTerm, sizeof kTerm - 1);
 }

@@ -2,4 +2,4 @@
 #pragma once
 
 // Ends the session with the money server: "TERM\r\n", no reply expected.
-void SendTermination();
+void SendTerminate();

@@ -1,18 +1,21 @@
 #include "platform/platform.h"
 
 #include <arpa/inet.h>
-#include <cerrno>
-#include <cstring>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
+
 namespace platform {
 
 Platform::~Platform() = default;
 
-int Platform::SocketCreate() { return ::socket(AF_INET, SOCK_STREAM, 0); }
+int Platform::SocketCreate() {
+  return ::socket(AF_INET, SOCK_STREAM, 0);
+}
 
 bool Platform::SocketConnect(int sock, const std::string& host, uint16_t port) {
   sockaddr_in addr;

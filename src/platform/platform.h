@@ -24,8 +24,7 @@ struct Message {
 };
 
 inline uint32_t PackPoint(int x, int y) {
-  return (static_cast<uint32_t>(static_cast<uint16_t>(y)) << 16) |
-         static_cast<uint16_t>(x);
+  return (static_cast<uint32_t>(static_cast<uint16_t>(y)) << 16) | static_cast<uint16_t>(x);
 }
 
 struct LocalTime {
@@ -45,9 +44,9 @@ class Platform {
   virtual ~Platform();
 
   // Window and input.
-  virtual bool CreateMainWindow() = 0;  // full screen, cursor hidden
+  virtual bool CreateMainWindow() = 0;         // full screen, cursor hidden
   virtual bool PeekMessage(Message& out) = 0;  // takes the next waiting message
-  virtual void QueueEmpty() = 0;  // the pump found nothing waiting
+  virtual void QueueEmpty() = 0;               // the pump found nothing waiting
 
   // Clock, time and diagnostics.
   virtual uint32_t TimeGetTime() = 0;
@@ -71,8 +70,8 @@ class Platform {
 
   // Files relative to the game folder. Paths may use backslashes (the game's tables
   // do); they are turned into '/' here.
-  FILE* OpenFile(std::string_view path, const char* mode);
-  FolderResult CreateFolder(std::string_view path);
+  virtual FILE* OpenFile(std::string_view path, const char* mode);
+  virtual FolderResult CreateFolder(std::string_view path);
   std::string ResolvePath(std::string_view path) const;
   const std::string& GameDir() const { return gameDir_; }
   void SetGameDir(std::string dir) { gameDir_ = std::move(dir); }

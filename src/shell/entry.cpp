@@ -11,7 +11,9 @@ int16_t TouchY = -1;
 int16_t StakePerGame = 50;
 int ServerSocket = -1;
 
-bool CreateMainWindow() { return Sys().CreateMainWindow(); }
+bool CreateMainWindow() {
+  return Sys().CreateMainWindow();
+}
 
 int32_t MainWindowProc(const platform::Message& message) {
   switch (message.kind) {
@@ -39,7 +41,7 @@ namespace {
 // Every exit after the connection exists, other than the two immediate ones, says
 // goodbye to the money server and closes the link.
 int EndWithTermination(int code) {
-  SendTermination();
+  SendTerminate();
   Sys().SocketClose(ServerSocket);
   ServerSocket = -1;
   return code;

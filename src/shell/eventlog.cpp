@@ -43,7 +43,9 @@ int CloseLog() {
   return 0;
 }
 
-bool LogIsOpen() { return gLog != nullptr; }
+bool LogIsOpen() {
+  return gLog != nullptr;
+}
 
 int LogMessage(const char* format, ...) {
   if (!format || !gLog) return 0;

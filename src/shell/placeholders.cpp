@@ -39,7 +39,9 @@ void Present() {
   if (gDisplayOpen) Sys().ShowFrame(gBackBuffer.data());
 }
 
-void FlipPaced() { Present(); }
+void FlipPaced() {
+  Present();
+}
 
 void ShowLoadingScreen() {
   Announce("ShowLoadingScreen");
@@ -48,7 +50,9 @@ void ShowLoadingScreen() {
   Present();
 }
 
-void ReleaseGraphicSurfaces() { Announce("ReleaseGraphicSurfaces"); }
+void ReleaseGraphicSurfaces() {
+  Announce("ReleaseGraphicSurfaces");
+}
 
 void ShutdownDisplay(int) {
   Announce("ShutdownDisplay");
@@ -57,7 +61,9 @@ void ShutdownDisplay(int) {
   gDisplayOpen = false;
 }
 
-void LoadAllGraphics() { Announce("LoadAllGraphics"); }
+void LoadAllGraphics() {
+  Announce("LoadAllGraphics");
+}
 
 void FadeToMenuBackground() {
   Announce("FadeToMenuBackground");
@@ -68,8 +74,12 @@ void FadeToMenuBackground() {
   } while (!TweenDone());
 }
 
-void LoadRecord() { Announce("LoadRecord"); }
-void SaveRecord() { Announce("SaveRecord"); }
+void LoadRecord() {
+  Announce("LoadRecord");
+}
+void SaveRecord() {
+  Announce("SaveRecord");
+}
 
 bool LoadQuestionPacks() {
   Announce("LoadQuestionPacks");
@@ -94,10 +104,14 @@ void PlayGame() {
   WaitOrTouch(10000);
 }
 
-int BalanceLevel(int) { return 0; }
+int BalanceLevel(int) {
+  return 0;
+}
 
 void AddToMeter(int meter, int32_t amount) {
   Announce(("AddToMeter " + std::to_string(meter) + " " + std::to_string(amount)).c_str());
 }
 
-void SettleGame() { Announce("SettleGame"); }
+void SettleGame() {
+  Announce("SettleGame");
+}

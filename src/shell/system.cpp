@@ -1,7 +1,7 @@
 #include "shell/system.h"
 
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 platform::Platform* gSystem = nullptr;
@@ -15,4 +15,6 @@ platform::Platform& Sys() {
   return *gSystem;
 }
 
-void SetSystem(platform::Platform* system) { gSystem = system; }
+void SetSystem(platform::Platform* system) {
+  gSystem = system;
+}

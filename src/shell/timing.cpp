@@ -17,17 +17,25 @@ uint32_t gRandomState = 1;
 
 }  // namespace
 
-uint32_t timeGetTime() { return Sys().TimeGetTime(); }
+uint32_t timeGetTime() {
+  return Sys().TimeGetTime();
+}
 
 void TimerStart(uint32_t& deadline, int32_t delayMs) {
   deadline = timeGetTime() + static_cast<uint32_t>(delayMs);
 }
 
-void TimerNow(uint32_t& deadline) { TimerStart(deadline, 0); }
+void TimerNow(uint32_t& deadline) {
+  TimerStart(deadline, 0);
+}
 
-bool TimerExpired(uint32_t deadline) { return timeGetTime() >= deadline; }
+bool TimerExpired(uint32_t deadline) {
+  return timeGetTime() >= deadline;
+}
 
-void SeedRandom(uint32_t seed) { gRandomState = seed; }
+void SeedRandom(uint32_t seed) {
+  gRandomState = seed;
+}
 
 int NextRandom() {
   gRandomState = gRandomState * 214013u + 2531011u;
@@ -39,7 +47,9 @@ uint32_t RandomBelow(uint32_t n) {
   return static_cast<uint32_t>(NextRandom()) % n;
 }
 
-bool RandomPercent(int32_t p) { return static_cast<int32_t>(RandomBelow(100)) < p; }
+bool RandomPercent(int32_t p) {
+  return static_cast<int32_t>(RandomBelow(100)) < p;
+}
 
 void ShuffleInts(int32_t* values, int32_t count) {
   for (int32_t i = 0; i < count - 1; ++i) {
@@ -110,4 +120,6 @@ bool TweenDone() {
   return false;
 }
 
-int DebugPrint(const char*, ...) { return 0; }
+int DebugPrint(const char*, ...) {
+  return 0;
+}

@@ -42,10 +42,14 @@ int main(int argc, char** argv) {
     std::string arg = argv[i];
     if (i + 1 >= argc) return Usage();
     std::string value = argv[++i];
-    if (arg == "--game-dir") gameDir = value;
-    else if (arg == "--server") serverText = value;
-    else if (arg == "--script") scriptPath = value;
-    else if (arg == "--shots") shotsDir = value;
+    if (arg == "--game-dir")
+      gameDir = value;
+    else if (arg == "--server")
+      serverText = value;
+    else if (arg == "--script")
+      scriptPath = value;
+    else if (arg == "--shots")
+      shotsDir = value;
     else if (arg == "--limit-ms") {
       char* end = nullptr;
       unsigned long v = std::strtoul(value.c_str(), &end, 10);

@@ -15,8 +15,8 @@ namespace sim {
 struct ScriptStep {
   enum class Kind { Touch, Shot } kind = Kind::Touch;
   uint32_t atMs = 0;
-  int x = 0, y = 0;      // touch
-  std::string name;      // shot
+  int x = 0, y = 0;  // touch
+  std::string name;  // shot
 };
 
 // Parses "<virtual ms> touch <x> <y>" and "<virtual ms> shot <name>" lines; blank

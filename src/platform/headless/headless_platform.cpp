@@ -11,6 +11,7 @@ HeadlessPlatform::HeadlessPlatform(Options options)
     : options_(options), now_(options.startMs), step_(options.stepMs) {}
 
 bool HeadlessPlatform::CreateMainWindow() {
+  calls_.push_back(faults_.window ? "CreateMainWindow failed" : "CreateMainWindow");
   if (faults_.window) return false;
   windowCreated_ = true;
   return true;
@@ -18,7 +19,8 @@ bool HeadlessPlatform::CreateMainWindow() {
 
 void HeadlessPlatform::DeliverDueTouches() {
   while (!touches_.empty() && touches_.front().at <= elapsed_) {
-    queue_.push_back({MessageKind::LeftButtonDown, PackPoint(touches_.front().x, touches_.front().y)});
+    queue_.push_back(
+        {MessageKind::LeftButtonDown, PackPoint(touches_.front().x, touches_.front().y)});
     touches_.pop_front();
   }
 }
@@ -76,30 +78,74 @@ LocalTime HeadlessPlatform::GetLocalTime() {
   return {out.tm_year + 1900, out.tm_mon + 1, out.tm_mday, out.tm_hour, out.tm_min, out.tm_sec};
 }
 
-void HeadlessPlatform::OutputDebugString(std::string_view text) { debug_.emplace_back(text); }
+void HeadlessPlatform::OutputDebugString(std::string_view text) {
+  debug_.emplace_back(text);
+  calls_.push_back("Debug " + std::string(text));
+}
 
 void HeadlessPlatform::MessageBox(std::string_view text, std::string_view title) {
   boxes_.push_back({std::string(text), std::string(title)});
+  calls_.push_back("MessageBox " + std::string(title) + ": " + std::string(text));
 }
 
-void HeadlessPlatform::ExitProcess(int code) { throw ProcessExit{code}; }
+void HeadlessPlatform::ExitProcess(int code) {
+  calls_.push_back("ExitProcess " + std::to_string(code));
+  throw ProcessExit{code};
+}
 
 bool HeadlessPlatform::OpenDisplay() {
+  calls_.push_back(faults_.display ? "OpenDisplay failed" : "OpenDisplay");
   if (faults_.display) return false;
   displayOpen_ = true;
   return true;
 }
 
-void HeadlessPlatform::CloseDisplay() { displayOpen_ = false; }
+void HeadlessPlatform::CloseDisplay() {
+  calls_.push_back("CloseDisplay");
+  displayOpen_ = false;
+}
 
 void HeadlessPlatform::ShowFrame(const uint16_t* pixels) {
   screen_.assign(pixels, pixels + kScreenWidth * kScreenHeight);
   ++framesShown_;
+  // A run of frames in a row is noted once.
+  std::string note = "ShowFrame";
+  if (calls_.empty() || calls_.back() != note) calls_.push_back(note);
 }
 
 int HeadlessPlatform::SocketCreate() {
+  calls_.push_back(faults_.socket ? "SocketCreate failed" : "SocketCreate");
   if (faults_.socket) return -1;
   return Platform::SocketCreate();
+}
+
+bool HeadlessPlatform::SocketConnect(int sock, const std::string& host, uint16_t port) {
+  bool ok = Platform::SocketConnect(sock, host, port);
+  calls_.push_back(ok ? "SocketConnect ok" : "SocketConnect failed");
+  return ok;
+}
+
+long HeadlessPlatform::SocketSend(int sock, const void* data, size_t size) {
+  calls_.push_back("Send " + std::string(static_cast<const char*>(data), size));
+  return Platform::SocketSend(sock, data, size);
+}
+
+void HeadlessPlatform::SocketClose(int sock) {
+  calls_.push_back("SocketClose");
+  Platform::SocketClose(sock);
+}
+
+FILE* HeadlessPlatform::OpenFile(std::string_view path, const char* mode) {
+  FILE* f = Platform::OpenFile(path, mode);
+  calls_.push_back("OpenFile " + std::string(path) + " " + mode + (f ? "" : " failed"));
+  return f;
+}
+
+FolderResult HeadlessPlatform::CreateFolder(std::string_view path) {
+  FolderResult r = Platform::CreateFolder(path);
+  calls_.push_back("CreateFolder " + std::string(path) +
+                   (r == FolderResult::Failed ? " failed" : ""));
+  return r;
 }
 
 void HeadlessPlatform::ScheduleTouch(uint32_t atMs, int x, int y) {

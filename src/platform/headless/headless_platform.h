@@ -52,6 +52,11 @@ class HeadlessPlatform : public Platform {
   void CloseDisplay() override;
   void ShowFrame(const uint16_t* pixels) override;
   int SocketCreate() override;
+  bool SocketConnect(int sock, const std::string& host, uint16_t port) override;
+  long SocketSend(int sock, const void* data, size_t size) override;
+  void SocketClose(int sock) override;
+  FILE* OpenFile(std::string_view path, const char* mode) override;
+  FolderResult CreateFolder(std::string_view path) override;
 
   // Test and bot controls.
   uint32_t Now() const { return now_; }  // reads without moving the clock
@@ -77,6 +82,9 @@ class HeadlessPlatform : public Platform {
   };
   const std::vector<Box>& MessageBoxes() const { return boxes_; }
   size_t QueuedMessages() const { return queue_.size(); }
+  // Every call the program made through the seam, in order, apart from the clock and
+  // the queue: "CreateMainWindow", "SocketConnect ok", "Send TERM\r\n", "Debug ..."...
+  const std::vector<std::string>& Calls() const { return calls_; }
 
  private:
   void DeliverDueTouches();
@@ -107,6 +115,7 @@ class HeadlessPlatform : public Platform {
   bool inAction_ = false;
   std::vector<std::string> debug_;
   std::vector<Box> boxes_;
+  std::vector<std::string> calls_;
 };
 
 // Writes an RGB565 picture as a 24-bit PNG; false with a reason on failure.

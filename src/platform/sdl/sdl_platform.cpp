@@ -54,7 +54,8 @@ bool SdlPlatform::MapToScreen(float wx, float wy, int& x, int& y) const {
   SDL_GetWindowSize(window_, &w, &h);
   if (w <= 0 || h <= 0) return false;
   // The picture is scaled to fit and centred, with black bars on the long side.
-  float scale = std::min(static_cast<float>(w) / kScreenWidth, static_cast<float>(h) / kScreenHeight);
+  float scale =
+      std::min(static_cast<float>(w) / kScreenWidth, static_cast<float>(h) / kScreenHeight);
   float left = (w - kScreenWidth * scale) / 2.0f;
   float top = (h - kScreenHeight * scale) / 2.0f;
   float sx = (wx - left) / scale, sy = (wy - top) / scale;
@@ -74,7 +75,8 @@ bool SdlPlatform::PeekMessage(Message& out) {
         return true;
       case SDL_MOUSEBUTTONDOWN:
         if (e.button.button != SDL_BUTTON_LEFT || e.button.which == SDL_TOUCH_MOUSEID) break;
-        if (!MapToScreen(static_cast<float>(e.button.x), static_cast<float>(e.button.y), x, y)) break;
+        if (!MapToScreen(static_cast<float>(e.button.x), static_cast<float>(e.button.y), x, y))
+          break;
         out = {MessageKind::LeftButtonDown, PackPoint(x, y)};
         return true;
       case SDL_FINGERDOWN: {
@@ -97,7 +99,9 @@ void SdlPlatform::QueueEmpty() {
   SDL_Delay(1);
 }
 
-uint32_t SdlPlatform::TimeGetTime() { return SDL_GetTicks(); }
+uint32_t SdlPlatform::TimeGetTime() {
+  return SDL_GetTicks();
+}
 
 LocalTime SdlPlatform::GetLocalTime() {
   std::time_t t = std::time(nullptr);
@@ -116,12 +120,15 @@ void SdlPlatform::MessageBox(std::string_view text, std::string_view title) {
   SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, ti.c_str(), t.c_str(), window_);
 }
 
-void SdlPlatform::ExitProcess(int code) { std::exit(code); }
+void SdlPlatform::ExitProcess(int code) {
+  std::exit(code);
+}
 
 bool SdlPlatform::OpenDisplay() {
   if (!window_) return false;
   if (!renderer_) {
-    renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+    renderer_ =
+        SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
     if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
     if (!renderer_) {
       std::fprintf(stderr, "strikora: cannot create a renderer: %s\n", SDL_GetError());
@@ -152,7 +159,8 @@ void SdlPlatform::ShowFrame(const uint16_t* pixels) {
   // coordinates of input events alone and MapToScreen is the one mapping.
   int w = 0, h = 0;
   SDL_GetRendererOutputSize(renderer_, &w, &h);
-  float scale = std::min(static_cast<float>(w) / kScreenWidth, static_cast<float>(h) / kScreenHeight);
+  float scale =
+      std::min(static_cast<float>(w) / kScreenWidth, static_cast<float>(h) / kScreenHeight);
   SDL_Rect dst;
   dst.w = static_cast<int>(kScreenWidth * scale);
   dst.h = static_cast<int>(kScreenHeight * scale);

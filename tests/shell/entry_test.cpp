@@ -1,0 +1,163 @@
+// The whole program on the headless backend against a scripted money server: the
+// start-up order, the exit codes, the goodbye to the server and the shut-down.
+#include "shell/entry.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "fake_server.h"
+#include "platform/headless/headless_platform.h"
+#include "shell/system.h"
+#include "sim_run.h"
+#include "temp_dir.h"
+
+namespace {
+
+using testing_support::FakeServer;
+using testing_support::TempDir;
+
+class EntryTest : public ::testing::Test {
+ protected:
+  EntryTest() { system_.SetGameDir(dir_.Path()); }
+
+  sim::RunResult Run(uint16_t port) {
+    return sim::RunProgram(system_, ServerAddress{"127.0.0.1", port}, steps_, "");
+  }
+  std::vector<std::string> Placeholders() const {
+    std::vector<std::string> out;
+    for (const std::string& c : system_.Calls())
+      if (c.rfind("Debug placeholder: ", 0) == 0) out.push_back(c.substr(19, c.size() - 20));
+    return out;
+  }
+  size_t IndexOf(const std::string& call) const {
+    const auto& calls = system_.Calls();
+    return static_cast<size_t>(std::find(calls.begin(), calls.end(), call) - calls.begin());
+  }
+
+  TempDir dir_;
+  platform::HeadlessPlatform system_;
+  std::vector<sim::ScriptStep> steps_;
+};
+
+TEST_F(EntryTest, NoServerExitsWith2RightAfterTheWindowAndSendsNothing) {
+  sim::RunResult r = Run(testing_support::UnusedPort());
+  ASSERT_TRUE(r.exitCode);
+  EXPECT_EQ(*r.exitCode, kExitNoServer);
+  // The socket is left to the end of the process.
+  EXPECT_EQ(system_.Calls(), (std::vector<std::string>{"CreateMainWindow", "SocketCreate",
+                                                        "SocketConnect failed", "SocketClose"}));
+  EXPECT_EQ(system_.FramesShown(), 0u);
+}
+
+TEST_F(EntryTest, NoWindowAndNoSocketEndBeforeAnyConnection) {
+  FakeServer server;
+  system_.Faults().window = true;
+  EXPECT_EQ(Run(server.Port()).exitCode, kExitNoWindow);
+  EXPECT_EQ(system_.Calls().size(), 1u);
+
+  platform::HeadlessPlatform second;
+  second.SetGameDir(dir_.Path());
+  second.Faults().socket = true;
+  EXPECT_EQ(sim::RunProgram(second, {"127.0.0.1", server.Port()}, {}, "").exitCode, kExitNoSocket);
+  EXPECT_EQ(second.Calls().back(), "SocketCreate failed");
+  EXPECT_FALSE(server.Connected());
+}
+
+TEST_F(EntryTest, UnmakeableSystemFoldersEndAtOnceWithoutAWord) {
+  FakeServer server;
+  testing_support::WriteFile(dir_ / "~system", "a file, not a folder");
+  sim::RunResult r = Run(server.Port());
+  EXPECT_EQ(r.exitCode, 0);
+  const auto& calls = system_.Calls();
+  EXPECT_EQ(calls[calls.size() - 2], "ExitProcess 0");
+  EXPECT_EQ(calls.back(), "SocketClose");  // by the end of the process
+  EXPECT_EQ(IndexOf("OpenDisplay"), system_.Calls().size());  // never reached
+  EXPECT_EQ(server.WaitForClose(), "");  // the connection is simply dropped
+}
+
+TEST_F(EntryTest, DisplayFailureSaysGoodbyeAndExitsWithMinus6) {
+  FakeServer server;
+  system_.Faults().display = true;
+  EXPECT_EQ(Run(server.Port()).exitCode, kExitNoDisplay);
+  EXPECT_EQ(server.WaitForClose(), "TERM\r\n");
+  const auto& calls = system_.Calls();
+  EXPECT_EQ(calls[calls.size() - 2], "Send TERM\r\n");
+  EXPECT_EQ(calls.back(), "SocketClose");
+}
+
+TEST_F(EntryTest, StartUpRunsInOrderAndAnIdleMenuEndsNormally) {
+  FakeServer server;
+  sim::RunResult r = Run(server.Port());
+  EXPECT_EQ(r.exitCode, kExitNormal);
+  EXPECT_EQ(server.WaitForClose(), "TERM\r\n");
+
+  const std::vector<std::string>& calls = system_.Calls();
+  std::vector<std::string> head(calls.begin(), calls.begin() + 9);
+  EXPECT_EQ(head, (std::vector<std::string>{
+                      "CreateMainWindow", "SocketCreate", "SocketConnect ok",
+                      "CreateFolder ~system", "CreateFolder ~system/logs",
+                      "CreateFolder ~system/upload", "OpenFile ~system/logs/SKV.txt w",
+                      "Debug Strikora Vexal Version 1.0.0.1 - Start of Log\n\n",
+                      "Debug placeholder: InitDisplay\n"}));
+  EXPECT_EQ(Placeholders(),
+            (std::vector<std::string>{"InitDisplay", "ShowLoadingScreen", "LoadRecord",
+                                      "LoadQuestionPacks", "InitSound", "LoadAllGraphics",
+                                      "FadeToMenuBackground", "RunMainMenu",
+                                      "ReleaseGraphicSurfaces", "ShutdownDisplay"}));
+  // The shut-down: log closed, screen left black, display released, then goodbye.
+  std::vector<std::string> tail(calls.end() - 7, calls.end());
+  EXPECT_EQ(tail, (std::vector<std::string>{"Debug Closing log\n", "ShowFrame",
+                                            "Debug placeholder: ReleaseGraphicSurfaces\n",
+                                            "Debug placeholder: ShutdownDisplay\n", "CloseDisplay",
+                                            "Send TERM\r\n", "SocketClose"}));
+  ASSERT_FALSE(system_.Screen().empty());
+  EXPECT_TRUE(std::all_of(system_.Screen().begin(), system_.Screen().end(),
+                          [](uint16_t p) { return p == 0; }));
+  // The menu gave up after 30 s without a touch.
+  EXPECT_GE(r.elapsedMs, 30000u);
+  EXPECT_LT(r.elapsedMs, 32000u);
+
+  std::string log = testing_support::ReadFile(dir_ / "~system/logs/SKV.txt");
+  EXPECT_NE(log.find(" - Strikora Vexal Version 1.0.0.1 - Start of Log\n\n"), std::string::npos);
+  EXPECT_EQ(log.substr(log.size() - 15), " - Closing log\n");
+}
+
+TEST_F(EntryTest, AGameIsTimedIntoMeter36AndTheMenuComesBack) {
+  FakeServer server;
+  // Start a game at 5 s; end it 5.9 s later.
+  steps_.push_back({sim::ScriptStep::Kind::Touch, 5000, 400, 300, ""});
+  steps_.push_back({sim::ScriptStep::Kind::Touch, 10900, 400, 300, ""});
+  sim::RunResult r = Run(server.Port());
+  EXPECT_EQ(r.exitCode, kExitNormal);
+  std::vector<std::string> p = Placeholders();
+  auto game = std::find(p.begin(), p.end(), "PlayGame");
+  ASSERT_NE(game, p.end());
+  EXPECT_EQ(std::vector<std::string>(game - 1, game + 6),
+            (std::vector<std::string>{"AddToMeter 1 1", "PlayGame", "AddToMeter 36 5",
+                                      "SettleGame", "SaveRecord", "RunMainMenu",
+                                      "ReleaseGraphicSurfaces"}));
+  EXPECT_EQ(server.WaitForClose(), "TERM\r\n");
+}
+
+TEST_F(EntryTest, ThePressesThatReachTheWindowProcedure) {
+  SetSystem(&system_);
+  TouchX = TouchY = -1;
+  system_.Touch(10, 20);
+  system_.Touch(700, 590);  // the later press wins
+  system_.PostMessage({platform::MessageKind::Destroy, 0});
+  PumpMessages();
+  EXPECT_EQ(TouchX, 700);
+  EXPECT_EQ(TouchY, 590);
+  EXPECT_EQ(system_.QueuedMessages(), 0u);
+
+  // Coordinates are signed 16-bit halves of the message.
+  MainWindowProc({platform::MessageKind::LeftButtonDown, 0xFFFF0005u});
+  EXPECT_EQ(TouchX, 5);
+  EXPECT_EQ(TouchY, -1);
+  SetSystem(nullptr);
+}
+
+}  // namespace

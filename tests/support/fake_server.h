@@ -1,0 +1,43 @@
+// A scripted money server for tests: listens on an ephemeral loopback port, accepts one
+// connection, answers each request line with the next scripted reply (or nothing) and
+// records every byte the game sent until the game closes the connection.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace testing_support {
+
+class FakeServer {
+ public:
+  FakeServer();
+  ~FakeServer();
+
+  uint16_t Port() const { return port_; }
+  // Replies sent, one per received line, in order; raw bytes (include "\r\n").
+  void AddReply(std::string reply);
+  // Blocks until the game has closed the connection (or the timeout passes); returns
+  // everything it sent.
+  std::string WaitForClose(int timeoutMs = 10000);
+  bool Connected() const;
+
+ private:
+  void Serve();
+
+  int listener_ = -1;
+  uint16_t port_ = 0;
+  std::thread thread_;
+  mutable std::mutex mutex_;
+  std::deque<std::string> replies_;
+  std::string received_;
+  bool connected_ = false;
+  bool closed_ = false;
+};
+
+// A loopback port on which nothing listens (bound once, then released).
+uint16_t UnusedPort();
+
+}  // namespace testing_support
