@@ -48,7 +48,7 @@ TEST_F(EntryTest, NoServerExitsWith2RightAfterTheWindowAndSendsNothing) {
   EXPECT_EQ(*r.exitCode, kExitNoServer);
   // The socket is left to the end of the process.
   EXPECT_EQ(system_.Calls(), (std::vector<std::string>{"CreateMainWindow", "SocketCreate",
-                                                        "SocketConnect failed", "SocketClose"}));
+                                                       "SocketConnect failed", "SocketClose"}));
   EXPECT_EQ(system_.FramesShown(), 0u);
 }
 
@@ -73,9 +73,9 @@ TEST_F(EntryTest, UnmakeableSystemFoldersEndAtOnceWithoutAWord) {
   EXPECT_EQ(r.exitCode, 0);
   const auto& calls = system_.Calls();
   EXPECT_EQ(calls[calls.size() - 2], "ExitProcess 0");
-  EXPECT_EQ(calls.back(), "SocketClose");  // by the end of the process
+  EXPECT_EQ(calls.back(), "SocketClose");                     // by the end of the process
   EXPECT_EQ(IndexOf("OpenDisplay"), system_.Calls().size());  // never reached
-  EXPECT_EQ(server.WaitForClose(), "");  // the connection is simply dropped
+  EXPECT_EQ(server.WaitForClose(), "");                       // the connection is simply dropped
 }
 
 TEST_F(EntryTest, DisplayFailureSaysGoodbyeAndExitsWithMinus6) {
@@ -136,9 +136,8 @@ TEST_F(EntryTest, AGameIsTimedIntoMeter36AndTheMenuComesBack) {
   auto game = std::find(p.begin(), p.end(), "PlayGame");
   ASSERT_NE(game, p.end());
   EXPECT_EQ(std::vector<std::string>(game - 1, game + 6),
-            (std::vector<std::string>{"AddToMeter 1 1", "PlayGame", "AddToMeter 36 5",
-                                      "SettleGame", "SaveRecord", "RunMainMenu",
-                                      "ReleaseGraphicSurfaces"}));
+            (std::vector<std::string>{"AddToMeter 1 1", "PlayGame", "AddToMeter 36 5", "SettleGame",
+                                      "SaveRecord", "RunMainMenu", "ReleaseGraphicSurfaces"}));
   EXPECT_EQ(server.WaitForClose(), "TERM\r\n");
 }
 
