@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "platform/text/system_text.h"
+
 void ResetDisplayAndSoundObjects();
 bool InitDisplay();
 void ClearScreen();
@@ -15,6 +17,9 @@ void ShowLoadingScreen();
 void ReleaseGraphicSurfaces();
 void ShutdownDisplay(int code);
 void LoadAllGraphics();
+// The back buffer's pixels for drawing text on; false without a display.
+bool GetBackBufferDC(platform::Canvas565& canvas);
+void ReleaseBackBufferDC();
 void FadeToMenuBackground();
 
 void LoadRecord();
