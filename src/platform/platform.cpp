@@ -1,6 +1,7 @@
 #include "platform/platform.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -67,6 +68,83 @@ FILE* Platform::OpenFile(std::string_view path, const char* mode) {
 FolderResult Platform::CreateFolder(std::string_view path) {
   if (::mkdir(ResolvePath(path).c_str(), 0755) == 0) return FolderResult::Created;
   return errno == EEXIST ? FolderResult::AlreadyExists : FolderResult::Failed;
+}
+
+long long Platform::FileSize(std::string_view path) {
+  struct stat st;
+  if (::stat(ResolvePath(path).c_str(), &st) != 0) return -1;
+  return static_cast<long long>(st.st_size);
+}
+
+bool Platform::RemoveFile(std::string_view path) {
+  return ::unlink(ResolvePath(path).c_str()) == 0;
+}
+
+void Platform::MakeWritable(std::string_view path) {
+  std::string full = ResolvePath(path);
+  struct stat st;
+  if (::stat(full.c_str(), &st) == 0) ::chmod(full.c_str(), st.st_mode | S_IWUSR);
+}
+
+void (*AtomicWriteHook)(int step) = nullptr;
+
+namespace {
+
+void Step(int step) {
+  if (AtomicWriteHook) AtomicWriteHook(step);
+}
+
+std::string Fail(const char* what, const std::string& path) {
+  std::string out(what);
+  out.append(" ").append(path).append(": ").append(std::strerror(errno));
+  return out;
+}
+
+}  // namespace
+
+bool Platform::WriteFileAtomically(std::string_view path, const void* data, size_t size,
+                                   std::string* error) {
+  std::string full = ResolvePath(path);
+  std::string temp = full + ".new";
+  size_t slash = full.find_last_of('/');
+  std::string folder = slash == std::string::npos ? std::string(".") : full.substr(0, slash + 1);
+  std::string why;
+  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  Step(kWriteOpened);
+  if (fd < 0) {
+    if (error) *error = Fail("cannot create", temp);
+    return false;
+  }
+  const char* bytes = static_cast<const char*>(data);
+  size_t written = 0;
+  while (written < size) {
+    ssize_t n = ::write(fd, bytes + written, size - written);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      why = Fail("cannot write", temp);
+      break;
+    }
+    written += static_cast<size_t>(n);
+    Step(kWriteWrote);
+  }
+  if (why.empty() && ::fsync(fd) != 0) why = Fail("cannot flush", temp);
+  Step(kWriteFlushed);
+  if (::close(fd) != 0 && why.empty()) why = Fail("cannot close", temp);
+  if (why.empty() && ::rename(temp.c_str(), full.c_str()) != 0) why = Fail("cannot replace", full);
+  Step(kWriteRenamed);
+  if (!why.empty()) {
+    ::unlink(temp.c_str());
+    if (error) *error = why;
+    return false;
+  }
+  // The rename itself is made durable by flushing the folder.
+  int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+  Step(kWriteDone);
+  return true;
 }
 
 }  // namespace platform

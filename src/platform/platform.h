@@ -39,6 +39,11 @@ struct ProcessExit {
   int code;
 };
 
+// Crash tests stop a writer between the steps of WriteFileAtomically through this hook
+// (null in the program).
+enum AtomicWriteStep { kWriteOpened, kWriteWrote, kWriteFlushed, kWriteRenamed, kWriteDone };
+extern void (*AtomicWriteHook)(int step);
+
 class Platform {
  public:
   virtual ~Platform();
@@ -72,6 +77,15 @@ class Platform {
   // do); they are turned into '/' here.
   virtual FILE* OpenFile(std::string_view path, const char* mode);
   virtual FolderResult CreateFolder(std::string_view path);
+  // Size in bytes, -1 when the file cannot be looked at.
+  virtual long long FileSize(std::string_view path);
+  virtual bool RemoveFile(std::string_view path);
+  virtual void MakeWritable(std::string_view path);
+  // Replaces the file's contents so that a crash or power cut at any instant leaves
+  // either the old file or the new one: the bytes go to a temporary file beside it,
+  // which is flushed to disk and renamed over the old one.
+  virtual bool WriteFileAtomically(std::string_view path, const void* data, size_t size,
+                                   std::string* error);
   std::string ResolvePath(std::string_view path) const;
   const std::string& GameDir() const { return gameDir_; }
   void SetGameDir(std::string dir) { gameDir_ = std::move(dir); }

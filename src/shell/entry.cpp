@@ -1,6 +1,8 @@
 #include "shell/entry.h"
 
+#include "accounting/accounting.h"
 #include "accounting/money_link.h"
+#include "accounting/record_file.h"
 #include "shell/eventlog.h"
 #include "shell/placeholders.h"
 #include "shell/system.h"
@@ -52,6 +54,7 @@ int EndWithTermination(int code) {
 int StrikoraMain(platform::Platform& system, const ServerAddress& server) {
   SetSystem(&system);
   ResetDisplayAndSoundObjects();
+  ResetAccounting();
   TouchX = TouchY = -1;
   StakePerGame = 50;
   ServerSocket = -1;
@@ -83,11 +86,11 @@ int StrikoraMain(platform::Platform& system, const ServerAddress& server) {
   FadeToMenuBackground();
 
   while (RunMainMenu()) {
-    AddToMeter(1 + BalanceLevel(0), 1);
+    CountMeter(static_cast<int16_t>(1 + BalanceLevel(0)));
     uint32_t started = timeGetTime();
     PlayGame();
     uint32_t ended = timeGetTime();
-    AddToMeter(36, static_cast<int32_t>((ended - started) / 1000));
+    AddToMeter(36, static_cast<int16_t>((ended - started) / 1000));
     SettleGame();
     SaveRecord();
     IgnoreInputFor(200);

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "accounting/accounting.h"
 #include "shell/entry.h"
 #include "shell/system.h"
 #include "shell/timing.h"
@@ -74,13 +75,6 @@ void FadeToMenuBackground() {
   } while (!TweenDone());
 }
 
-void LoadRecord() {
-  Announce("LoadRecord");
-}
-void SaveRecord() {
-  Announce("SaveRecord");
-}
-
 bool LoadQuestionPacks() {
   Announce("LoadQuestionPacks");
   return true;
@@ -91,27 +85,22 @@ bool InitSound() {
   return true;
 }
 
-// Until the menu exists: a touch starts a game, 30 seconds without one ends the program.
+// Until the menu exists: a touch starts a game if the stake can be charged (a refused
+// charge leaves the menu waiting); 30 seconds without a touch ends the program.
 bool RunMainMenu() {
   Announce("RunMainMenu");
-  WaitOrTouch(30000);
-  return TouchX != -1;
+  for (;;) {
+    WaitOrTouch(30000);
+    if (TouchX == -1) return false;
+    if (ChargeGame()) return true;
+  }
 }
 
-// Until the game exists: it lasts until the next touch or ten seconds.
+// Until the game exists: it draws its control table and lasts until the next touch or
+// ten seconds, winning nothing.
 void PlayGame() {
   Announce("PlayGame");
+  StartControlTable(static_cast<uint32_t>(GetGamesPlayed()));
   WaitOrTouch(10000);
-}
-
-int BalanceLevel(int) {
-  return 0;
-}
-
-void AddToMeter(int meter, int32_t amount) {
-  Announce(("AddToMeter " + std::to_string(meter) + " " + std::to_string(amount)).c_str());
-}
-
-void SettleGame() {
-  Announce("SettleGame");
+  EndControlTable();
 }

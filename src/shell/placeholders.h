@@ -1,7 +1,7 @@
 // Stand-ins for the operations of subsystems that are not built yet: the display and
-// pictures, the record file, the question packs, the sound system, the menu, the game
-// and the accounting. Each announces itself on the debug output so a developer can see
-// what ran; each is replaced by the real operation as its subsystem lands.
+// pictures, the question packs, the sound system, the menu and the game. Each announces itself on
+// the debug output so a developer can see what ran; each is replaced by the real operation as its
+// subsystem lands.
 #pragma once
 
 #include <cstdint>
@@ -22,13 +22,8 @@ bool GetBackBufferDC(platform::Canvas565& canvas);
 void ReleaseBackBufferDC();
 void FadeToMenuBackground();
 
-void LoadRecord();
-void SaveRecord();
 bool LoadQuestionPacks();
 bool InitSound();
 
 bool RunMainMenu();
 void PlayGame();
-int BalanceLevel(int balance);
-void AddToMeter(int meter, int32_t amount);
-void SettleGame();

@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "accounting/record_file.h"
 #include "fake_server.h"
 #include "platform/headless/headless_platform.h"
 #include "shell/system.h"
@@ -103,10 +105,9 @@ TEST_F(EntryTest, StartUpRunsInOrderAndAnIdleMenuEndsNormally) {
                       "Debug Strikora Vexal Version 1.0.0.1 - Start of Log\n\n",
                       "Debug placeholder: InitDisplay\n"}));
   EXPECT_EQ(Placeholders(),
-            (std::vector<std::string>{"InitDisplay", "ShowLoadingScreen", "LoadRecord",
-                                      "LoadQuestionPacks", "InitSound", "LoadAllGraphics",
-                                      "FadeToMenuBackground", "RunMainMenu",
-                                      "ReleaseGraphicSurfaces", "ShutdownDisplay"}));
+            (std::vector<std::string>{"InitDisplay", "ShowLoadingScreen", "LoadQuestionPacks",
+                                      "InitSound", "LoadAllGraphics", "FadeToMenuBackground",
+                                      "RunMainMenu", "ReleaseGraphicSurfaces", "ShutdownDisplay"}));
   // The shut-down: log closed, screen left black, display released, then goodbye.
   std::vector<std::string> tail(calls.end() - 7, calls.end());
   EXPECT_EQ(tail, (std::vector<std::string>{"Debug Closing log\n", "ShowFrame",
@@ -125,20 +126,51 @@ TEST_F(EntryTest, StartUpRunsInOrderAndAnIdleMenuEndsNormally) {
   EXPECT_EQ(log.substr(log.size() - 15), " - Closing log\n");
 }
 
-TEST_F(EntryTest, AGameIsTimedIntoMeter36AndTheMenuComesBack) {
+TEST_F(EntryTest, APaidGameIsChargedTimedAndRecorded) {
   FakeServer server;
-  // Start a game at 5 s; end it 5.9 s later.
+  server.AddReply("FAIL\r\n");  // the first start is refused: the menu stays
+  server.AddReply("CTEL,400\r\n");
+  server.AddReply("BTEL,0\r\n");
   steps_.push_back({sim::ScriptStep::Kind::Touch, 5000, 400, 300, ""});
-  steps_.push_back({sim::ScriptStep::Kind::Touch, 10900, 400, 300, ""});
+  steps_.push_back({sim::ScriptStep::Kind::Touch, 6000, 400, 300, ""});
+  steps_.push_back({sim::ScriptStep::Kind::Touch, 11900, 400, 300, ""});  // ends the game
   sim::RunResult r = Run(server.Port());
   EXPECT_EQ(r.exitCode, kExitNormal);
+  EXPECT_EQ(server.WaitForClose(), "CUSE,50\r\nCUSE,50\r\nBGET\r\nTERM\r\n");
   std::vector<std::string> p = Placeholders();
-  auto game = std::find(p.begin(), p.end(), "PlayGame");
-  ASSERT_NE(game, p.end());
-  EXPECT_EQ(std::vector<std::string>(game - 1, game + 6),
-            (std::vector<std::string>{"AddToMeter 1 1", "PlayGame", "AddToMeter 36 5", "SettleGame",
-                                      "SaveRecord", "RunMainMenu", "ReleaseGraphicSurfaces"}));
-  EXPECT_EQ(server.WaitForClose(), "TERM\r\n");
+  EXPECT_EQ(std::count(p.begin(), p.end(), "PlayGame"), 1);
+  EXPECT_EQ(std::count(p.begin(), p.end(), "RunMainMenu"), 2);
+
+  std::string bytes = testing_support::ReadFile(dir_ / "data/Zemblar.rec");
+  RecordImage record;
+  ASSERT_EQ(DecodeRecordItems(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), record),
+            kRecordItems);
+  EXPECT_FLOAT_EQ(record.balances[0], -10.0f);
+  EXPECT_FLOAT_EQ(record.balances[1], -5.0f);
+  EXPECT_EQ(record.meters[0], 1);   // charged
+  EXPECT_EQ(record.meters[4], 1);   // started at level 3
+  EXPECT_EQ(record.meters[33], 1);  // bank below 500
+  EXPECT_EQ(record.meters[36], 5);  // 5.9 s of play
+  EXPECT_EQ(record.cashpot, 100);
+}
+
+TEST_F(EntryTest, TheRecordCarriesOverToTheNextRun) {
+  std::filesystem::create_directory(dir_ / "data");
+  RecordImage old;
+  old.meters[36] = 1234;
+  old.cashpot = 250;
+  old.dateWord = "01/29/07";
+  testing_support::WriteFile(dir_ / "data/Zemblar.rec", EncodeRecord(old));
+  FakeServer server;
+  for (const char* reply : {"CTEL,400\r\n", "BTEL,0\r\n"}) server.AddReply(reply);
+  steps_.push_back({sim::ScriptStep::Kind::Touch, 1000, 400, 300, ""});
+  EXPECT_EQ(Run(server.Port()).exitCode, kExitNormal);
+  std::string bytes = testing_support::ReadFile(dir_ / "data/Zemblar.rec");
+  RecordImage now;
+  DecodeRecordItems(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), now);
+  EXPECT_EQ(now.meters[36], 1234 + 10);  // the game ran its ten seconds
+  EXPECT_EQ(now.cashpot, 250);
+  EXPECT_EQ(bytes.substr(bytes.size() - 8), "01/29/07");
 }
 
 TEST_F(EntryTest, ThePressesThatReachTheWindowProcedure) {

@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -43,8 +44,17 @@ FakeServer::~FakeServer() {
 }
 
 void FakeServer::AddReply(std::string reply) {
+  AddReplyInPieces({std::move(reply)});
+}
+
+void FakeServer::AddReplyInPieces(std::vector<std::string> pieces) {
   std::lock_guard lock(mutex_);
-  replies_.push_back(std::move(reply));
+  replies_.push_back(std::move(pieces));
+}
+
+void FakeServer::AddClose() {
+  std::lock_guard lock(mutex_);
+  replies_.push_back({});
 }
 
 bool FakeServer::Connected() const {
@@ -70,21 +80,35 @@ void FakeServer::Serve() {
     std::lock_guard lock(mutex_);
     connected_ = true;
   }
+  int one = 1;
+  ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
   std::string pending;
   char buffer[4096];
-  for (;;) {
+  bool open = true;
+  while (open) {
     long n = ::recv(fd, buffer, sizeof buffer, 0);
     if (n <= 0) break;
-    std::lock_guard lock(mutex_);
-    received_.append(buffer, static_cast<size_t>(n));
-    pending.append(buffer, static_cast<size_t>(n));
-    size_t end;
-    while ((end = pending.find('\n')) != std::string::npos) {
-      pending.erase(0, end + 1);
-      if (!replies_.empty()) {
-        std::string reply = std::move(replies_.front());
+    std::vector<std::vector<std::string>> due;
+    {
+      std::lock_guard lock(mutex_);
+      received_.append(buffer, static_cast<size_t>(n));
+      pending.append(buffer, static_cast<size_t>(n));
+      size_t end;
+      while ((end = pending.find('\n')) != std::string::npos) {
+        pending.erase(0, end + 1);
+        if (replies_.empty()) continue;
+        due.push_back(std::move(replies_.front()));
         replies_.pop_front();
-        ::send(fd, reply.data(), reply.size(), MSG_NOSIGNAL);
+      }
+    }
+    for (const auto& pieces : due) {
+      if (pieces.empty()) {
+        open = false;
+        break;
+      }
+      for (size_t i = 0; i < pieces.size(); ++i) {
+        if (i > 0) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        ::send(fd, pieces[i].data(), pieces[i].size(), MSG_NOSIGNAL);
       }
     }
   }

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace testing_support {
 
@@ -19,6 +20,10 @@ class FakeServer {
   uint16_t Port() const { return port_; }
   // Replies sent, one per received line, in order; raw bytes (include "\r\n").
   void AddReply(std::string reply);
+  // A reply sent in separate pieces, a short pause between them.
+  void AddReplyInPieces(std::vector<std::string> pieces);
+  // Instead of the next reply, the connection is closed.
+  void AddClose();
   // Blocks until the game has closed the connection (or the timeout passes); returns
   // everything it sent.
   std::string WaitForClose(int timeoutMs = 10000);
@@ -31,7 +36,7 @@ class FakeServer {
   uint16_t port_ = 0;
   std::thread thread_;
   mutable std::mutex mutex_;
-  std::deque<std::string> replies_;
+  std::deque<std::vector<std::string>> replies_;  // empty: close
   std::string received_;
   bool connected_ = false;
   bool closed_ = false;

@@ -1,0 +1,48 @@
+// The game's accounting: two payout balances that every stake is charged to and every
+// win credited back to, the control table their state draws for each game, the cashpot
+// and the 39 statistics meters.
+#pragma once
+
+#include <cstdint>
+
+inline constexpr int kMeterCount = 39;
+inline constexpr int32_t kCashpotStart = 100;
+
+struct ControlTable {
+  int16_t controlLevel;
+  int16_t controlModePreview;
+  int16_t controlModeQuestion;
+  int16_t controlModeLives;
+  int16_t controlModeGrid;
+  int16_t controlModeWinPlan;
+};
+
+extern float Balances[2];  // 0: the main payout balance, 1: the cashpot fund
+extern int32_t Cashpot;    // the cashpot prize in pence
+extern int32_t GameInProgress;
+extern int32_t Meters[kMeterCount];
+extern ControlTable controlTable;
+extern int32_t winAmount;  // this game's win in pence
+
+extern const int32_t PayoutLevelRows[7];
+extern const int16_t ControlModeRows[7][4];
+
+// What each meter counts, for operators' tools.
+const char* MeterMeaning(int index);
+
+float GetBalance(int16_t index);
+void AddToBalance(uint8_t index, float amount);
+uint8_t BalanceLevel(int16_t index);
+void CountMeter(int16_t index);
+void AddToMeter(int16_t index, int16_t amount);
+int32_t GetGamesPlayed();
+void AddToCashpot(int16_t delta);
+int32_t GetCashpot();
+void ResetCashpot();
+bool StartControlTable(uint32_t gamesPlayed);
+bool EndControlTable();
+bool ChargeGame();
+void SettleGame();
+
+// Back to the state of a program that has just started (nothing loaded yet).
+void ResetAccounting();
