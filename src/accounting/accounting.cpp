@@ -62,7 +62,9 @@ const char* const kMeterMeanings[kMeterCount] = {
     "games that reached a prize",
 };
 
-bool MeterIndexValid(int16_t index) { return index >= 0 && index < kMeterCount; }
+bool MeterIndexValid(int16_t index) {
+  return index >= 0 && index < kMeterCount;
+}
 
 }  // namespace
 
@@ -70,9 +72,13 @@ const char* MeterMeaning(int index) {
   return index >= 0 && index < kMeterCount ? kMeterMeanings[index] : "";
 }
 
-float GetBalance(int16_t index) { return Balances[index]; }
+float GetBalance(int16_t index) {
+  return Balances[index];
+}
 
-void AddToBalance(uint8_t index, float amount) { Balances[index] += amount; }
+void AddToBalance(uint8_t index, float amount) {
+  Balances[index] += amount;
+}
 
 uint8_t BalanceLevel(int16_t index) {
   float x = Balances[index];
@@ -82,7 +88,9 @@ uint8_t BalanceLevel(int16_t index) {
 }
 
 // Counters wrap at the 32-bit limit.
-void CountMeter(int16_t index) { AddToMeter(index, 1); }
+void CountMeter(int16_t index) {
+  AddToMeter(index, 1);
+}
 
 void AddToMeter(int16_t index, int16_t amount) {
   if (!MeterIndexValid(index)) return;
@@ -90,11 +98,19 @@ void AddToMeter(int16_t index, int16_t amount) {
                                        static_cast<uint32_t>(static_cast<int32_t>(amount)));
 }
 
-int32_t GetGamesPlayed() { return Meters[0]; }
+int32_t GetGamesPlayed() {
+  return Meters[0];
+}
 
-void AddToCashpot(int16_t delta) { Cashpot += delta; }
-int32_t GetCashpot() { return Cashpot; }
-void ResetCashpot() { Cashpot = kCashpotStart; }
+void AddToCashpot(int16_t delta) {
+  Cashpot += delta;
+}
+int32_t GetCashpot() {
+  return Cashpot;
+}
+void ResetCashpot() {
+  Cashpot = kCashpotStart;
+}
 
 bool StartControlTable(uint32_t gamesPlayed) {
   if (GameInProgress) return false;

@@ -20,8 +20,8 @@ class Accounting : public LinkedGame {
 
 TEST(BalanceLevels, ThresholdsAreInclusiveFromAbove) {
   ResetAccounting();
-  const std::pair<float, int> cases[] = {{5000.0f, 0}, {1000.0f, 0}, {999.9f, 1},  {500.0f, 1},
-                                         {250.0f, 2},  {249.0f, 3},  {-250.0f, 3}, {-250.5f, 4},
+  const std::pair<float, int> cases[] = {{5000.0f, 0},  {1000.0f, 0},  {999.9f, 1},  {500.0f, 1},
+                                         {250.0f, 2},   {249.0f, 3},   {-250.0f, 3}, {-250.5f, 4},
                                          {-1000.0f, 5}, {-1000.1f, 6}, {-1e9f, 6}};
   for (auto [balance, level] : cases) {
     Balances[0] = balance;
