@@ -81,7 +81,10 @@ void AddToBalance(uint8_t index, float amount) {
 }
 
 uint8_t BalanceLevel(int16_t index) {
-  float x = Balances[index];
+  return LevelOfBalance(Balances[index]);
+}
+
+uint8_t LevelOfBalance(float x) {
   uint8_t i = 0;
   while (x < static_cast<float>(PayoutLevelRows[i]) && i < 6) ++i;
   return i;

@@ -33,6 +33,8 @@ const char* MeterMeaning(int index);
 float GetBalance(int16_t index);
 void AddToBalance(uint8_t index, float amount);
 uint8_t BalanceLevel(int16_t index);
+// The level, 0..6, that a main balance of this value stands at.
+uint8_t LevelOfBalance(float balance);
 void CountMeter(int16_t index);
 void AddToMeter(int16_t index, int16_t amount);
 int32_t GetGamesPlayed();

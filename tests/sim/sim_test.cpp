@@ -10,6 +10,7 @@
 #include <string>
 
 #include "fake_server.h"
+#include "run_command.h"
 #include "sim_run.h"
 #include "temp_dir.h"
 
@@ -17,22 +18,8 @@ namespace {
 
 using testing_support::TempDir;
 
-struct Outcome {
-  int status = -1;
-  std::string output;
-};
-
-Outcome RunCommand(const std::string& command) {
-  Outcome o;
-  FILE* p = ::popen((command + " 2>&1").c_str(), "r");
-  if (!p) return o;
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0) o.output.append(buffer, n);
-  int raw = ::pclose(p);
-  o.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  return o;
-}
+using testing_support::Outcome;
+using testing_support::RunCommand;
 
 TEST(SimScript, ReadsTouchesAndShots) {
   std::vector<sim::ScriptStep> steps;
