@@ -6,8 +6,11 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
+
+#include "platform/display/display_device.h"
 
 namespace platform {
 
@@ -61,10 +64,12 @@ class Platform {
   // Ends the whole program at once with the given code (the runtime's exit).
   [[noreturn]] virtual void ExitProcess(int code) = 0;
 
-  // Screen: a 800x600 RGB565 frame buffer shown on request.
+  // Screen: the display device the game draws with; the backend opens the screen for
+  // it and shows each flipped frame (kScreenWidth*kScreenHeight RGB565 pixels).
+  DisplayDevice& Display() { return display_; }
   virtual bool OpenDisplay() = 0;
   virtual void CloseDisplay() = 0;
-  virtual void ShowFrame(const uint16_t* pixels) = 0;  // kScreenWidth*kScreenHeight
+  virtual void ShowFrame(const uint16_t* pixels) = 0;
 
   // The TCP link to the money server: a POSIX socket on both backends.
   virtual int SocketCreate();  // -1 on failure
@@ -92,6 +97,7 @@ class Platform {
 
  private:
   std::string gameDir_ = ".";
+  DisplayDevice display_{*this};
 };
 
 }  // namespace platform

@@ -3,10 +3,16 @@
 #include "accounting/accounting.h"
 #include "accounting/money_link.h"
 #include "accounting/record_file.h"
+#include "graphics/display.h"
+#include "graphics/fade.h"
+#include "graphics/fonts.h"
+#include "graphics/graphic_table.h"
+#include "graphics/sprites.h"
 #include "shell/eventlog.h"
 #include "shell/placeholders.h"
 #include "shell/system.h"
 #include "shell/timing.h"
+#include "sound/sound.h"
 
 int16_t TouchX = -1;
 int16_t TouchY = -1;
@@ -53,7 +59,9 @@ int EndWithTermination(int code) {
 
 int StrikoraMain(platform::Platform& system, const ServerAddress& server) {
   SetSystem(&system);
-  ResetDisplayAndSoundObjects();
+  ResetDisplayState();
+  ResetPresentPacing();
+  ResetFonts();
   ResetAccounting();
   TouchX = TouchY = -1;
   StakePerGame = 50;
@@ -69,7 +77,12 @@ int StrikoraMain(platform::Platform& system, const ServerAddress& server) {
   OpenLog();
 
   if (!InitDisplay()) return EndWithTermination(kExitNoDisplay);
-  ShowLoadingScreen();
+  ClearScreen();
+  Sprite loadingScreen;
+  LoadGraphic(loadingScreen, 1, 1);
+  PumpWait(1);
+  DrawSprite(loadingScreen, 0, 0, 0, nullptr, 0);
+  Present();
   LoadRecord();
   if (!LoadQuestionPacks()) {
     ReleaseGraphicSurfaces();
@@ -83,9 +96,18 @@ int StrikoraMain(platform::Platform& system, const ServerAddress& server) {
   }
   SeedRandom(timeGetTime());
   LoadAllGraphics();
-  FadeToMenuBackground();
+  FadeToPicture(GraphicSprite(37));
 
-  while (RunMainMenu()) {
+  int exitCode = kExitNormal;
+  for (;;) {
+    // A fatal graphics error leaves nothing to show the player: no further stake is
+    // taken, and the run closes down as at its normal end.
+    if (int code = DisplayFailureCode()) {
+      LogMessage("DISPLAY FAILED - code %d - closing down\n", code);
+      exitCode = kExitNoDisplay;
+      break;
+    }
+    if (!RunMainMenu()) break;
     CountMeter(static_cast<int16_t>(1 + BalanceLevel(0)));
     uint32_t started = timeGetTime();
     PlayGame();
@@ -103,7 +125,7 @@ int StrikoraMain(platform::Platform& system, const ServerAddress& server) {
   ClearScreen();
   ReleaseGraphicSurfaces();
   ShutdownDisplay(255);
-  return EndWithTermination(kExitNormal);
+  return EndWithTermination(exitCode);
 }
 
 void EndOfProcess() {

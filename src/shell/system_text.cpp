@@ -1,6 +1,6 @@
 #include "shell/system_text.h"
 
-#include "shell/placeholders.h"
+#include "graphics/display.h"
 
 void DrawSystemText(platform::SystemFont* font, const char* text, int count,
                     const platform::TextRect& rect, uint32_t format, uint32_t textColour,

@@ -11,10 +11,12 @@
 
 #include "accounting/record_file.h"
 #include "fake_server.h"
+#include "graphics/image_decode.h"
 #include "platform/headless/headless_platform.h"
 #include "shell/system.h"
 #include "sim_run.h"
 #include "temp_dir.h"
+#include "test_pictures.h"
 
 namespace {
 
@@ -23,7 +25,10 @@ using testing_support::TempDir;
 
 class EntryTest : public ::testing::Test {
  protected:
-  EntryTest() { system_.SetGameDir(dir_.Path()); }
+  EntryTest() {
+    system_.SetGameDir(dir_.Path());
+    testing_support::WriteTestGraphics(dir_.Path());
+  }
 
   sim::RunResult Run(uint16_t port) {
     return sim::RunProgram(system_, ServerAddress{"127.0.0.1", port}, steps_, "");
@@ -92,27 +97,36 @@ TEST_F(EntryTest, DisplayFailureSaysGoodbyeAndExitsWithMinus6) {
 
 TEST_F(EntryTest, StartUpRunsInOrderAndAnIdleMenuEndsNormally) {
   FakeServer server;
+  // The screen halfway through the opening fade, and once the menu waits.
+  uint16_t midFade = 0, menu = 0;
+  system_.ScheduleAt(400, [&](platform::HeadlessPlatform& p) { midFade = p.Screen().at(0); });
+  system_.ScheduleAt(5000, [&](platform::HeadlessPlatform& p) { menu = p.Screen().at(0); });
   sim::RunResult r = Run(server.Port());
   EXPECT_EQ(r.exitCode, kExitNormal);
   EXPECT_EQ(server.WaitForClose(), "TERM\r\n");
 
   const std::vector<std::string>& calls = system_.Calls();
-  std::vector<std::string> head(calls.begin(), calls.begin() + 9);
+  std::vector<std::string> head(calls.begin(), calls.begin() + 10);
   EXPECT_EQ(head, (std::vector<std::string>{
                       "CreateMainWindow", "SocketCreate", "SocketConnect ok",
                       "CreateFolder ~system", "CreateFolder ~system/logs",
                       "CreateFolder ~system/upload", "OpenFile ~system/logs/SKV.txt w",
-                      "Debug Strikora Vexal Version 1.0.0.1 - Start of Log\n\n",
-                      "Debug placeholder: InitDisplay\n"}));
+                      "Debug Strikora Vexal Version 1.0.0.1 - Start of Log\n\n", "OpenDisplay",
+                      "OpenFile Graphic_resource\\Loading\\LoadingScreen.BMP rb"}));
+  // The loading screen is up before the record, the packs and the sound.
+  EXPECT_LT(IndexOf("ShowFrame"), IndexOf("OpenFile data\\Zemblar.rec rb failed"));
+  EXPECT_LT(IndexOf("OpenFile data\\Zemblar.rec rb failed"),
+            IndexOf("Debug placeholder: LoadQuestionPacks\n"));
   EXPECT_EQ(Placeholders(),
-            (std::vector<std::string>{"InitDisplay", "ShowLoadingScreen", "LoadQuestionPacks",
-                                      "InitSound", "LoadAllGraphics", "FadeToMenuBackground",
-                                      "RunMainMenu", "ReleaseGraphicSurfaces", "ShutdownDisplay"}));
+            (std::vector<std::string>{"LoadQuestionPacks", "InitSound", "RunMainMenu"}));
+  // The fade ran from the loading screen (red 3) to the menu background (red 111).
+  int midRed = (midFade >> 11) << 3;
+  EXPECT_GT(midRed, 3 + 8);
+  EXPECT_LT(midRed, 111 - 8);
+  EXPECT_EQ(menu, Rgb565(111, 60, 90));
   // The shut-down: log closed, screen left black, display released, then goodbye.
-  std::vector<std::string> tail(calls.end() - 7, calls.end());
-  EXPECT_EQ(tail, (std::vector<std::string>{"Debug Closing log\n", "ShowFrame",
-                                            "Debug placeholder: ReleaseGraphicSurfaces\n",
-                                            "Debug placeholder: ShutdownDisplay\n", "CloseDisplay",
+  std::vector<std::string> tail(calls.end() - 5, calls.end());
+  EXPECT_EQ(tail, (std::vector<std::string>{"Debug Closing log\n", "ShowFrame", "CloseDisplay",
                                             "Send TERM\r\n", "SocketClose"}));
   ASSERT_FALSE(system_.Screen().empty());
   EXPECT_TRUE(std::all_of(system_.Screen().begin(), system_.Screen().end(),
@@ -124,6 +138,21 @@ TEST_F(EntryTest, StartUpRunsInOrderAndAnIdleMenuEndsNormally) {
   std::string log = testing_support::ReadFile(dir_ / "~system/logs/SKV.txt");
   EXPECT_NE(log.find(" - Strikora Vexal Version 1.0.0.1 - Start of Log\n\n"), std::string::npos);
   EXPECT_EQ(log.substr(log.size() - 15), " - Closing log\n");
+}
+
+TEST_F(EntryTest, MissingPicturesCloseTheRunBeforeAnyStakeIsTaken) {
+  std::filesystem::remove_all(dir_ / "Graphic_resource/Menu");
+  FakeServer server;
+  steps_.push_back({sim::ScriptStep::Kind::Touch, 3000, 400, 300, ""});
+  sim::RunResult r = Run(server.Port());
+  EXPECT_EQ(r.exitCode, kExitNoDisplay);
+  EXPECT_EQ(server.WaitForClose(), "TERM\r\n");  // no CUSE
+  std::string log = testing_support::ReadFile(dir_ / "~system/logs/SKV.txt");
+  EXPECT_NE(log.find("graphic 2 (Graphic_resource\\Menu\\Insert.BMP): cannot open the file"),
+            std::string::npos)
+      << log;
+  EXPECT_NE(log.find("DISPLAY FAILED - code 7 - closing down"), std::string::npos);
+  EXPECT_NE(log.find("Closing log"), std::string::npos);
 }
 
 TEST_F(EntryTest, APaidGameIsChargedTimedAndRecorded) {

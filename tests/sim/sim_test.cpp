@@ -13,6 +13,7 @@
 #include "run_command.h"
 #include "sim_run.h"
 #include "temp_dir.h"
+#include "test_pictures.h"
 
 namespace {
 
@@ -48,6 +49,7 @@ TEST(SimScript, RejectsMalformedLinesWithTheirNumber) {
 
 TEST(SimBinary, RunsTheProgramTakesShotsAndReportsTheExit) {
   TempDir dir;
+  testing_support::WriteTestGraphics(dir.Path());
   testing_support::FakeServer server;
   testing_support::WriteFile(dir / "script", "0 shot early\n5000 shot loading\n");
   Outcome o = RunCommand(std::string(SIM_BINARY) + " run --game-dir " + dir.Path() +
@@ -67,6 +69,7 @@ TEST(SimBinary, RunsTheProgramTakesShotsAndReportsTheExit) {
 
 TEST(SimBinary, StopsAtTheVirtualTimeLimitAndRefusesBadArguments) {
   TempDir dir;
+  testing_support::WriteTestGraphics(dir.Path());
   testing_support::FakeServer server;
   testing_support::WriteFile(dir / "script", "");
   std::string base = std::string(SIM_BINARY) + " run --game-dir " + dir.Path() +

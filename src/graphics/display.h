@@ -1,0 +1,35 @@
+// The game's screen: the flipping pair, the back buffer everything is drawn into, three
+// screen-sized save surfaces, the transparent colour, the fills and the one fatal-error
+// exit of every graphics operation.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/display/display_device.h"
+#include "platform/text/system_text.h"
+
+extern platform::Surface PrimarySurface;
+extern platform::Surface BackBuffer;
+extern platform::Surface SaveSurface[3];
+extern int DisplayDepth;
+extern uint16_t KeyColour;
+
+bool InitDisplay();
+bool ShutdownDisplay(int code);  // always false
+void ReleaseGraphicSurfaces();
+void ClearScreen();
+void FillRect(int left, int top, int right, int bottom, uint16_t colour);
+
+// Whether the display is up; false before InitDisplay and after any ShutdownDisplay.
+bool DisplayUp();
+// The code of the fatal graphics error that shut the display down mid-run, 0 if none.
+int DisplayFailureCode();
+
+// The back buffer's pixels for drawing text on, and their release.
+bool GetBackBufferDC(platform::Canvas565& canvas);
+void ReleaseBackBufferDC();
+
+// The device, for the other graphics operations.
+platform::DisplayDevice& Device();
+// Back to the state of a program that has just started.
+void ResetDisplayState();

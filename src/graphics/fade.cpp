@@ -1,0 +1,104 @@
+#include "graphics/fade.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "graphics/display.h"
+#include "shell/timing.h"
+
+namespace {
+
+// The two pictures, one RGB565 word per pixel: the channels are taken apart at each
+// step, which gives the same arithmetic as keeping them apart.
+std::vector<uint16_t> gFadeA(800 * 600), gFadeB(800 * 600);
+
+bool LockSave(platform::Surface surface, platform::LockedSurface& locked) {
+  for (;;) {
+    platform::DisplayResult r = Device().Lock(surface, locked);
+    if (r == platform::DisplayResult::Ok) return true;
+    if (r == platform::DisplayResult::StillDrawing) continue;
+    if (r == platform::DisplayResult::SurfaceLost &&
+        Device().Restore(surface) == platform::DisplayResult::Ok)
+      continue;
+    ShutdownDisplay(22);
+    return false;
+  }
+}
+
+// The rectangle inside the screen, so that nothing is read or written outside it.
+ClipRect Bounded(const ClipRect* rect) {
+  ClipRect r = rect ? *rect : kFullScreen;
+  r.left = std::clamp(r.left, 0, 800);
+  r.right = std::clamp(r.right, 0, 800);
+  r.top = std::clamp(r.top, 0, 600);
+  r.bottom = std::clamp(r.bottom, 0, 600);
+  return r;
+}
+
+uint16_t* Row(const platform::LockedSurface& locked, int y) {
+  return reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(locked.pixels) +
+                                     static_cast<size_t>(y) * locked.pitch);
+}
+
+int Blend(int a, int b, int p) {
+  return b + p * (a - b) / 100;
+}
+
+}  // namespace
+
+void CaptureSave(int which, const ClipRect* rect) {
+  platform::Surface surface = which == 0 ? SaveSurface[0] : SaveSurface[1];
+  if (!DisplayUp() || !surface) return;
+  std::vector<uint16_t>& image = which == 0 ? gFadeA : gFadeB;
+  platform::LockedSurface locked;
+  if (!LockSave(surface, locked)) return;
+  ClipRect r = Bounded(rect);
+  for (int y = r.top; y < r.bottom; ++y) {
+    const uint16_t* row = Row(locked, y);
+    std::copy(row + r.left, row + r.right, image.begin() + y * 800 + r.left);
+  }
+  Device().Unlock(surface);
+}
+
+void FadeStep(int percent, const ClipRect* rect, int keyed) {
+  if (percent < 0 || percent > 100) return;
+  if (!DisplayUp() || !SaveSurface[0]) return;
+  platform::LockedSurface locked;
+  if (!LockSave(SaveSurface[0], locked)) return;
+  ClipRect r = Bounded(rect);
+  for (int y = r.top; y < r.bottom; ++y) {
+    uint16_t* out = Row(locked, y);
+    const uint16_t* a = gFadeA.data() + y * 800;
+    const uint16_t* b = gFadeB.data() + y * 800;
+    for (int x = r.left; x < r.right; ++x) {
+      uint16_t pa = a[x], pb = b[x];
+      if (keyed && pa == KeyColour) {
+        out[x] = pa;
+        continue;
+      }
+      int red = Blend(pa >> 11, pb >> 11, percent);
+      int green = Blend((pa >> 5) & 0x3F, (pb >> 5) & 0x3F, percent);
+      int blue = Blend(pa & 0x1F, pb & 0x1F, percent);
+      if (keyed) {
+        red = std::clamp(red, 0, 31);
+        green = std::clamp(green, 0, 63);
+        blue = std::clamp(blue, 0, 31);
+      }
+      out[x] = static_cast<uint16_t>(red * 2048 + green * 32 + blue);
+    }
+  }
+  Device().Unlock(SaveSurface[0]);
+  RestoreRect(0, 0, 0, keyed, r.left, r.top, r.right, r.bottom);
+}
+
+void FadeToPicture(Sprite& picture) {
+  SaveRect(1, 0, 0, 800, 600);
+  CaptureSave(1, nullptr);
+  DrawSpriteToSave(0, picture, 0, 0, 0, nullptr, 0);
+  CaptureSave(0, nullptr);
+  TweenStart(800);
+  do {
+    FadeStep(static_cast<int>(TweenValue(100)), nullptr, 2);
+    Present();
+  } while (!TweenDone());
+}

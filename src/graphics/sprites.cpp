@@ -1,0 +1,187 @@
+#include "graphics/sprites.h"
+
+#include "graphics/display.h"
+#include "shell/entry.h"
+#include "shell/timing.h"
+
+using platform::DisplayResult;
+
+namespace {
+
+uint32_t gPacingDeadline = 0;
+
+platform::Surface SaveTarget(int save) {
+  int n = save & 0xFF;
+  return n >= 0 && n <= 2 ? SaveSurface[n] : 0;
+}
+
+// Draws onto `target`; `restoreTarget` is the surface to restore after a loss and
+// `lostCode` the fatal code when that restore fails.
+void DrawOnto(platform::Surface target, platform::Surface restoreTarget, int lostCode,
+              Sprite& sprite, int frame, int x, int y, const ClipRect* clip, int transparent) {
+  if (!DisplayUp() || !target) return;
+  if (sprite.tableIndex < 0 || sprite.tableIndex >= kGraphicKeys) return;
+  GraphicEntry& entry = GraphicTable[sprite.tableIndex];
+  if (!entry.surface) LoadGraphic(sprite, entry.key, static_cast<uint16_t>(sprite.frameCount));
+  if (!DisplayUp() || !entry.surface) return;
+  // Frames outside the strip are not part of the picture: nothing is drawn.
+  if (frame < 0 || frame >= sprite.frameCount) return;
+
+  ClipRect r = clip ? *clip : kFullScreen;
+  platform::Rect s{0, frame * sprite.frameHeight, sprite.width,
+                   frame * sprite.frameHeight + sprite.frameHeight};
+  if (x < r.left) {
+    s.left += r.left - x;
+    x = r.left;
+  }
+  if (y < r.top) {
+    s.top += r.top - y;
+    y = r.top;
+  }
+  if (x + (s.right - s.left) >= r.right) s.right -= x + (s.right - s.left) - r.right;
+  if (y + (s.bottom - s.top) >= r.bottom) s.bottom -= y + (s.bottom - s.top) - r.bottom;
+  if (s.left >= s.right || s.top >= s.bottom) return;
+
+  platform::Rect d{x, y, x + (s.right - s.left), y + (s.bottom - s.top)};
+  for (;;) {
+    DisplayResult result = Device().Blit(target, d, entry.surface, s, transparent != 0);
+    if (result == DisplayResult::SurfaceLost) {
+      if (Device().Restore(restoreTarget) != DisplayResult::Ok) {
+        ShutdownDisplay(lostCode);
+        return;
+      }
+      // The picture itself may be the one lost: it is read again from its file.
+      if (Device().IsLost(entry.surface)) {
+        Device().Release(entry.surface);
+        entry.surface = 0;
+        LoadGraphic(sprite, entry.key, static_cast<uint16_t>(sprite.frameCount));
+        if (!DisplayUp() || !entry.surface) return;
+      }
+      continue;
+    }
+    if (result == DisplayResult::StillDrawing) continue;
+    return;
+  }
+}
+
+// A screen-area copy with the usual retries: restore `lost` after a loss (fatal with
+// `lostCode` if that fails, or silently given up when lostCode is 0).
+void CopyArea(platform::Surface dst, const platform::Rect& d, platform::Surface src,
+              const platform::Rect& s, const uint16_t* key, platform::Surface lost, int lostCode) {
+  for (;;) {
+    DisplayResult result = Device().Blit(dst, d, src, s, false, key);
+    if (result == DisplayResult::SurfaceLost) {
+      if (Device().Restore(lost) == DisplayResult::Ok) continue;
+      if (lostCode) ShutdownDisplay(lostCode);
+      return;
+    }
+    if (result == DisplayResult::StillDrawing) continue;
+    return;
+  }
+}
+
+}  // namespace
+
+void ResetPresentPacing() {
+  gPacingDeadline = 0;
+}
+
+void DrawSprite(Sprite& sprite, int frame, int x, int y, const ClipRect* clip, int transparent) {
+  DrawOnto(BackBuffer, PrimarySurface, 24, sprite, frame, x, y, clip, transparent);
+}
+
+void DrawSpriteToSave(int save, Sprite& sprite, int frame, int x, int y, const ClipRect* clip,
+                      int transparent) {
+  platform::Surface target = SaveTarget(save);
+  ClipRect cut;
+  if (clip) {
+    cut = *clip;
+    if (cut.right > 800) cut.right = 800;
+    clip = &cut;
+  }
+  DrawOnto(target, target, 33, sprite, frame, x, y, clip, transparent);
+}
+
+void FlipPaced() {
+  if (DisplayUp()) {
+    DisplayResult r;
+    do {
+      r = Device().Flip(PrimarySurface);
+    } while (r == DisplayResult::StillDrawing);
+    if (r == DisplayResult::SurfaceLost) {
+      if (Device().Restore(PrimarySurface) != DisplayResult::Ok) {
+        ShutdownDisplay(22);
+        return;
+      }
+      Device().Flip(PrimarySurface);
+    }
+  }
+  do {
+    PumpMessages();
+  } while (!TimerExpired(gPacingDeadline));
+  TimerStart(gPacingDeadline, 15);
+}
+
+void CopyScreenToBack() {
+  if (!DisplayUp()) return;
+  platform::Rect all{0, 0, 800, 600};
+  Device().Blit(BackBuffer, all, PrimarySurface, all, false);
+}
+
+void Present() {
+  FlipPaced();
+  CopyScreenToBack();
+}
+
+void SaveRect(int save, int left, int top, int right, int bottom) {
+  platform::Surface target = SaveTarget(save);
+  if (!DisplayUp() || !target) return;
+  platform::Rect r{left, top, right, bottom};
+  CopyArea(target, r, BackBuffer, r, nullptr, target, 33);
+}
+
+void RestoreRect(int save, int dx, int dy, int keyed, int left, int top, int right, int bottom) {
+  platform::Surface source = SaveTarget(save);
+  if (!DisplayUp() || !source) return;
+  platform::Rect d{left, top, right, bottom};
+  platform::Rect s{left - dx, top - dy, right - dx, bottom - dy};
+  int dw = right - left, dh = bottom - top;
+  if (dw == 0) dw = 1;
+  if (dh == 0) dh = 1;
+  int sw = dw, sh = dh;
+  // The source is clipped to the screen with the destination moved along, then the
+  // destination with the source moved along.
+  if (s.left < 0) {
+    d.left += -s.left * dw / sw;
+    s.left = 0;
+  }
+  if (s.top < 0) {
+    d.top += -s.top * dh / sh;
+    s.top = 0;
+  }
+  if (s.right > 800) {
+    d.right -= (s.right - 800) * dw / sw;
+    s.right = 800;
+  }
+  if (s.bottom > 600) {
+    d.bottom -= (s.bottom - 600) * dh / sh;
+    s.bottom = 600;
+  }
+  if (d.left < 0) {
+    s.left += -d.left * sw / dw;
+    d.left = 0;
+  }
+  if (d.top < 0) {
+    s.top += -d.top * sh / dh;
+    d.top = 0;
+  }
+  if (d.right > 800) {
+    s.right -= (d.right - 800) * sw / dw;
+    d.right = 800;
+  }
+  if (d.bottom > 600) {
+    s.bottom -= (d.bottom - 600) * sh / dh;
+    d.bottom = 600;
+  }
+  CopyArea(BackBuffer, d, source, s, keyed ? &KeyColour : nullptr, BackBuffer, 0);
+}

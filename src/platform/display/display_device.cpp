@@ -1,0 +1,258 @@
+#include "platform/display/display_device.h"
+
+#include <algorithm>
+
+#include "platform/platform.h"
+
+namespace platform {
+
+namespace {
+
+bool Inside(const Rect& r, int width, int height) {
+  return r.left >= 0 && r.top >= 0 && r.right <= width && r.bottom <= height && r.left < r.right &&
+         r.top < r.bottom;
+}
+
+}  // namespace
+
+bool DisplayDevice::Injected(DisplayOp op, DisplayResult& result) {
+  auto& queue = injected_[static_cast<size_t>(op)];
+  if (queue.empty()) return false;
+  result = queue.front();
+  queue.pop_front();
+  return true;
+}
+
+DisplayDevice::Buffer* DisplayDevice::Get(Surface s) {
+  if (s <= 0 || static_cast<size_t>(s) >= buffers_.size() || !buffers_[s].live) return nullptr;
+  return &buffers_[s];
+}
+
+const DisplayDevice::Buffer* DisplayDevice::Get(Surface s) const {
+  if (s <= 0 || static_cast<size_t>(s) >= buffers_.size() || !buffers_[s].live) return nullptr;
+  return &buffers_[s];
+}
+
+Surface DisplayDevice::NewBuffer(int width, int height, int pitchPixels) {
+  Buffer b;
+  b.live = true;
+  b.width = width;
+  b.height = height;
+  b.pitchPixels = pitchPixels;
+  b.pixels.assign(static_cast<size_t>(pitchPixels) * height, 0);
+  buffers_.push_back(std::move(b));
+  return static_cast<Surface>(buffers_.size() - 1);
+}
+
+DisplayResult DisplayDevice::Create() {
+  DisplayResult r;
+  if (Injected(DisplayOp::Create, r)) return r;
+  if (!platform_.OpenDisplay()) return DisplayResult::Failed;
+  open_ = true;
+  return DisplayResult::Ok;
+}
+
+DisplayResult DisplayDevice::SetMode(int width, int height, int depth) {
+  DisplayResult r;
+  if (Injected(DisplayOp::SetMode, r)) return r;
+  if (!open_) return DisplayResult::Failed;
+  if (width != kScreenWidth || height != kScreenHeight || depth != 16)
+    return DisplayResult::InvalidMode;
+  modeSet_ = true;
+  return DisplayResult::Ok;
+}
+
+DisplayResult DisplayDevice::CreatePrimary(Surface& primary) {
+  DisplayResult r;
+  if (Injected(DisplayOp::CreatePrimary, r)) return r;
+  if (!modeSet_) return DisplayResult::Failed;
+  primary = NewBuffer(kScreenWidth, kScreenHeight, kScreenWidth);
+  Surface back = NewBuffer(kScreenWidth, kScreenHeight, kScreenWidth);
+  buffers_[primary].isPrimary = true;
+  buffers_[primary].pairedWith = back;
+  buffers_[back].isBack = true;
+  buffers_[back].pairedWith = primary;
+  return DisplayResult::Ok;
+}
+
+DisplayResult DisplayDevice::GetBackBuffer(Surface primary, Surface& back) {
+  DisplayResult r;
+  if (Injected(DisplayOp::GetBackBuffer, r)) return r;
+  const Buffer* p = Get(primary);
+  if (!p || !p->isPrimary) return DisplayResult::Failed;
+  back = p->pairedWith;
+  return DisplayResult::Ok;
+}
+
+DisplayResult DisplayDevice::CreateSurface(int width, int height, Surface& out) {
+  DisplayResult r;
+  if (Injected(DisplayOp::CreateSurface, r)) return r;
+  if (!open_ || width <= 0 || height <= 0 || width > 8192 || height > 65535)
+    return DisplayResult::Failed;
+  // Rows of off-screen surfaces are padded, as a device's often are: users must step
+  // by the pitch the lock reports.
+  out = NewBuffer(width, height, (width + 7) & ~7);
+  return DisplayResult::Ok;
+}
+
+void DisplayDevice::Release(Surface surface) {
+  Buffer* b = Get(surface);
+  if (!b || b->isBack) return;  // the back buffer lives and dies with its primary
+  if (b->isPrimary) {
+    Buffer& back = buffers_[b->pairedWith];
+    back = Buffer{};
+  }
+  *b = Buffer{};
+}
+
+void DisplayDevice::Close() {
+  for (size_t i = 1; i < buffers_.size(); ++i) buffers_[i] = Buffer{};
+  if (open_) platform_.CloseDisplay();
+  open_ = modeSet_ = false;
+}
+
+void DisplayDevice::SetColourKey(Surface surface, uint16_t key) {
+  if (Buffer* b = Get(surface)) {
+    b->hasKey = true;
+    b->key = key;
+  }
+}
+
+bool DisplayDevice::GetSize(Surface surface, int& width, int& height) const {
+  const Buffer* b = Get(surface);
+  if (!b) return false;
+  width = b->width;
+  height = b->height;
+  return true;
+}
+
+DisplayResult DisplayDevice::Blit(Surface dst, const Rect& dstRect, Surface src,
+                                  const Rect& srcRect, bool keySource,
+                                  const uint16_t* keyOverride) {
+  DisplayResult r;
+  if (Injected(DisplayOp::Blit, r)) return r;
+  Buffer* d = Get(dst);
+  Buffer* s = Get(src);
+  if (!d || !s) return DisplayResult::Failed;
+  if (d->lost || s->lost) return DisplayResult::SurfaceLost;
+  if (d->locked || s->locked) return DisplayResult::Failed;
+  if (!Inside(dstRect, d->width, d->height) || !Inside(srcRect, s->width, s->height))
+    return DisplayResult::Failed;
+  bool keyed = keyOverride || (keySource && s->hasKey);
+  uint16_t key = keyOverride ? *keyOverride : s->key;
+  int dw = dstRect.right - dstRect.left, dh = dstRect.bottom - dstRect.top;
+  int sw = srcRect.right - srcRect.left, sh = srcRect.bottom - srcRect.top;
+  // A copy within one surface reads from a snapshot, so overlapping areas come out right.
+  std::vector<uint16_t> snapshot;
+  const uint16_t* from = s->pixels.data();
+  if (d == s) {
+    snapshot = s->pixels;
+    from = snapshot.data();
+  }
+  for (int y = 0; y < dh; ++y) {
+    int sy = srcRect.top + (dh == sh ? y : y * sh / dh);
+    const uint16_t* in = from + static_cast<size_t>(sy) * s->pitchPixels;
+    uint16_t* out = d->pixels.data() + static_cast<size_t>(dstRect.top + y) * d->pitchPixels;
+    for (int x = 0; x < dw; ++x) {
+      uint16_t p = in[srcRect.left + (dw == sw ? x : x * sw / dw)];
+      if (keyed && p == key) continue;
+      out[dstRect.left + x] = p;
+    }
+  }
+  return DisplayResult::Ok;
+}
+
+DisplayResult DisplayDevice::Fill(Surface dst, const Rect* rect, uint16_t colour) {
+  DisplayResult r;
+  if (Injected(DisplayOp::Fill, r)) return r;
+  Buffer* d = Get(dst);
+  if (!d) return DisplayResult::Failed;
+  if (d->lost) return DisplayResult::SurfaceLost;
+  if (d->locked) return DisplayResult::Failed;
+  Rect whole{0, 0, d->width, d->height};
+  const Rect& f = rect ? *rect : whole;
+  if (!Inside(f, d->width, d->height)) return DisplayResult::Failed;
+  for (int y = f.top; y < f.bottom; ++y)
+    std::fill_n(d->pixels.data() + static_cast<size_t>(y) * d->pitchPixels + f.left,
+                f.right - f.left, colour);
+  return DisplayResult::Ok;
+}
+
+DisplayResult DisplayDevice::Lock(Surface surface, LockedSurface& out) {
+  DisplayResult r;
+  if (Injected(DisplayOp::Lock, r)) return r;
+  Buffer* b = Get(surface);
+  if (!b || b->locked) return DisplayResult::Failed;
+  if (b->lost) return DisplayResult::SurfaceLost;
+  b->locked = true;
+  out = {b->pixels.data(), b->width, b->height, b->pitchPixels * 2};
+  return DisplayResult::Ok;
+}
+
+void DisplayDevice::Unlock(Surface surface) {
+  if (Buffer* b = Get(surface)) b->locked = false;
+}
+
+DisplayResult DisplayDevice::Flip(Surface primary) {
+  DisplayResult r;
+  if (Injected(DisplayOp::Flip, r)) return r;
+  Buffer* p = Get(primary);
+  if (!p || !p->isPrimary) return DisplayResult::Failed;
+  Buffer& back = buffers_[p->pairedWith];
+  if (p->lost || back.lost) return DisplayResult::SurfaceLost;
+  if (p->locked || back.locked) return DisplayResult::Failed;
+  std::swap(p->pixels, back.pixels);
+  platform_.ShowFrame(p->pixels.data());
+  return DisplayResult::Ok;
+}
+
+DisplayResult DisplayDevice::Restore(Surface surface) {
+  DisplayResult r;
+  if (Injected(DisplayOp::Restore, r)) return r;
+  Buffer* b = Get(surface);
+  if (!b) return DisplayResult::Failed;
+  auto restore = [](Buffer& x) {
+    if (!x.lost) return;
+    x.lost = false;
+    std::fill(x.pixels.begin(), x.pixels.end(), 0);  // a restored surface's memory is new
+  };
+  restore(*b);
+  if (b->isPrimary) restore(buffers_[b->pairedWith]);
+  return DisplayResult::Ok;
+}
+
+bool DisplayDevice::IsLost(Surface surface) const {
+  const Buffer* b = Get(surface);
+  return b && b->lost;
+}
+
+void DisplayDevice::InjectResult(DisplayOp op, DisplayResult result, int times) {
+  for (int i = 0; i < times; ++i) injected_[static_cast<size_t>(op)].push_back(result);
+}
+
+void DisplayDevice::LoseSurface(Surface surface) {
+  if (Buffer* b = Get(surface)) b->lost = true;
+}
+
+void DisplayDevice::LoseAll() {
+  for (size_t i = 1; i < buffers_.size(); ++i)
+    if (buffers_[i].live) buffers_[i].lost = true;
+}
+
+size_t DisplayDevice::LiveSurfaces() const {
+  return static_cast<size_t>(
+      std::count_if(buffers_.begin(), buffers_.end(), [](const Buffer& b) { return b.live; }));
+}
+
+size_t DisplayDevice::Locked() const {
+  return static_cast<size_t>(std::count_if(buffers_.begin(), buffers_.end(),
+                                           [](const Buffer& b) { return b.live && b.locked; }));
+}
+
+const std::vector<uint16_t>* DisplayDevice::VisiblePixels() const {
+  for (const Buffer& b : buffers_)
+    if (b.live && b.isPrimary) return &b.pixels;
+  return nullptr;
+}
+
+}  // namespace platform
