@@ -15,6 +15,7 @@ namespace {
 
 bool gDisplayUp = false;
 int gFailureCode = 0;
+int gLastShutdownCode = 0;
 
 // Runs a colour fill, restoring the back buffer after a loss and retrying while the
 // device is busy; any other failure is let go.
@@ -43,6 +44,9 @@ bool DisplayUp() {
 int DisplayFailureCode() {
   return gFailureCode;
 }
+int LastShutdownCode() {
+  return gLastShutdownCode;
+}
 
 void ResetDisplayState() {
   PrimarySurface = BackBuffer = 0;
@@ -51,6 +55,7 @@ void ResetDisplayState() {
   KeyColour = 0xF81F;
   gDisplayUp = false;
   gFailureCode = 0;
+  gLastShutdownCode = 0;
   for (GraphicEntry* e = GraphicTable; e->key != 0; ++e) e->surface = 0;
 }
 
@@ -83,6 +88,7 @@ bool ShutdownDisplay(int code) {
   // A shutdown while the display was up, other than the normal end, is a fatal error
   // that the run must not carry on blind from.
   if (gDisplayUp && code != 255 && gFailureCode == 0) gFailureCode = code;
+  gLastShutdownCode = code;
   gDisplayUp = false;
   BackBuffer = 0;  // released with its primary
   if (PrimarySurface) d.Release(PrimarySurface);

@@ -24,6 +24,8 @@ void FillRect(int left, int top, int right, int bottom, uint16_t colour);
 bool DisplayUp();
 // The code of the fatal graphics error that shut the display down mid-run, 0 if none.
 int DisplayFailureCode();
+// The code of the most recent ShutdownDisplay, 0 if none yet.
+int LastShutdownCode();
 
 // The back buffer's pixels for drawing text on, and their release.
 bool GetBackBufferDC(platform::Canvas565& canvas);

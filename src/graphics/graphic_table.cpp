@@ -112,10 +112,16 @@ void Fatal(int code, int key, const char* path, const std::string& why) {
   ShutdownDisplay(code);
 }
 
-// Reads a whole picture file, or as much of its start as `limit` asks for.
+// Reads a picture file, or only its first `limit` bytes; false when it cannot be opened.
+// A file larger than kMaxPictureFile is read no further than that.
 bool ReadFile(const GraphicEntry& e, size_t limit, std::vector<uint8_t>& bytes) {
   FILE* f = Sys().OpenFile(e.path, "rb");
   if (!f) return false;
+  if (limit == 0 && std::fseek(f, 0, SEEK_END) == 0) {
+    long size = std::ftell(f);
+    limit = size < 0 ? 0 : static_cast<size_t>(std::min<long long>(size, kMaxPictureFile + 1));
+    std::rewind(f);
+  }
   bytes.resize(limit);
   size_t got = std::fread(bytes.data(), 1, limit, f);
   std::fclose(f);
@@ -173,14 +179,10 @@ void LoadGraphic(Sprite& sprite, int key, uint16_t frames) {
   }
   if (e.format != GraphicFormat::Bmp && e.format != GraphicFormat::Pcx)
     return Fatal(7, key, e.path, "neither a BMP nor a PCX picture");
-  FILE* probe = Sys().OpenFile(e.path, "rb");
-  if (!probe) return Fatal(7, key, e.path, "cannot open the file");
-  std::fclose(probe);
-  long long fileSize = Sys().FileSize(e.path);
-  if (fileSize < 0 || fileSize > kMaxPictureFile) return Fatal(20, key, e.path, "file too large");
   std::vector<uint8_t> bytes;
-  if (!ReadFile(e, static_cast<size_t>(fileSize), bytes))
-    return Fatal(7, key, e.path, "cannot open the file");
+  if (!ReadFile(e, 0, bytes)) return Fatal(7, key, e.path, "cannot open the file");
+  if (bytes.size() > static_cast<size_t>(kMaxPictureFile))
+    return Fatal(20, key, e.path, "the file is too large");
 
   PictureHeader h;
   std::string why;

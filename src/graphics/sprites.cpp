@@ -20,7 +20,8 @@ platform::Surface SaveTarget(int save) {
 void DrawOnto(platform::Surface target, platform::Surface restoreTarget, int lostCode,
               Sprite& sprite, int frame, int x, int y, const ClipRect* clip, int transparent) {
   if (!DisplayUp() || !target) return;
-  if (sprite.tableIndex < 0 || sprite.tableIndex >= kGraphicKeys) return;
+  // A Sprite that no loader has filled addresses nothing.
+  if (sprite.frameCount <= 0 || sprite.tableIndex < 0 || sprite.tableIndex >= kGraphicKeys) return;
   GraphicEntry& entry = GraphicTable[sprite.tableIndex];
   if (!entry.surface) LoadGraphic(sprite, entry.key, static_cast<uint16_t>(sprite.frameCount));
   if (!DisplayUp() || !entry.surface) return;
