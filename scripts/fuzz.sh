@@ -7,9 +7,7 @@ cd "$(dirname "$0")/.."
 target=${1:?usage: scripts/fuzz.sh TARGET [SECONDS]}
 seconds=${2:-60}
 scripts/setup.sh
-if [ ! -f build-fuzz/CMakeCache.txt ]; then
-  CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSTRIKORA_LIBFUZZER=ON
-fi
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSTRIKORA_LIBFUZZER=ON >/dev/null
 cmake --build build-fuzz -j "$(nproc)" --target "$target"
 mkdir -p build-fuzz/corpus/"$target"
 cd build-fuzz

@@ -149,14 +149,22 @@ DisplayResult DisplayDevice::Blit(Surface dst, const Rect& dstRect, Surface src,
     snapshot = s->pixels;
     from = snapshot.data();
   }
+  bool scaled = dw != sw || dh != sh;
   for (int y = 0; y < dh; ++y) {
-    int sy = srcRect.top + (dh == sh ? y : y * sh / dh);
-    const uint16_t* in = from + static_cast<size_t>(sy) * s->pitchPixels;
-    uint16_t* out = d->pixels.data() + static_cast<size_t>(dstRect.top + y) * d->pitchPixels;
-    for (int x = 0; x < dw; ++x) {
-      uint16_t p = in[srcRect.left + (dw == sw ? x : x * sw / dw)];
-      if (keyed && p == key) continue;
-      out[dstRect.left + x] = p;
+    int sy = srcRect.top + (scaled ? y * sh / dh : y);
+    const uint16_t* in = from + static_cast<size_t>(sy) * s->pitchPixels + srcRect.left;
+    uint16_t* out =
+        d->pixels.data() + static_cast<size_t>(dstRect.top + y) * d->pitchPixels + dstRect.left;
+    if (scaled) {
+      for (int x = 0; x < dw; ++x) {
+        uint16_t p = in[x * sw / dw];
+        if (!keyed || p != key) out[x] = p;
+      }
+    } else if (!keyed) {
+      std::copy_n(in, dw, out);
+    } else {
+      for (int x = 0; x < dw; ++x)
+        if (in[x] != key) out[x] = in[x];
     }
   }
   return DisplayResult::Ok;
