@@ -1,0 +1,241 @@
+// Measures moneyd the way the game uses it: one connection, one request, one reply, strictly
+// alternating. Reports exchanges per second and the median and 99th percentile latency of
+// CGET and of CADD (a durable change), next to a bare loopback echo server measured in the
+// same run, which is the floor that the network alone sets.
+//
+//   moneyd-bench [--queries N] [--additions N] [--dir FOLDER] [--moneyd PATH]
+//
+// The database is made in a fresh folder under FOLDER (the system's temporary folder unless
+// told), which should be on the disk the cabinet will use: CADD waits for it.
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Stats {
+  double per_second = 0;
+  double p50_us = 0;
+  double p99_us = 0;
+};
+
+int Connect(int port) {
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in where{};
+  where.sin_family = AF_INET;
+  where.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  where.sin_port = htons(static_cast<uint16_t>(port));
+  if (connect(fd, reinterpret_cast<sockaddr*>(&where), sizeof where) != 0) {
+    perror("moneyd-bench: connect");
+    exit(1);
+  }
+  const int on = 1;
+  setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+  return fd;
+}
+
+// One request and its whole reply line.
+void Exchange(int fd, const std::string& request) {
+  if (send(fd, request.data(), request.size(), MSG_NOSIGNAL) !=
+      static_cast<ssize_t>(request.size())) {
+    perror("moneyd-bench: send");
+    exit(1);
+  }
+  char reply[256];
+  size_t got = 0;
+  while (got < 2 || reply[got - 1] != '\n') {
+    const ssize_t n = recv(fd, reply + got, sizeof reply - got, 0);
+    if (n <= 0) {
+      fprintf(stderr, "moneyd-bench: the server went away\n");
+      exit(1);
+    }
+    got += static_cast<size_t>(n);
+  }
+  if (strncmp(reply, "FAIL", 4) == 0) {
+    fprintf(stderr, "moneyd-bench: refused: %s", request.c_str());
+    exit(1);
+  }
+}
+
+// The samples of one kind of exchange, gathered over several rounds.
+struct Series {
+  int fd = -1;
+  std::string request;
+  std::vector<double> us;
+  double seconds = 0;
+};
+
+Series Open(int port, const std::string& request) {
+  Series series{Connect(port), request, {}, 0};
+  for (int i = 0; i < 200; ++i) Exchange(series.fd, request);  // warm up
+  return series;
+}
+
+void Measure(Series& series, int count) {
+  const Clock::time_point start = Clock::now();
+  for (int i = 0; i < count; ++i) {
+    const Clock::time_point t0 = Clock::now();
+    Exchange(series.fd, series.request);
+    series.us.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t0).count());
+  }
+  series.seconds += std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+Stats Summarise(Series& series) {
+  close(series.fd);
+  std::vector<double>& us = series.us;
+  std::sort(us.begin(), us.end());
+  Stats stats;
+  stats.per_second = static_cast<double>(us.size()) / series.seconds;
+  stats.p50_us = us[us.size() / 2];
+  stats.p99_us = us[std::min(us.size() - 1, us.size() * 99 / 100)];
+  return stats;
+}
+
+// The floor: a blocking server in a process of its own, like moneyd, that sends back what it
+// reads, for one client.
+int StartEchoServer(pid_t& pid) {
+  const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in where{};
+  where.sin_family = AF_INET;
+  where.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t size = sizeof where;
+  if (bind(listener, reinterpret_cast<sockaddr*>(&where), sizeof where) != 0 ||
+      listen(listener, 1) != 0) {
+    perror("moneyd-bench: echo server");
+    exit(1);
+  }
+  getsockname(listener, reinterpret_cast<sockaddr*>(&where), &size);
+  pid = fork();
+  if (pid == 0) {
+    const int fd = accept(listener, nullptr, nullptr);
+    const int on = 1;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    char buffer[4096];
+    ssize_t n = 0;
+    while ((n = recv(fd, buffer, sizeof buffer, 0)) > 0)
+      send(fd, buffer, static_cast<size_t>(n), 0);
+    _exit(0);
+  }
+  close(listener);
+  return ntohs(where.sin_port);
+}
+
+pid_t StartMoneyd(const std::string& path, const std::string& folder, int& port) {
+  int out[2];
+  if (pipe2(out, O_CLOEXEC) != 0) exit(1);
+  const std::string db = folder + "/money.db";
+  const std::string log = folder + "/moneyd.log";
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+  posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+  const char* argv[] = {path.c_str(), "--port", "0", "--db", db.c_str(), nullptr};
+  pid_t pid = -1;
+  if (posix_spawn(&pid, path.c_str(), &actions, nullptr, const_cast<char**>(argv), environ) != 0) {
+    fprintf(stderr, "moneyd-bench: cannot start %s\n", path.c_str());
+    exit(1);
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  close(out[1]);
+  std::string line;
+  char c = 0;
+  while (line.find('\n') == std::string::npos && read(out[0], &c, 1) == 1) line += c;
+  close(out[0]);
+  const size_t colon = line.rfind(':');
+  if (line.rfind("moneyd: listening on ", 0) != 0 || colon == std::string::npos) {
+    fprintf(stderr, "moneyd-bench: moneyd did not start; see %s\n", log.c_str());
+    exit(1);
+  }
+  port = atoi(line.c_str() + colon + 1);
+  return pid;
+}
+
+void Print(const char* name, int count, const Stats& s) {
+  printf("%-26s %8d %12.0f %10.1f %10.1f\n", name, count, s.per_second, s.p50_us, s.p99_us);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int queries = 20000;
+  int additions = 2000;
+  std::string moneyd = MONEYD_PATH;
+  std::string base = std::filesystem::temp_directory_path().string();
+  for (int i = 1; i + 1 < argc; i += 2) {
+    const std::string arg = argv[i];
+    if (arg == "--queries") {
+      queries = std::max(1, atoi(argv[i + 1]));
+    } else if (arg == "--additions") {
+      additions = std::max(1, atoi(argv[i + 1]));
+    } else if (arg == "--dir") {
+      base = argv[i + 1];
+    } else if (arg == "--moneyd") {
+      moneyd = argv[i + 1];
+    } else {
+      fprintf(stderr,
+              "usage: moneyd-bench [--queries N] [--additions N] [--dir FOLDER] "
+              "[--moneyd PATH]\n");
+      return 2;
+    }
+  }
+  std::string folder = base + "/moneyd-bench-XXXXXX";
+  if (mkdtemp(folder.data()) == nullptr) {
+    perror("moneyd-bench: mkdtemp");
+    return 1;
+  }
+
+  pid_t echo_pid = -1;
+  const int echo_port = StartEchoServer(echo_pid);
+  int port = 0;
+  const pid_t pid = StartMoneyd(moneyd, folder, port);
+
+  // Interleaved rounds, so that other load on the machine falls on all three alike.
+  constexpr int kRounds = 10;
+  Series echo = Open(echo_port, "CGET\r\n");
+  Series get = Open(port, "CGET\r\n");
+  Series add = Open(port, "CADD,1\r\n");
+  for (int round = 0; round < kRounds; ++round) {
+    Measure(echo, (queries + kRounds - 1) / kRounds);
+    Measure(get, (queries + kRounds - 1) / kRounds);
+    Measure(add, (additions + kRounds - 1) / kRounds);
+  }
+  const int query_count = static_cast<int>(get.us.size());
+  const int addition_count = static_cast<int>(add.us.size());
+  const Stats echo_stats = Summarise(echo);
+  const Stats get_stats = Summarise(get);
+  const Stats add_stats = Summarise(add);
+  waitpid(echo_pid, nullptr, 0);
+
+  kill(pid, SIGTERM);
+  waitpid(pid, nullptr, 0);
+  std::error_code ignored;
+  std::filesystem::remove_all(folder, ignored);
+
+  printf("moneyd-bench: one connection, request and reply alternating; database in %s\n",
+         base.c_str());
+  printf("%-26s %8s %12s %10s %10s\n", "exchange", "count", "per second", "p50 (us)", "p99 (us)");
+  Print("echo server (floor)", query_count, echo_stats);
+  Print("moneyd CGET", query_count, get_stats);
+  Print("moneyd CADD,1 (durable)", addition_count, add_stats);
+  return 0;
+}

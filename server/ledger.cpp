@@ -1,0 +1,301 @@
+#include "server/ledger.h"
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+namespace money {
+
+namespace {
+
+constexpr int kSchemaVersion = 1;
+
+constexpr const char* kSchema = R"sql(
+CREATE TABLE IF NOT EXISTS totals (
+  id INTEGER PRIMARY KEY CHECK (id = 1),
+  credits INTEGER NOT NULL,
+  bank INTEGER NOT NULL);
+INSERT OR IGNORE INTO totals (id, credits, bank) VALUES (1, 0, 0);
+CREATE TABLE IF NOT EXISTS journal (
+  seq INTEGER PRIMARY KEY AUTOINCREMENT,
+  time TEXT NOT NULL,
+  kind TEXT NOT NULL,
+  client INTEGER,
+  amount INTEGER NOT NULL,
+  credits_change INTEGER NOT NULL,
+  bank_change INTEGER NOT NULL,
+  credits INTEGER NOT NULL,
+  bank INTEGER NOT NULL,
+  detail TEXT NOT NULL DEFAULT '');
+PRAGMA user_version = 1;
+)sql";
+
+constexpr const char* kJournalColumns =
+    "seq, time, kind, client, amount, credits_change, bank_change, credits, bank, detail";
+
+std::string Describe(sqlite3* db) {
+  return db ? sqlite3_errmsg(db) : "out of memory";
+}
+
+// Runs a statement to its end and makes it ready for the next use.
+bool StepDone(sqlite3_stmt* statement) {
+  const int rc = sqlite3_step(statement);
+  sqlite3_reset(statement);
+  return rc == SQLITE_DONE;
+}
+
+bool Exec(sqlite3* db, const char* sql, std::string& error) {
+  if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK) return true;
+  error = Describe(db);
+  return false;
+}
+
+bool QueryInt(sqlite3* db, const char* sql, int64_t& value, std::string& error) {
+  sqlite3_stmt* statement = nullptr;
+  bool ok = false;
+  if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK &&
+      sqlite3_step(statement) == SQLITE_ROW) {
+    value = sqlite3_column_int64(statement, 0);
+    ok = true;
+  } else {
+    error = Describe(db);
+  }
+  sqlite3_finalize(statement);
+  return ok;
+}
+
+bool QueryText(sqlite3* db, const char* sql, std::string& value, std::string& error) {
+  sqlite3_stmt* statement = nullptr;
+  bool ok = false;
+  if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK &&
+      sqlite3_step(statement) == SQLITE_ROW) {
+    const unsigned char* text = sqlite3_column_text(statement, 0);
+    value = text ? reinterpret_cast<const char*>(text) : "";
+    ok = true;
+  } else {
+    error = Describe(db);
+  }
+  sqlite3_finalize(statement);
+  return ok;
+}
+
+bool Prepare(sqlite3* db, const char* sql, sqlite3_stmt*& statement, std::string& error) {
+  if (sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, &statement, nullptr) ==
+      SQLITE_OK) {
+    return true;
+  }
+  error = Describe(db);
+  return false;
+}
+
+// Makes the tables of a new database, or checks that an existing one is ours.
+bool Initialise(sqlite3* db, OpenMode mode, std::string& error) {
+  int64_t version = 0;
+  // The first read of the file: this is where a file that is no database is noticed.
+  if (!QueryInt(db, "PRAGMA user_version", version, error)) return false;
+  if (version == kSchemaVersion) return true;
+  if (version > kSchemaVersion) {
+    error = "made by a newer moneyd (format " + std::to_string(version) + ")";
+    return false;
+  }
+  int64_t tables = 0;
+  if (!QueryInt(db, "SELECT count(*) FROM sqlite_master", tables, error)) return false;
+  if (tables > 0) {
+    error = "not a money database (it holds other tables)";
+    return false;
+  }
+  if (mode == OpenMode::kExisting) {
+    error = "not a money database yet (start moneyd once to make it)";
+    return false;
+  }
+  if (!Exec(db, "BEGIN IMMEDIATE", error)) return false;
+  if (!Exec(db, kSchema, error)) {
+    Exec(db, "ROLLBACK", error);
+    return false;
+  }
+  return Exec(db, "COMMIT", error);
+}
+
+bool PrepareAll(Ledger& ledger, std::string& error) {
+  sqlite3* db = ledger.db;
+  return Prepare(db, "BEGIN IMMEDIATE", ledger.begin, error) &&
+         Prepare(db, "COMMIT", ledger.commit, error) &&
+         Prepare(db, "ROLLBACK", ledger.rollback, error) &&
+         Prepare(db, "SELECT credits, bank FROM totals WHERE id = 1", ledger.read_totals, error) &&
+         Prepare(db, "UPDATE totals SET credits = ?1, bank = ?2 WHERE id = 1", ledger.write_totals,
+                 error) &&
+         Prepare(db,
+                 "INSERT INTO journal (time, kind, client, amount, credits_change, bank_change, "
+                 "credits, bank, detail) VALUES (strftime('%Y-%m-%d %H:%M:%f', 'now'), ?1, ?2, "
+                 "?3, ?4, ?5, ?6, ?7, ?8)",
+                 ledger.add_entry, error);
+}
+
+bool ReadTotalsRow(Ledger& ledger, Totals& totals) {
+  sqlite3_stmt* s = ledger.read_totals;
+  const bool found = sqlite3_step(s) == SQLITE_ROW;
+  if (found) {
+    totals.credits = sqlite3_column_int64(s, 0);
+    totals.bank = sqlite3_column_int64(s, 1);
+  }
+  const int rc = sqlite3_reset(s);
+  return found && rc == SQLITE_OK;
+}
+
+bool WriteEntry(Ledger& ledger, const Entry& entry, const Decision& decision, const Totals& after) {
+  sqlite3_stmt* w = ledger.write_totals;
+  sqlite3_bind_int64(w, 1, after.credits);
+  sqlite3_bind_int64(w, 2, after.bank);
+  if (!StepDone(w)) return false;
+
+  sqlite3_stmt* a = ledger.add_entry;
+  sqlite3_bind_text(a, 1, KindName(entry.kind), -1, SQLITE_STATIC);
+  if (entry.client > 0) {
+    sqlite3_bind_int64(a, 2, entry.client);
+  } else {
+    sqlite3_bind_null(a, 2);
+  }
+  sqlite3_bind_int64(a, 3, decision.amount);
+  sqlite3_bind_int64(a, 4, decision.delta.credits);
+  sqlite3_bind_int64(a, 5, decision.delta.bank);
+  sqlite3_bind_int64(a, 6, after.credits);
+  sqlite3_bind_int64(a, 7, after.bank);
+  sqlite3_bind_text(a, 8, entry.detail.data(), static_cast<int>(entry.detail.size()),
+                    SQLITE_TRANSIENT);
+  const bool ok = StepDone(a);
+  sqlite3_clear_bindings(a);
+  return ok;
+}
+
+std::string ColumnText(sqlite3_stmt* s, int column) {
+  const unsigned char* text = sqlite3_column_text(s, column);
+  return text ? reinterpret_cast<const char*>(text) : "";
+}
+
+}  // namespace
+
+bool OpenLedger(const std::string& path, OpenMode mode, Ledger& ledger, std::string& error) {
+  ledger = Ledger{};
+  struct stat info {};
+  if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+    error = "not a regular file";
+    return false;
+  }
+  if (mode == OpenMode::kExisting && stat(path.c_str(), &info) != 0) {
+    error = "no such file (start moneyd once to make it)";
+    return false;
+  }
+  int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX;
+  if (mode == OpenMode::kCreate) flags |= SQLITE_OPEN_CREATE;
+  if (sqlite3_open_v2(path.c_str(), &ledger.db, flags, nullptr) != SQLITE_OK) {
+    error = Describe(ledger.db);
+    CloseLedger(ledger);
+    return false;
+  }
+  sqlite3_extended_result_codes(ledger.db, 1);
+  sqlite3_busy_timeout(ledger.db, kBusyTimeoutMs);
+
+  std::string journal_mode;
+  const bool ok = Initialise(ledger.db, mode, error) &&
+                  QueryText(ledger.db, "PRAGMA journal_mode = WAL", journal_mode, error) &&
+                  Exec(ledger.db, "PRAGMA synchronous = FULL", error) && PrepareAll(ledger, error);
+  if (ok && journal_mode != "wal") {
+    error = "the database cannot use a write-ahead log (journal mode " + journal_mode + ")";
+  } else if (ok) {
+    return true;
+  }
+  CloseLedger(ledger);
+  return false;
+}
+
+void CloseLedger(Ledger& ledger) {
+  for (sqlite3_stmt* s : {ledger.begin, ledger.commit, ledger.rollback, ledger.read_totals,
+                          ledger.write_totals, ledger.add_entry}) {
+    sqlite3_finalize(s);
+  }
+  sqlite3_close(ledger.db);
+  ledger = Ledger{};
+}
+
+bool ReadTotals(Ledger& ledger, Totals& totals, std::string& error) {
+  if (ReadTotalsRow(ledger, totals)) return true;
+  error = Describe(ledger.db);
+  return false;
+}
+
+RecordResult Record(Ledger& ledger, const Entry& entry) {
+  RecordResult result;
+  if (!StepDone(ledger.begin)) {
+    result.error = Describe(ledger.db);
+    return result;
+  }
+  if (!ReadTotalsRow(ledger, result.before)) {
+    result.error = Describe(ledger.db);
+    StepDone(ledger.rollback);
+    return result;
+  }
+  result.after = result.before;
+  const std::optional<Decision> decision = Decide(entry.kind, result.before, entry.amount);
+  if (!decision) {
+    StepDone(ledger.rollback);
+    result.outcome = Outcome::kRefused;
+    return result;
+  }
+  const Totals after = Apply(result.before, decision->delta);
+  if (!WriteEntry(ledger, entry, *decision, after) || !StepDone(ledger.commit)) {
+    result.error = Describe(ledger.db);
+    if (!sqlite3_get_autocommit(ledger.db)) StepDone(ledger.rollback);
+    return result;
+  }
+  result.outcome = Outcome::kApplied;
+  result.decision = *decision;
+  result.after = after;
+  return result;
+}
+
+bool NextClientId(Ledger& ledger, int64_t& id, std::string& error) {
+  return QueryInt(ledger.db, "SELECT coalesce(max(client), 0) + 1 FROM journal", id, error);
+}
+
+bool ForEachJournalRow(Ledger& ledger, int64_t last,
+                       const std::function<void(const JournalRow&)>& visit, std::string& error) {
+  const std::string sql = std::string("SELECT ") + kJournalColumns + " FROM (SELECT " +
+                          kJournalColumns + " FROM journal ORDER BY seq DESC LIMIT ?1) " +
+                          "ORDER BY seq";
+  sqlite3_stmt* s = nullptr;
+  if (sqlite3_prepare_v2(ledger.db, sql.c_str(), -1, &s, nullptr) != SQLITE_OK) {
+    error = Describe(ledger.db);
+    return false;
+  }
+  sqlite3_bind_int64(s, 1, last > 0 ? last : -1);
+  int rc = SQLITE_ROW;
+  JournalRow row;
+  while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+    row.seq = sqlite3_column_int64(s, 0);
+    row.time = ColumnText(s, 1);
+    row.kind = ColumnText(s, 2);
+    row.client = sqlite3_column_int64(s, 3);
+    row.amount = sqlite3_column_int64(s, 4);
+    row.change = Delta{sqlite3_column_int64(s, 5), sqlite3_column_int64(s, 6)};
+    row.after = Totals{sqlite3_column_int64(s, 7), sqlite3_column_int64(s, 8)};
+    row.detail = ColumnText(s, 9);
+    visit(row);
+  }
+  if (rc != SQLITE_DONE) error = Describe(ledger.db);
+  sqlite3_finalize(s);
+  return rc == SQLITE_DONE;
+}
+
+bool VerifyLedger(Ledger& ledger, Audit& audit, Totals& totals, std::string& error) {
+  audit = Audit{};
+  // One read transaction, so that moneyd's writes in the meantime are not half seen.
+  if (!Exec(ledger.db, "BEGIN", error)) return false;
+  const bool ok = ReadTotals(ledger, totals, error) &&
+                  ForEachJournalRow(
+                      ledger, 0, [&audit](const JournalRow& row) { AuditRow(audit, row); }, error);
+  std::string ignored;
+  Exec(ledger.db, "COMMIT", ignored);
+  if (ok) FinishAudit(audit, totals);
+  return ok;
+}
+
+}  // namespace money

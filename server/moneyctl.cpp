@@ -1,0 +1,183 @@
+// moneyctl: the operator's side of the money, working on moneyd's database while it runs.
+//   status           the credits and the bank
+//   insert PENCE     the coin mechanism: put credits in (never above 9999p in all)
+//   cashout          pay out everything, credits and bank
+//   journal [--last N]  the journal's entries, all or the last N
+//   verify           check that the journal adds up to the totals
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "server/ledger.h"
+#include "server/options.h"
+
+namespace {
+
+using ll = long long;
+
+constexpr const char* kUsage =
+    "usage: moneyctl [--db FILE] status | insert PENCE | cashout | journal [--last N] | verify\n";
+
+int Usage(const std::string& problem) {
+  fprintf(stderr, "moneyctl: %s\n%s", problem.c_str(), kUsage);
+  return 2;
+}
+
+int Failed(const std::string& what, const std::string& error) {
+  fprintf(stderr, "moneyctl: %s: %s\n", what.c_str(), error.c_str());
+  return 1;
+}
+
+int Status(money::Ledger& ledger) {
+  money::Totals totals;
+  std::string error;
+  if (!money::ReadTotals(ledger, totals, error)) return Failed("cannot read the totals", error);
+  printf("credits: %s\n", money::PoundsAndPence(totals.credits).c_str());
+  printf("bank:    %s\n", money::PoundsAndPence(totals.bank).c_str());
+  return 0;
+}
+
+int Insert(money::Ledger& ledger, const std::string& amount_text) {
+  int64_t amount = 0;
+  if (!money::ParseWhole(amount_text, 1, INT64_MAX, amount)) {
+    return Usage("insert takes a whole number of pence, not \"" + amount_text + "\"");
+  }
+  const money::RecordResult result =
+      money::Record(ledger, money::Entry{money::Kind::kInsert, 0, amount, "moneyctl"});
+  switch (result.outcome) {
+    case money::Outcome::kApplied:
+      printf("inserted %s: credits now %s\n", money::PoundsAndPence(amount).c_str(),
+             money::PoundsAndPence(result.after.credits).c_str());
+      return 0;
+    case money::Outcome::kRefused:
+      fprintf(stderr,
+              "moneyctl: insert refused: credits of %s and %s more would pass the limit of "
+              "%lldp that the game can show\n",
+              money::PoundsAndPence(result.before.credits).c_str(),
+              money::PoundsAndPence(amount).c_str(), static_cast<ll>(money::kInsertCreditLimit));
+      return 1;
+    case money::Outcome::kFailed:
+      break;
+  }
+  return Failed("insert failed, nothing changed", result.error);
+}
+
+int Cashout(money::Ledger& ledger) {
+  const money::RecordResult result =
+      money::Record(ledger, money::Entry{money::Kind::kCashout, 0, 0, "moneyctl"});
+  if (result.outcome != money::Outcome::kApplied) {
+    return Failed("cashout failed, nothing changed",
+                  result.error.empty() ? "the totals cannot be paid out" : result.error);
+  }
+  printf("paid out %s: credits %s, bank %s\n",
+         money::PoundsAndPence(result.decision.amount).c_str(),
+         money::PoundsAndPence(result.before.credits).c_str(),
+         money::PoundsAndPence(result.before.bank).c_str());
+  return 0;
+}
+
+int Journal(money::Ledger& ledger, int64_t last) {
+  printf("%6s  %-23s  %-10s  %6s  %7s  %8s  %8s  %8s  %8s  %s\n", "seq", "time (UTC)", "kind",
+         "client", "amount", "credits", "bank", "credits", "bank", "detail");
+  printf("%6s  %-23s  %-10s  %6s  %7s  %8s  %8s  %8s  %8s\n", "", "", "", "", "", "change",
+         "change", "after", "after");
+  std::string error;
+  const bool ok = money::ForEachJournalRow(
+      ledger, last,
+      [](const money::JournalRow& row) {
+        const std::string client = row.client > 0 ? std::to_string(row.client) : "-";
+        printf("%6lld  %-23s  %-10s  %6s  %7lld  %+8lld  %+8lld  %8lld  %8lld  %s\n",
+               static_cast<ll>(row.seq), row.time.c_str(), row.kind.c_str(), client.c_str(),
+               static_cast<ll>(row.amount), static_cast<ll>(row.change.credits),
+               static_cast<ll>(row.change.bank), static_cast<ll>(row.after.credits),
+               static_cast<ll>(row.after.bank), row.detail.c_str());
+      },
+      error);
+  return ok ? 0 : Failed("cannot read the journal", error);
+}
+
+int Verify(money::Ledger& ledger) {
+  money::Audit audit;
+  money::Totals totals;
+  std::string error;
+  if (!money::VerifyLedger(ledger, audit, totals, error)) {
+    return Failed("cannot read the journal", error);
+  }
+  if (audit.problem_count == 0) {
+    printf("verify: the %lld journal entries add up to the totals: credits %s, bank %s\n",
+           static_cast<ll>(audit.entries), money::PoundsAndPence(totals.credits).c_str(),
+           money::PoundsAndPence(totals.bank).c_str());
+    return 0;
+  }
+  printf("verify: %lld problems in %lld journal entries\n", static_cast<ll>(audit.problem_count),
+         static_cast<ll>(audit.entries));
+  for (const std::string& problem : audit.problems) printf("  %s\n", problem.c_str());
+  if (audit.problem_count > static_cast<int64_t>(audit.problems.size())) printf("  ...\n");
+  printf(
+      "verify: the totals are credits %lldp, bank %lldp; the journal adds up to credits "
+      "%lldp, bank %lldp (difference credits %+lldp, bank %+lldp)\n",
+      static_cast<ll>(totals.credits), static_cast<ll>(totals.bank),
+      static_cast<ll>(audit.sum.credits), static_cast<ll>(audit.sum.bank),
+      static_cast<ll>(totals.credits - audit.sum.credits),
+      static_cast<ll>(totals.bank - audit.sum.bank));
+  return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string db_path;
+  std::vector<std::string> words;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--db") {
+      if (i + 1 >= argc) return Usage("--db needs a file name");
+      db_path = argv[++i];
+    } else if (arg == "--help" || arg == "-h") {
+      printf("%s", kUsage);
+      return 0;
+    } else {
+      words.push_back(arg);
+    }
+  }
+  if (words.empty()) return Usage("which command?");
+  const std::string& command = words[0];
+  int64_t last = 0;
+  if (command == "status" || command == "cashout" || command == "verify") {
+    if (words.size() != 1) return Usage(command + " takes no arguments");
+  } else if (command == "insert") {
+    if (words.size() != 2) return Usage("insert takes the amount in pence");
+  } else if (command == "journal") {
+    if (words.size() == 3 && words[1] == "--last") {
+      if (!money::ParseWhole(words[2], 1, INT64_MAX, last)) {
+        return Usage("--last takes a positive number, not \"" + words[2] + "\"");
+      }
+    } else if (words.size() != 1) {
+      return Usage("journal takes only --last N");
+    }
+  } else {
+    return Usage("unknown command \"" + command + "\"");
+  }
+
+  if (db_path.empty()) db_path = money::DefaultDatabasePath();
+  money::Ledger ledger;
+  std::string error;
+  if (!money::OpenLedger(db_path, money::OpenMode::kExisting, ledger, error)) {
+    return Failed("cannot use the money database " + db_path, error);
+  }
+  int status = 0;
+  if (command == "status") {
+    status = Status(ledger);
+  } else if (command == "insert") {
+    status = Insert(ledger, words[1]);
+  } else if (command == "cashout") {
+    status = Cashout(ledger);
+  } else if (command == "journal") {
+    status = Journal(ledger, last);
+  } else {
+    status = Verify(ledger);
+  }
+  money::CloseLedger(ledger);
+  return status;
+}

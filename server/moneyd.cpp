@@ -1,0 +1,140 @@
+// moneyd: keeps the player's credits and bank for the game and answers its line protocol on
+// 127.0.0.1 (port 6667 unless told otherwise). See protocol.h for the requests and ledger.h
+// for how the money is kept.
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "server/daemon.h"
+#include "server/event_log.h"
+#include "server/ledger.h"
+#include "server/net.h"
+#include "server/options.h"
+
+namespace {
+
+using ll = long long;
+using money::LogEvent;
+
+volatile sig_atomic_t gStop = 0;
+
+void OnStopSignal(int) {
+  gStop = 1;
+}
+
+// Blocks the stopping signals except while waiting in poll, so that one arriving during a
+// transaction is taken up only once it is finished. Returns the mask to wait with.
+sigset_t InstallSignals() {
+  signal(SIGPIPE, SIG_IGN);
+  struct sigaction action {};
+  action.sa_handler = OnStopSignal;
+  sigemptyset(&action.sa_mask);
+  sigset_t stopping;
+  sigemptyset(&stopping);
+  for (const int s : {SIGTERM, SIGINT, SIGHUP}) {
+    sigaction(s, &action, nullptr);
+    sigaddset(&stopping, s);
+  }
+  sigset_t wait_mask;
+  sigprocmask(SIG_BLOCK, &stopping, &wait_mask);
+  for (const int s : {SIGTERM, SIGINT, SIGHUP}) sigdelset(&wait_mask, s);
+  return wait_mask;
+}
+
+bool JournalEvent(money::Ledger& ledger, money::Kind kind, const std::string& detail,
+                  std::string& error) {
+  const money::RecordResult result = money::Record(ledger, money::Entry{kind, 0, 0, detail});
+  error = result.error;
+  return result.outcome == money::Outcome::kApplied;
+}
+
+bool TopUpDemoCredit(money::Ledger& ledger, int64_t demo_credit) {
+  money::Totals totals;
+  std::string error;
+  if (!money::ReadTotals(ledger, totals, error)) {
+    LogEvent("cannot read the totals: %s", error.c_str());
+    return false;
+  }
+  if (totals.credits >= demo_credit) return true;
+  const money::RecordResult result = money::Record(
+      ledger, money::Entry{money::Kind::kInsert, 0, demo_credit - totals.credits, "demo credit"});
+  if (result.outcome != money::Outcome::kApplied) {
+    LogEvent("cannot insert the demo credit: %s", result.error.c_str());
+    return false;
+  }
+  LogEvent("operator insert of %lldp demo credit -> credits %lldp",
+           static_cast<ll>(result.decision.amount), static_cast<ll>(result.after.credits));
+  return true;
+}
+
+int Run(const money::MoneydOptions& options) {
+  in_addr address{};
+  std::string error;
+  if (!money::ParseLoopbackAddress(options.bind, address, error)) {
+    fprintf(stderr, "moneyd: refusing to start: %s\n", error.c_str());
+    return 2;
+  }
+  // The port first: a second server started by mistake goes without touching the database.
+  int port = 0;
+  const int listen_fd = money::OpenListener(address, options.port, port, error);
+  if (listen_fd < 0) {
+    fprintf(stderr, "moneyd: %s\n", error.c_str());
+    return 1;
+  }
+  const std::string db_path =
+      options.db_path.empty() ? money::DefaultDatabasePath() : options.db_path;
+  money::Ledger ledger;
+  if (!money::OpenLedger(db_path, money::OpenMode::kCreate, ledger, error)) {
+    fprintf(stderr, "moneyd: cannot use the money database %s: %s\n", db_path.c_str(),
+            error.c_str());
+    close(listen_fd);
+    return 1;
+  }
+
+  money::ServeConfig config;
+  config.listen_fd = listen_fd;
+  config.wait_mask = InstallSignals();
+  const std::string where = options.bind + ":" + std::to_string(port);
+  int status = 1;
+  if (!money::NextClientId(ledger, config.first_client, error) ||
+      !JournalEvent(ledger, money::Kind::kStart, "on " + where + ", " + db_path, error)) {
+    fprintf(stderr, "moneyd: cannot write to the money database %s: %s\n", db_path.c_str(),
+            error.c_str());
+  } else if (TopUpDemoCredit(ledger, options.demo_credit)) {
+    money::Totals totals;
+    money::ReadTotals(ledger, totals, error);
+    LogEvent("started with %s: credits %s, bank %s", db_path.c_str(),
+             money::PoundsAndPence(totals.credits).c_str(),
+             money::PoundsAndPence(totals.bank).c_str());
+    LogEvent("listening on %s", where.c_str());
+    printf("moneyd: listening on %s\n", where.c_str());
+    fflush(stdout);
+
+    status = money::Serve(ledger, config, gStop);
+    if (!JournalEvent(ledger, money::Kind::kStop, status == 0 ? "stopped" : "poll failed", error)) {
+      LogEvent("could not journal the stop: %s", error.c_str());
+    }
+    LogEvent("stopped");
+  }
+  close(listen_fd);
+  money::CloseLedger(ledger);
+  return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  money::MoneydOptions options;
+  std::string error;
+  if (!money::ParseMoneydOptions(argc, argv, options, error)) {
+    fprintf(stderr, "moneyd: %s\n%s", error.c_str(), money::kMoneydUsage);
+    return 2;
+  }
+  if (options.help) {
+    printf("%s", money::kMoneydUsage);
+    return 0;
+  }
+  return Run(options);
+}
