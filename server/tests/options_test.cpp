@@ -23,10 +23,10 @@ TEST(Options, DefaultToPort6667AndMoneyDbBesideTheProgram) {
   EXPECT_EQ(options.bind, "127.0.0.1");
   EXPECT_EQ(options.demo_credit, 0);
   EXPECT_EQ(options.db_path, "");
-  // The tests are built into the same folder as moneyd.
+  // Beside the running program, wherever it was started from.
   const std::filesystem::path path = DefaultDatabasePath();
   EXPECT_EQ(path.filename(), "money.db");
-  EXPECT_EQ(path.parent_path(), std::filesystem::path(MONEYD_PATH).parent_path());
+  EXPECT_EQ(path.parent_path(), std::filesystem::read_symlink("/proc/self/exe").parent_path());
 }
 
 TEST(Options, TakeValuesAfterASpaceOrAnEqualsSign) {
