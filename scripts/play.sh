@@ -2,6 +2,7 @@
 # Sets everything up and plays: installs what is missing, builds the game folder,
 # starts the money server with demo credit (unless one already runs) and runs the game.
 #   STRIKORA_WINDOWED=1 scripts/play.sh   plays in an 800x600 window instead of full screen
+#   STRIKORA_MONEY_DB=FILE scripts/play.sh  keeps the money in FILE (build/game/money.db)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,7 +19,8 @@ trap cleanup EXIT
 if listening; then
   echo "play: a money server already listens on 127.0.0.1:6667; using it"
 elif [ -x "$game/moneyd" ]; then
-  "$game/moneyd" --port 6667 --demo-credit 500 2> "$game/moneyd.log" &
+  "$game/moneyd" --port 6667 --db "${STRIKORA_MONEY_DB:-$game/money.db}" --demo-credit 500 \
+    2> "$game/moneyd.log" &
   server_pid=$!
   for _ in $(seq 100); do listening && break; sleep 0.05; done
   echo "play: money server started with demo credit (log: $game/moneyd.log)"
@@ -36,3 +38,4 @@ set +e
 code=$?
 set -e
 echo "play: the game ended with exit code $code"
+exit "$code"

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "graphics/display.h"
+#include "graphics/font_layout.h"
 #include "graphics/graphic_table.h"
 #include "graphics/sprites.h"
 #include "shell/timing.h"
@@ -14,7 +15,6 @@ int32_t GlyphWidthTable[9][96];
 namespace {
 
 TextLayout gLayout;
-constexpr long kMeasureBudget = 1048576;
 
 struct FontInfo {
   int key;
@@ -50,50 +50,18 @@ void MeasureFont(Sprite& sprite, const FontInfo& font) {
     ShutdownDisplay(22);
     return;
   }
-  long budget = kMeasureBudget;
-  int32_t* widths = GlyphWidthTable[font.slot];
-  int cellHeight = sprite.frameHeight;
-  for (int j = 0; j < 96; ++j) {
-    int extent = 0;
-    for (int k = 0; k < cellHeight; ++k) {
-      int row = j * cellHeight + k;
-      if (row >= locked.height) break;
-      const auto* pixels =
-          reinterpret_cast<const uint16_t*>(reinterpret_cast<const uint8_t*>(locked.pixels) +
-                                            static_cast<size_t>(row) * locked.pitch);
-      for (int col = sprite.width - 1; col >= 1 && budget > 0; --col) {
-        --budget;
-        if (pixels[col] != KeyColour) {
-          if (col > extent) extent = col;
-          break;
-        }
-      }
-    }
-    widths[j] = extent + font.extra;
-  }
-  widths[0] = sprite.width / 2;
+  FontStrip strip;
+  strip.pixels = locked.pixels;
+  strip.pitch = locked.pitch;
+  strip.height = locked.height;
+  strip.cellWidth = sprite.width;
+  strip.cellHeight = sprite.frameHeight;
+  MeasureGlyphWidths(strip, font.extra, KeyColour, GlyphWidthTable[font.slot]);
   Device().Unlock(e.surface);
 }
 
 void LayoutText(const unsigned char* text, int length, int boxWidth, int slot) {
-  gLayout = TextLayout{};
-  gLayout.length = length;
-  int line = 0, p = 0;
-  while (p < length) {
-    int e = p + 1;
-    while (e < length && text[e] != ' ') ++e;
-    int wordWidth = 0;
-    for (int i = p; i < e; ++i) wordWidth += Width(slot, GlyphOf(text[i]));
-    if (gLayout.width[line] + wordWidth > boxWidth && gLayout.width[line] > 0 &&
-        line + 1 < kMaxTextLines) {
-      for (int i = p; i < e && text[i] == ' '; ++i) wordWidth -= Width(slot, 0);
-      ++line;
-      ++gLayout.breaks;
-    }
-    gLayout.end[line] = e;
-    gLayout.width[line] += wordWidth;
-    p = e;
-  }
+  LayoutTextLines(text, length, boxWidth, GlyphWidthTable[slot], gLayout);
 }
 
 void RenderText(const unsigned char* text, int x, int y, int boxWidth, int boxHeight,
@@ -124,12 +92,6 @@ void RenderText(const unsigned char* text, int x, int y, int boxWidth, int boxHe
 }
 
 }  // namespace
-
-int GlyphOf(unsigned char byte) {
-  if (byte >= 32 && byte <= 127) return byte - 32;
-  if (byte == 0xA3) return 95;
-  return -1;
-}
 
 int FontSlot(int fontKey) {
   for (const FontInfo& f : kFonts)

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/audio/sound_device.h"
 #include "platform/display/display_device.h"
 
 namespace platform {
@@ -70,6 +71,9 @@ class Platform {
   virtual bool OpenDisplay() = 0;
   virtual void CloseDisplay() = 0;
   virtual void ShowFrame(const uint16_t* pixels) = 0;
+
+  // Sound: the device the game's sound buffers play on.
+  virtual SoundDevice& Sound() = 0;
 
   // The TCP link to the money server: a POSIX socket on both backends.
   virtual int SocketCreate();  // -1 on failure

@@ -3,11 +3,13 @@
 #include "accounting/accounting.h"
 #include "accounting/money_link.h"
 #include "accounting/record_file.h"
+#include "frontend/menu.h"
 #include "graphics/display.h"
 #include "graphics/fade.h"
 #include "graphics/fonts.h"
 #include "graphics/graphic_table.h"
 #include "graphics/sprites.h"
+#include "questions/question_packs.h"
 #include "shell/eventlog.h"
 #include "shell/placeholders.h"
 #include "shell/system.h"
@@ -62,6 +64,7 @@ int StrikoraMain(platform::Platform& system, const ServerAddress& server) {
   ResetDisplayState();
   ResetPresentPacing();
   ResetFonts();
+  ResetSound();
   ResetAccounting();
   TouchX = TouchY = -1;
   StakePerGame = 50;

@@ -7,8 +7,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <memory>
+#include <tuple>
 
 namespace testing_support {
 
@@ -50,6 +53,36 @@ void FakeServer::AddReply(std::string reply) {
 void FakeServer::AddReplyInPieces(std::vector<std::string> pieces) {
   std::lock_guard lock(mutex_);
   replies_.push_back(std::move(pieces));
+}
+
+void FakeServer::SetResponder(Responder responder) {
+  std::lock_guard lock(mutex_);
+  responder_ = std::move(responder);
+}
+
+FakeServer::Responder FakeServer::Wallet(int credits, int bank, std::vector<std::string> stakes) {
+  auto state = std::make_shared<std::tuple<int, int, std::deque<std::string>>>(
+      credits, bank, std::deque<std::string>(stakes.begin(), stakes.end()));
+  return [state](const std::string& request) -> std::string {
+    auto& [c, b, plan] = *state;
+    if (request == "CGET") return "CTEL," + std::to_string(c) + "\r\n";
+    if (request == "BGET") return "BTEL," + std::to_string(b) + "\r\n";
+    if (request.rfind("CUSE,", 0) == 0) {
+      std::string verdict = plan.empty() ? "" : plan.front();
+      if (!plan.empty()) plan.pop_front();
+      int n = std::stoi(request.substr(5));
+      if (verdict == "FAIL" || c + b < n) return "FAIL\r\n";
+      int fromCredits = std::min(c, n);
+      c -= fromCredits;
+      b -= n - fromCredits;
+      return "CTEL," + std::to_string(c) + "\r\n";
+    }
+    if (request.rfind("CADD,", 0) == 0)
+      return "CTEL," + std::to_string(c += std::stoi(request.substr(5))) + "\r\n";
+    if (request.rfind("BADD,", 0) == 0)
+      return "BTEL," + std::to_string(b += std::stoi(request.substr(5))) + "\r\n";
+    return "";
+  };
 }
 
 void FakeServer::AddClose() {
@@ -95,10 +128,16 @@ void FakeServer::Serve() {
       pending.append(buffer, static_cast<size_t>(n));
       size_t end;
       while ((end = pending.find('\n')) != std::string::npos) {
+        std::string line = pending.substr(0, end);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
         pending.erase(0, end + 1);
-        if (replies_.empty()) continue;
-        due.push_back(std::move(replies_.front()));
-        replies_.pop_front();
+        if (!replies_.empty()) {
+          due.push_back(std::move(replies_.front()));
+          replies_.pop_front();
+        } else if (responder_) {
+          std::string reply = responder_(line);
+          if (!reply.empty()) due.push_back({reply});
+        }
       }
     }
     for (const auto& pieces : due) {

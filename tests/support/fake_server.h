@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -24,6 +25,13 @@ class FakeServer {
   void AddReplyInPieces(std::vector<std::string> pieces);
   // Instead of the next reply, the connection is closed.
   void AddClose();
+  // Once the scripted replies are used up, each request line (without its line end) is
+  // answered with what this returns (nothing when it returns "").
+  using Responder = std::function<std::string(const std::string& request)>;
+  void SetResponder(Responder responder);
+  // A responder for a player with these totals that takes stakes as `stakes` say
+  // ("FAIL" refuses one; anything else accepts it).
+  static Responder Wallet(int credits, int bank, std::vector<std::string> stakes = {});
   // Blocks until the game has closed the connection (or the timeout passes); returns
   // everything it sent.
   std::string WaitForClose(int timeoutMs = 10000);
@@ -37,6 +45,7 @@ class FakeServer {
   std::thread thread_;
   mutable std::mutex mutex_;
   std::deque<std::vector<std::string>> replies_;  // empty: close
+  Responder responder_;
   std::string received_;
   bool connected_ = false;
   bool closed_ = false;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/audio/headless_sound_device.h"
 #include "platform/platform.h"
 
 namespace platform {
@@ -51,6 +52,7 @@ class HeadlessPlatform : public Platform {
   bool OpenDisplay() override;
   void CloseDisplay() override;
   void ShowFrame(const uint16_t* pixels) override;
+  HeadlessSoundDevice& Sound() override { return sound_; }
   int SocketCreate() override;
   bool SocketConnect(int sock, const std::string& host, uint16_t port) override;
   long SocketSend(int sock, const void* data, size_t size) override;
@@ -116,6 +118,7 @@ class HeadlessPlatform : public Platform {
   std::vector<std::string> debug_;
   std::vector<Box> boxes_;
   std::vector<std::string> calls_;
+  HeadlessSoundDevice sound_{*this};
 };
 
 // Writes an RGB565 picture as a 24-bit PNG; false with a reason on failure.

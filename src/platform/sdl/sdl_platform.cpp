@@ -26,6 +26,7 @@ SdlPlatform::SdlPlatform() {
 
 SdlPlatform::~SdlPlatform() {
   CloseDisplay();
+  sound_.Close();
   if (renderer_) SDL_DestroyRenderer(renderer_);
   if (window_) SDL_DestroyWindow(window_);
   SDL_Quit();
@@ -38,9 +39,20 @@ bool SdlPlatform::CreateMainWindow() {
   }
   const char* windowed = std::getenv("STRIKORA_WINDOWED");
   bool inWindow = windowed && *windowed && std::strcmp(windowed, "0") != 0;
-  Uint32 flags = inWindow ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP;
-  window_ = SDL_CreateWindow("", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, kScreenWidth,
-                             kScreenHeight, flags | SDL_WINDOW_SHOWN);
+  // Full screen is asked for twice: from the window manager, and, for an X session with
+  // none (a bare cabinet), by a borderless window as large as the screen at its corner.
+  // Either way the size SDL reports is the size the window really has.
+  int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED;
+  int w = kScreenWidth, h = kScreenHeight;
+  Uint32 flags = 0;
+  SDL_DisplayMode desktop;
+  if (!inWindow && SDL_GetDesktopDisplayMode(0, &desktop) == 0) {
+    x = y = 0;
+    w = desktop.w;
+    h = desktop.h;
+    flags = SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS;
+  }
+  window_ = SDL_CreateWindow("", x, y, w, h, flags | SDL_WINDOW_SHOWN);
   if (!window_) {
     std::fprintf(stderr, "strikora: cannot create the window: %s\n", SDL_GetError());
     return false;

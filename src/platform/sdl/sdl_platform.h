@@ -6,6 +6,7 @@
 // of taking the whole screen (for developers).
 #pragma once
 
+#include "platform/audio/sdl_sound_device.h"
 #include "platform/platform.h"
 
 struct SDL_Window;
@@ -30,6 +31,7 @@ class SdlPlatform : public Platform {
   bool OpenDisplay() override;
   void CloseDisplay() override;
   void ShowFrame(const uint16_t* pixels) override;
+  SoundDevice& Sound() override { return sound_; }
 
  private:
   bool MapToScreen(float windowX, float windowY, int& x, int& y) const;
@@ -37,6 +39,7 @@ class SdlPlatform : public Platform {
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;
   SDL_Texture* texture_ = nullptr;
+  SdlSoundDevice sound_;
 };
 
 }  // namespace platform

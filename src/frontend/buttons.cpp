@@ -1,0 +1,162 @@
+#include "frontend/buttons.h"
+
+#include "accounting/money_link.h"
+#include "frontend/panels.h"
+#include "graphics/display.h"
+#include "graphics/graphic_table.h"
+#include "graphics/sprites.h"
+#include "shell/entry.h"
+#include "shell/placeholders.h"
+#include "shell/timing.h"
+
+const Button MenuButtons[] = {
+    {" Main Menu", 29, 487, 192, 113},
+    {" Rules", 304, 487, 192, 113},
+    {" Start", 579, 487, 192, 113},
+    {nullptr, 0, 0, 0, 0},
+};
+
+const Button LivesPickButtons[] = {
+    {" 0", 139, 182, 126, 170},
+    {" 1", 337, 182, 126, 170},
+    {" 2", 536, 182, 126, 170},
+    {nullptr, 0, 0, 0, 0},
+};
+
+const Button TrueFalseButtons[] = {
+    {" True", 75, 316, 152, 152},
+    {" False", 351, 316, 152, 152},
+    {" Reveal", 360, 504, 206, 90},
+    {nullptr, 0, 0, 0, 0},
+};
+
+#define STRIKORA_HEX(n, column, row) \
+  { " " #n, 27 + 107 * (column), 163 + 77 * (row), 96, 66 }
+const Button BoardButtons[] = {
+    STRIKORA_HEX(0, 0, 0),  STRIKORA_HEX(1, 1, 0),  STRIKORA_HEX(2, 2, 0),
+    STRIKORA_HEX(3, 3, 0),  STRIKORA_HEX(4, 4, 0),  STRIKORA_HEX(5, 0, 1),
+    STRIKORA_HEX(6, 1, 1),  STRIKORA_HEX(7, 2, 1),  STRIKORA_HEX(8, 3, 1),
+    STRIKORA_HEX(9, 4, 1),  STRIKORA_HEX(10, 0, 2), STRIKORA_HEX(11, 1, 2),
+    STRIKORA_HEX(12, 2, 2), STRIKORA_HEX(13, 3, 2), STRIKORA_HEX(14, 4, 2),
+    STRIKORA_HEX(15, 0, 3), STRIKORA_HEX(16, 1, 3), STRIKORA_HEX(17, 2, 3),
+    STRIKORA_HEX(18, 3, 3), STRIKORA_HEX(19, 4, 3), {" collect", 151, 12, 188, 72},
+    {nullptr, 0, 0, 0, 0},
+};
+#undef STRIKORA_HEX
+
+namespace {
+
+struct WaitState {
+  int buttons = 0;
+  uint32_t idleDeadline = 0;
+  int creditsShown = -1;
+  int moneyAvailable = -1;
+  int lastResult = -1;
+};
+WaitState gWait;
+uint32_t gStripDeadline = 0;  // the menu strip's redraw, not reset between waits
+
+constexpr ClipRect kAboveButtonRow{0, 800, 0, 430};
+constexpr ClipRect kButtonRow{0, 800, 430, 600};
+
+}  // namespace
+
+void StartButtonWait(const Button* list) {
+  gWait = WaitState{};
+  while (list[gWait.buttons].label) ++gWait.buttons;
+  FlushInput();
+  TimerStart(gWait.idleDeadline, 30000);
+}
+
+void RefreshMenuStrip() {
+  gWait.moneyAvailable = GetCredits() + GetBank();
+  if (TimerExpired(gStripDeadline)) {
+    TimerStart(gStripDeadline, 500);
+    DrawSprite(GraphicSprite(37), 0, 0, 0, &kAboveButtonRow, 0);
+  }
+  DrawCreditPanel();
+  DrawBankPanel();
+  DrawSprite(GraphicSprite(37), 0, 0, 0, &kButtonRow, 0);
+  if (gWait.moneyAvailable < StakePerGame)
+    DrawSprite(GraphicSprite(2), 0, 635, 522, &kButtonRow, 2);
+  else
+    DrawSprite(GraphicSprite(40), 0, 584, 508, nullptr, 2);
+  DrawSprite(GraphicSprite(39), 0, 276, 508, nullptr, 2);
+  DrawSprite(GraphicSprite(38), 0, 0, 508, nullptr, 2);
+}
+
+int PollButtons(const Button* list) {
+  PumpMessages();
+  int result = -1;
+  if (TouchX >= 0) {
+    for (int i = 0; i < gWait.buttons; ++i) {
+      const Button& b = list[i];
+      if (TouchX >= b.x && TouchX < b.x + b.width && TouchY >= b.y && TouchY < b.y + b.height)
+        result = i;
+    }
+  }
+  if (TimerExpired(gWait.idleDeadline) && list != LivesPickButtons && list != TrueFalseButtons)
+    result = 0;
+
+  if (list == MenuButtons) {
+    RefreshMenuStrip();
+    if (GetCredits() != gWait.creditsShown) {
+      gWait.creditsShown = GetCredits();
+      DrawCreditPanel();
+    }
+    if (result == 2 && GetCredits() + GetBank() < StakePerGame) {
+      FlushInput();
+      result = -1;
+    }
+    Present();
+  } else if (list == BoardButtons) {
+    AnimateCollectButton();
+    Present();
+    if (result == kCollectButton && HighestPrizeReached() == 0) {
+      FlushInput();
+      result = -1;
+    }
+    if (CountdownRemaining() == 0) {
+      FillRect(25, 130, 327, 160, 0);
+      return 21;
+    }
+  } else if (list == LivesPickButtons) {
+    if (CountdownRemaining() == 0) return 3;
+  } else if (list == TrueFalseButtons) {
+    TrueFalseRefresh();
+    Present();
+    if (result == 2 && revealCount == 0) {
+      FlushInput();
+      result = -1;
+    }
+    if (CountdownRemaining() == 0) {
+      Present();
+      return 4;
+    }
+  }
+  if (result != -1) FlushInput();
+  gWait.lastResult = result;
+  return result;
+}
+
+int ChooseButton(const Button* list) {
+  StartButtonWait(list);
+  int result;
+  do {
+    result = PollButtons(list);
+  } while (result == -1);
+  return result;
+}
+
+int ChooseMenuButton() {
+  return ChooseButton(MenuButtons);
+}
+int ChooseLivesBox() {
+  return ChooseButton(LivesPickButtons);
+}
+int ChooseTrueFalse() {
+  return ChooseButton(TrueFalseButtons);
+}
+int ChooseBoardButton() {
+  return ChooseButton(BoardButtons);
+}

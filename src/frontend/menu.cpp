@@ -1,0 +1,123 @@
+#include "frontend/menu.h"
+
+#include "accounting/accounting.h"
+#include "accounting/money_link.h"
+#include "frontend/buttons.h"
+#include "frontend/panels.h"
+#include "frontend/rules.h"
+#include "graphics/display.h"
+#include "graphics/graphic_table.h"
+#include "graphics/sprites.h"
+#include "shell/entry.h"
+#include "shell/timing.h"
+#include "sound/sound.h"
+
+namespace {
+
+constexpr ClipRect kBottomStrip{0, 800, 500, 600};
+constexpr int kSoundButton = 4, kSoundMenuMusic = 13;
+
+bool CanAffordGame() {
+  return GetCredits() + GetBank() >= StakePerGame;
+}
+
+Sprite& Background() {
+  return GraphicSprite(37);
+}
+
+// One of the bottom-row buttons slides down out of sight, the other two resting.
+enum class Leaving { Rules, MainMenu, Start };
+
+void SlideOut(Leaving leaving) {
+  TweenStart(300);
+  do {
+    DrawSprite(Background(), 0, 0, 0, &kBottomStrip, 2);
+    int drop = static_cast<int>(TweenValue(92));
+    if (leaving == Leaving::MainMenu)
+      DrawSprite(GraphicSprite(44), 0, 0, 508 + drop, &kBottomStrip, 2);
+    else
+      DrawSprite(GraphicSprite(38), 0, 0, 508, &kBottomStrip, 2);
+    if (leaving == Leaving::Rules)
+      DrawSprite(GraphicSprite(45), 0, 276, 508 + drop, &kBottomStrip, 2);
+    else
+      DrawSprite(GraphicSprite(39), 0, 276, 508, &kBottomStrip, 2);
+    if (leaving == Leaving::Start)
+      DrawSprite(GraphicSprite(43), 0, 584, 508 + drop, &kBottomStrip, 2);
+    else if (leaving == Leaving::Rules && !CanAffordGame())
+      DrawSprite(GraphicSprite(2), 0, 635, 522, &kBottomStrip, 2);
+    else
+      DrawSprite(GraphicSprite(40), 0, 584, 508, &kBottomStrip, 2);
+    Present();
+  } while (!TweenDone());
+}
+
+void WaitForButtonSound() {
+  while (IsSoundActive(kSoundButton)) PumpMessages();
+  PumpWait(500);
+}
+
+}  // namespace
+
+void MenuSwipeIn() {
+  TweenStart(500);
+  do {
+    DrawSprite(Background(), 0, 0, 0, nullptr, 2);
+    int a = static_cast<int>(TweenValue(216));
+    int b = static_cast<int>(TweenValue(92));
+    int e = static_cast<int>(CanAffordGame() ? TweenValue(216) : TweenValue(165));
+    int c = static_cast<int>(TweenValue(216));
+    int g = static_cast<int>(TweenValue(216));
+    DrawSprite(GraphicSprite(45), 0, 276, 600 - b, nullptr, 2);
+    DrawSprite(GraphicSprite(44), 0, a - 216, 508, nullptr, 2);
+    // Asked again: money inserted meanwhile changes the picture, not the distance.
+    if (CanAffordGame())
+      DrawSprite(GraphicSprite(43), 0, 800 - e, 508, nullptr, 2);
+    else
+      DrawSprite(GraphicSprite(2), 0, 800 - e, 522, nullptr, 2);
+    DrawSprite(GraphicSprite(42), 0, 800 - g, 0, nullptr, 2);
+    DrawSprite(GraphicSprite(41), 0, c - 216, 0, nullptr, 2);
+    Present();
+  } while (!TweenDone());
+}
+
+bool RunMainMenu() {
+  MenuSwipeIn();
+  DrawSprite(GraphicSprite(39), 0, 276, 508, nullptr, 2);
+  DrawSprite(GraphicSprite(38), 0, 0, 508, nullptr, 2);
+  if (!CanAffordGame())
+    DrawSprite(GraphicSprite(2), 0, 635, 522, nullptr, 2);
+  else
+    DrawSprite(GraphicSprite(40), 0, 584, 508, nullptr, 2);
+  DrawBankPanel();
+  DrawCreditPanel();
+  StartSound(kSoundMenuMusic);
+
+  int choice;
+  do {
+    Present();
+    choice = ChooseMenuButton();
+    if (choice == kMenuRules) {
+      StartSound(kSoundButton);
+      SlideOut(Leaving::Rules);
+      ShowRulesScreen();
+    } else if (choice == kMenuStart) {
+      // No stake is taken once the display has failed: the player could not see the game.
+      if (DisplayFailureCode())
+        choice = kMenuMainMenu;
+      else if (!ChargeGame())
+        choice = kMenuRules;  // refused: back to waiting, without the rules
+    }
+  } while (choice == kMenuRules);
+
+  if (choice == kMenuMainMenu) {
+    StopAllSounds();
+    StartSound(kSoundButton);
+    SlideOut(Leaving::MainMenu);
+    WaitForButtonSound();
+    return false;
+  }
+  StartSound(kSoundButton);
+  SlideOut(Leaving::Start);
+  WaitForButtonSound();
+  return true;
+}

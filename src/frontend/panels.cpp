@@ -1,0 +1,41 @@
+#include "frontend/panels.h"
+
+#include "accounting/money_link.h"
+#include "graphics/graphic_table.h"
+#include "graphics/sprites.h"
+
+namespace {
+
+constexpr int kGlyphY = 53;
+constexpr int kSymbol = 11, kSeparator = 10;
+
+struct Panel {
+  int backgroundKey, backgroundX;
+  int firstXBelow1000, firstXFrom1000;
+};
+
+void DrawPanel(const Panel& panel, int v) {
+  Sprite& glyphs = GraphicSprite(5);
+  int x = v < 1000 ? panel.firstXBelow1000 : panel.firstXFrom1000;
+  DrawSprite(GraphicSprite(panel.backgroundKey), 0, panel.backgroundX, 0, nullptr, 2);
+  DrawSprite(glyphs, kSymbol, x, kGlyphY, nullptr, 2);
+  auto glyph = [&](int advance, int frame) {
+    x += advance;
+    DrawSprite(glyphs, frame, x, kGlyphY, nullptr, 2);
+  };
+  if (v >= 1000) glyph(22, (v / 1000) % 10);
+  glyph(22, (v / 100) % 10);
+  glyph(15, kSeparator);
+  glyph(15, (v / 10) % 10);
+  glyph(22, v % 10);
+}
+
+}  // namespace
+
+void DrawCreditPanel() {
+  DrawPanel({7, 584, 661, 651}, GetCredits());
+}
+
+void DrawBankPanel() {
+  DrawPanel({8, 0, 42, 32}, GetBank());
+}

@@ -1,0 +1,48 @@
+#include "frontend/rules.h"
+
+#include "frontend/menu.h"
+#include "graphics/fade.h"
+#include "graphics/graphic_table.h"
+#include "graphics/sprites.h"
+#include "shell/entry.h"
+#include "shell/timing.h"
+
+namespace {
+
+constexpr ClipRect kBottomStrip{0, 800, 500, 600};
+
+// The area whose touch ends the screen: the middle of the screen above and into the
+// button row, not the Back button's picture.
+bool InTouchArea(int x, int y) {
+  return x > 325 && x < 535 && y > 350 && y < 570;
+}
+
+void SlideBack(bool up) {
+  TweenStart(300);
+  do {
+    int d = static_cast<int>(TweenValue(92));
+    DrawSprite(GraphicSprite(6), 0, 0, 0, &kBottomStrip, 2);
+    DrawSprite(GraphicSprite(47), 0, 276, up ? 600 - d : 508 + d, &kBottomStrip, 2);
+    Present();
+  } while (!TweenDone());
+}
+
+}  // namespace
+
+void ShowRulesScreen() {
+  FadeToPicture(GraphicSprite(6));
+  Present();
+  SlideBack(true);
+  DrawSprite(GraphicSprite(46), 0, 276, 508, &kBottomStrip, 2);
+  Present();
+  uint32_t deadline;
+  TimerStart(deadline, 35000);
+  for (;;) {
+    PumpMessages();
+    if (TimerExpired(deadline) || InTouchArea(TouchX, TouchY)) break;
+  }
+  SlideBack(false);
+  DrawSprite(GraphicSprite(37), 0, 0, 0, nullptr, 0);
+  Present();
+  MenuSwipeIn();
+}

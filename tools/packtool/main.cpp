@@ -1,0 +1,104 @@
+// packtool: the question packs from their plain-text sources and back.
+//
+//   packtool check [--font TFFont.BMP] SRC_DIR   every problem as "File.txt:line: what"
+//   packtool build SRC_DIR OUT_DIR               OUT_DIR/Questions/trueorfalse/*.pck
+//   packtool dump PACK                           the pack's lines as source text
+//
+// Exit status: 0 when all is well, 1 when a source or pack has problems, 2 for bad usage.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "pack_build.h"
+#include "pack_check.h"
+
+namespace {
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: packtool check [--font FILE] SRC_DIR\n"
+               "       packtool build SRC_DIR OUT_DIR\n"
+               "       packtool dump PACK\n");
+  return 2;
+}
+
+int PrintProblems(const std::vector<std::string>& problems) {
+  for (const std::string& p : problems) std::fprintf(stderr, "%s\n", p.c_str());
+  std::fprintf(stderr, "packtool: %zu problem%s\n", problems.size(),
+               problems.size() == 1 ? "" : "s");
+  return 1;
+}
+
+int Check(const std::vector<std::string>& args) {
+  std::string fontPath, sourceDir;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--font" && i + 1 < args.size())
+      fontPath = args[++i];
+    else if (sourceDir.empty() && args[i].rfind("--", 0) != 0)
+      sourceDir = args[i];
+    else
+      return Usage();
+  }
+  if (sourceDir.empty()) return Usage();
+  packtool::FontMetrics font;
+  if (!fontPath.empty()) {
+    std::string error;
+    if (!packtool::LoadFontMetrics(fontPath, font, &error)) {
+      std::fprintf(stderr, "packtool check: %s\n", error.c_str());
+      return 1;
+    }
+  }
+  packtool::CheckResult result =
+      packtool::CheckSources(sourceDir, fontPath.empty() ? nullptr : &font);
+  if (!result.problems.empty()) return PrintProblems(result.problems);
+  if (fontPath.empty())
+    std::printf(
+        "packtool check: %d statements pass; no --font given, so the fit in the "
+        "question box was not tested\n",
+        result.statements);
+  else
+    std::printf("packtool check: %d statements pass, each fits the %d x %d question box in %s\n",
+                result.statements, packtool::kQuestionBoxWidth, packtool::kQuestionBoxHeight,
+                fontPath.c_str());
+  return 0;
+}
+
+int Build(const std::vector<std::string>& args) {
+  if (args.size() != 2) return Usage();
+  packtool::BuildResult result = packtool::BuildPacks(args[0], args[1]);
+  if (!result.problems.empty()) return PrintProblems(result.problems);
+  std::printf(
+      "packtool build: %d statements in 50 packs, %lld bytes of text packed into %lld "
+      "(%.1f%%)\n",
+      result.statements, result.textBytes, result.packBytes,
+      result.textBytes
+          ? 100.0 * static_cast<double>(result.packBytes) / static_cast<double>(result.textBytes)
+          : 0.0);
+  return 0;
+}
+
+int Dump(const std::vector<std::string>& args) {
+  if (args.size() != 1) return Usage();
+  packtool::DecodedPack pack;
+  std::string error;
+  if (!packtool::DumpPack(args[0], pack, &error)) {
+    std::fprintf(stderr, "packtool dump: %s\n", error.c_str());
+    return 1;
+  }
+  for (const std::string& line : pack.lines) std::printf("%s\n", line.c_str());
+  for (const std::string& warning : pack.warnings)
+    std::fprintf(stderr, "%s: %s\n", args[0].c_str(), warning.c_str());
+  return pack.warnings.empty() ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return Usage();
+  std::string command = argv[1];
+  std::vector<std::string> args(argv + 2, argv + argc);
+  if (command == "check") return Check(args);
+  if (command == "build") return Build(args);
+  if (command == "dump") return Dump(args);
+  return Usage();
+}
