@@ -121,6 +121,9 @@ class HeadlessPlatform : public Platform {
   HeadlessSoundDevice sound_{*this};
 };
 
+// One RGB565 pixel widened to 8 bits a channel, as the PNG writer stores it.
+void WidenRgb565(uint16_t pixel, uint8_t rgb[3]);
+
 // Writes an RGB565 picture as a 24-bit PNG; false with a reason on failure.
 bool WritePng565(const std::string& path, const uint16_t* pixels, int width, int height,
                  std::string* error);

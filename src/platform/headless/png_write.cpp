@@ -9,6 +9,14 @@
 
 namespace platform {
 
+void WidenRgb565(uint16_t p, uint8_t rgb[3]) {
+  // Widen 5/6/5 bits to 8 by repeating the top bits, so white stays 255.
+  uint8_t r = (p >> 11) & 31, g = (p >> 5) & 63, b = p & 31;
+  rgb[0] = static_cast<uint8_t>((r << 3) | (r >> 2));
+  rgb[1] = static_cast<uint8_t>((g << 2) | (g >> 4));
+  rgb[2] = static_cast<uint8_t>((b << 3) | (b >> 2));
+}
+
 bool WritePng565(const std::string& path, const uint16_t* pixels, int width, int height,
                  std::string* error) {
   FILE* f = std::fopen(path.c_str(), "wb");
@@ -37,12 +45,7 @@ bool WritePng565(const std::string& path, const uint16_t* pixels, int width, int
   png_write_info(png, info);
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
-      uint16_t p = pixels[static_cast<size_t>(y) * width + x];
-      // Widen 5/6/5 bits to 8 by repeating the top bits, so white stays 255.
-      uint8_t r = (p >> 11) & 31, g = (p >> 5) & 63, b = p & 31;
-      row[x * 3 + 0] = static_cast<png_byte>((r << 3) | (r >> 2));
-      row[x * 3 + 1] = static_cast<png_byte>((g << 2) | (g >> 4));
-      row[x * 3 + 2] = static_cast<png_byte>((b << 3) | (b >> 2));
+      WidenRgb565(pixels[static_cast<size_t>(y) * width + x], &row[x * 3]);
     }
     png_write_row(png, row.data());
   }
