@@ -2,24 +2,11 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "pack_check.h"
+#include "pack_text.h"
 
 namespace packtool {
-
-namespace {
-
-bool ReadWholeFile(const std::string& path, std::string& bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::stringstream s;
-  s << in.rdbuf();
-  bytes = s.str();
-  return true;
-}
-
-}  // namespace
 
 BuildResult BuildPacks(const std::string& sourceDir, const std::string& outDir) {
   BuildResult result;

@@ -1,8 +1,6 @@
 #include "pack_check.h"
 
 #include <cctype>
-#include <fstream>
-#include <sstream>
 
 #include "graphics/font_layout.h"
 #include "graphics/image_decode.h"
@@ -14,15 +12,6 @@ namespace packtool {
 namespace {
 
 constexpr uint16_t kTransparent = 0xF81F;  // magenta, the colour key of every picture
-
-bool ReadWholeFile(const std::string& path, std::string& bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::stringstream s;
-  s << in.rdbuf();
-  bytes = s.str();
-  return true;
-}
 
 bool EndsWithPcx(const std::string& path) {
   if (path.size() < 4) return false;

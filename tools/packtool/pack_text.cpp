@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 #include <string_view>
 
 #include "questions/pack_format.h"
@@ -205,6 +207,15 @@ DecodedPack DecodePack(const std::string& bytes, bool intro) {
   }
   std::fclose(file);
   return pack;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& bytes) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::stringstream s;
+  s << in.rdbuf();
+  bytes = s.str();
+  return true;
 }
 
 }  // namespace packtool

@@ -23,6 +23,9 @@ inline bool IsIntro(const PackSource& source) {
   return source.category == 25;
 }
 
+// The whole of a file; false when it cannot be opened.
+bool ReadWholeFile(const std::string& path, std::string& bytes);
+
 // A source file split into lines: newline-ended, a final line without one kept, a "\r"
 // before a newline dropped.
 std::vector<std::string> SplitSourceLines(const std::string& bytes);
