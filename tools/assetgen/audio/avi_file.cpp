@@ -2,18 +2,10 @@
 
 #include <algorithm>
 
+#include "riff_bytes.h"
+
 namespace audio {
 namespace {
-
-void Put16(std::string& out, uint32_t v) {
-  out.push_back(static_cast<char>(v & 0xFF));
-  out.push_back(static_cast<char>((v >> 8) & 0xFF));
-}
-
-void Put32(std::string& out, uint32_t v) {
-  Put16(out, v & 0xFFFF);
-  Put16(out, v >> 16);
-}
 
 std::string Chunk(const char* id, const std::string& data) {
   std::string out(id, 4);

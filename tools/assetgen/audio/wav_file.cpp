@@ -3,22 +3,14 @@
 #include <algorithm>
 #include <cmath>
 
+#include "riff_bytes.h"
+
 namespace audio {
 namespace {
 
 int16_t ToSample(float v) {
   double x = std::clamp(static_cast<double>(v), -1.0, 1.0);
   return static_cast<int16_t>(std::lround(x * 32767.0));
-}
-
-void Put16(std::string& out, uint32_t v) {
-  out.push_back(static_cast<char>(v & 0xFF));
-  out.push_back(static_cast<char>((v >> 8) & 0xFF));
-}
-
-void Put32(std::string& out, uint32_t v) {
-  Put16(out, v & 0xFFFF);
-  Put16(out, v >> 16);
 }
 
 }  // namespace
