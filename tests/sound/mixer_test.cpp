@@ -17,17 +17,7 @@ using platform::ConvertSamples;
 using platform::Mixer;
 using platform::MixFormat;
 using platform::WaveFormat;
-
-WaveFormat Format(uint16_t channels, uint32_t rate, uint16_t bits) {
-  WaveFormat f;
-  f.formatTag = platform::kWaveFormatPcm;
-  f.channels = channels;
-  f.samplesPerSec = rate;
-  f.bitsPerSample = bits;
-  f.blockAlign = static_cast<uint16_t>(channels * bits / 8);
-  f.avgBytesPerSec = rate * f.blockAlign;
-  return f;
-}
+using testing_support::PcmFormat;
 
 std::vector<uint8_t> Bytes(const std::string& s) {
   return std::vector<uint8_t>(s.begin(), s.end());
@@ -48,25 +38,25 @@ std::vector<int16_t> Mix(Mixer& m, size_t frames) {
 
 TEST(PlayableFormat, TakesEightAndSixteenBitPcmOnly) {
   std::string why;
-  EXPECT_TRUE(platform::PlayableFormat(Format(1, 22050, 8), &why));
-  EXPECT_TRUE(platform::PlayableFormat(Format(6, 44100, 16), &why));
-  WaveFormat f = Format(2, 44100, 24);
+  EXPECT_TRUE(platform::PlayableFormat(PcmFormat(1, 22050, 8), &why));
+  EXPECT_TRUE(platform::PlayableFormat(PcmFormat(6, 44100, 16), &why));
+  WaveFormat f = PcmFormat(2, 44100, 24);
   EXPECT_FALSE(platform::PlayableFormat(f, &why));
   EXPECT_EQ(why, "not 8 or 16 bits");
-  f = Format(2, 44100, 16);
+  f = PcmFormat(2, 44100, 16);
   f.blockAlign = 2;
   EXPECT_FALSE(platform::PlayableFormat(f, &why));
-  f = Format(1, 22050, 16);
+  f = PcmFormat(1, 22050, 16);
   f.formatTag = 3;  // floating point
   EXPECT_FALSE(platform::PlayableFormat(f, &why));
-  f = Format(0, 22050, 16);
+  f = PcmFormat(0, 22050, 16);
   EXPECT_FALSE(platform::PlayableFormat(f, &why));
-  f = Format(1, 0, 16);
+  f = PcmFormat(1, 0, 16);
   EXPECT_FALSE(platform::PlayableFormat(f, &why));
 }
 
 TEST(PlayableFormat, TakesExtensiblePcmButNotExtensibleFloat) {
-  WaveFormat f = Format(2, 48000, 16);
+  WaveFormat f = PcmFormat(2, 48000, 16);
   f.formatTag = platform::kWaveFormatExtensible;
   f.extra = {16, 0, 3, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
   EXPECT_TRUE(platform::PlayableFormat(f, nullptr));
@@ -78,27 +68,28 @@ TEST(PlayableFormat, TakesExtensiblePcmButNotExtensibleFloat) {
 
 TEST(ConvertSamples, WidensEightBitAndMapsChannels) {
   std::vector<uint8_t> eight = {128, 255, 0};
-  EXPECT_EQ(ConvertSamples(Format(1, 48000, 8), eight.data(), eight.size(), {48000, 2}),
+  EXPECT_EQ(ConvertSamples(PcmFormat(1, 48000, 8), eight.data(), eight.size(), {48000, 2}),
             (std::vector<int16_t>{0, 0, 32512, 32512, -32768, -32768}));
   // Stereo onto a mono device: the two sides averaged; a trailing half frame dropped.
   std::vector<uint8_t> stereo = Bytes(testing_support::Pcm16(
       2, 2, [](size_t i, int c) { return static_cast<int16_t>(c == 0 ? 1000 * (i + 1) : -200); }));
   stereo.push_back(7);
-  EXPECT_EQ(ConvertSamples(Format(2, 48000, 16), stereo.data(), stereo.size(), {48000, 1}),
+  EXPECT_EQ(ConvertSamples(PcmFormat(2, 48000, 16), stereo.data(), stereo.size(), {48000, 1}),
             (std::vector<int16_t>{400, 900}));
   // Six channels onto stereo: the first two.
   std::vector<uint8_t> six = Bytes(testing_support::Pcm16(
       1, 6, [](size_t, int c) { return static_cast<int16_t>(100 * (c + 1)); }));
-  EXPECT_EQ(ConvertSamples(Format(6, 48000, 16), six.data(), six.size(), {48000, 2}),
+  EXPECT_EQ(ConvertSamples(PcmFormat(6, 48000, 16), six.data(), six.size(), {48000, 2}),
             (std::vector<int16_t>{100, 200}));
   // Nothing for an unplayable format or no whole frame.
-  EXPECT_TRUE(ConvertSamples(Format(2, 48000, 24), six.data(), six.size(), {48000, 2}).empty());
-  EXPECT_TRUE(ConvertSamples(Format(2, 48000, 16), six.data(), 3, {48000, 2}).empty());
+  EXPECT_TRUE(ConvertSamples(PcmFormat(2, 48000, 24), six.data(), six.size(), {48000, 2}).empty());
+  EXPECT_TRUE(ConvertSamples(PcmFormat(2, 48000, 16), six.data(), 3, {48000, 2}).empty());
   // Nor for ten minutes of sound, however little data that takes.
   std::vector<uint8_t> tenMinutes(1000 * 600, 128);
   EXPECT_TRUE(
-      ConvertSamples(Format(1, 1000, 8), tenMinutes.data(), tenMinutes.size(), {48000, 2}).empty());
-  EXPECT_EQ(ConvertSamples(Format(1, 1000, 8), tenMinutes.data(), 1000 * 599, {1000, 1}).size(),
+      ConvertSamples(PcmFormat(1, 1000, 8), tenMinutes.data(), tenMinutes.size(), {48000, 2})
+          .empty());
+  EXPECT_EQ(ConvertSamples(PcmFormat(1, 1000, 8), tenMinutes.data(), 1000 * 599, {1000, 1}).size(),
             1000u * 599);
 }
 
@@ -107,15 +98,17 @@ TEST(ConvertSamples, ChangesTheRateByInterpolation) {
   std::vector<uint8_t> ramp = Bytes(
       testing_support::Pcm16(3, 1, [](size_t i, int) { return static_cast<int16_t>(1000 * i); }));
   std::vector<int16_t> up =
-      ConvertSamples(Format(1, 24000, 16), ramp.data(), ramp.size(), {48000, 1});
+      ConvertSamples(PcmFormat(1, 24000, 16), ramp.data(), ramp.size(), {48000, 1});
   EXPECT_EQ(up, (std::vector<int16_t>{0, 500, 1000, 1500, 2000, 2000}));
   // One second at 22050 Hz is one second at 48000 Hz, and at 44100 Hz.
   std::vector<uint8_t> second =
       Bytes(testing_support::Pcm16(22050, 1, [](size_t, int) { return 300; }));
-  EXPECT_EQ(ConvertSamples(Format(1, 22050, 16), second.data(), second.size(), {48000, 2}).size(),
-            48000u * 2);
-  EXPECT_EQ(ConvertSamples(Format(1, 22050, 16), second.data(), second.size(), {44100, 1}).size(),
-            44100u);
+  EXPECT_EQ(
+      ConvertSamples(PcmFormat(1, 22050, 16), second.data(), second.size(), {48000, 2}).size(),
+      48000u * 2);
+  EXPECT_EQ(
+      ConvertSamples(PcmFormat(1, 22050, 16), second.data(), second.size(), {44100, 1}).size(),
+      44100u);
 }
 
 TEST(Mixer, TwoSoundsAreAddedAndTheSumClipped) {

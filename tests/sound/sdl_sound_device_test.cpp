@@ -12,16 +12,7 @@
 
 namespace {
 
-platform::WaveFormat Format(uint16_t channels, uint32_t rate, uint16_t bits) {
-  platform::WaveFormat f;
-  f.formatTag = 1;
-  f.channels = channels;
-  f.samplesPerSec = rate;
-  f.bitsPerSample = bits;
-  f.blockAlign = static_cast<uint16_t>(channels * bits / 8);
-  f.avgBytesPerSec = rate * f.blockAlign;
-  return f;
-}
+using testing_support::PcmFormat;
 
 void Exercise(platform::SdlSoundDevice& device) {
   ASSERT_TRUE(device.Create());
@@ -29,7 +20,7 @@ void Exercise(platform::SdlSoundDevice& device) {
   // A minute of sound: it is still playing whenever the next line runs.
   std::string minute(22050u * 60 * 2, '\x01');
   auto* bytes = reinterpret_cast<const uint8_t*>(minute.data());
-  platform::SoundBuffer b = device.CreateBuffer(Format(1, 22050, 16), bytes, minute.size(), "m");
+  platform::SoundBuffer b = device.CreateBuffer(PcmFormat(1, 22050, 16), bytes, minute.size(), "m");
   ASSERT_NE(b, 0);
   EXPECT_FALSE(device.Status(b).playing);
   device.Play(b, false);
@@ -40,8 +31,8 @@ void Exercise(platform::SdlSoundDevice& device) {
   device.Stop(b);
   EXPECT_FALSE(device.Status(b).playing);
   // Formats the mixer cannot play make no buffer.
-  EXPECT_EQ(device.CreateBuffer(Format(1, 22050, 24), bytes, 300, "24-bit"), 0);
-  EXPECT_EQ(device.CreateBuffer(Format(2, 22050, 16), bytes, 3, "no whole frame"), 0);
+  EXPECT_EQ(device.CreateBuffer(PcmFormat(1, 22050, 24), bytes, 300, "24-bit"), 0);
+  EXPECT_EQ(device.CreateBuffer(PcmFormat(2, 22050, 16), bytes, 3, "no whole frame"), 0);
   EXPECT_FALSE(device.Status(0).playing);
   device.Play(99, false);  // no such buffer
   EXPECT_FALSE(device.Status(99).playing);

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/audio/sound_device.h"
+
 namespace testing_support {
 
 inline void Put16(std::string& s, uint32_t v) {
@@ -17,6 +19,18 @@ inline void Put16(std::string& s, uint32_t v) {
 inline void Put32(std::string& s, uint32_t v) {
   Put16(s, v & 0xFFFF);
   Put16(s, v >> 16);
+}
+
+// The format of plain PCM samples, its block size and byte rate worked out.
+inline platform::WaveFormat PcmFormat(uint16_t channels, uint32_t rate, uint16_t bits) {
+  platform::WaveFormat f;
+  f.formatTag = platform::kWaveFormatPcm;
+  f.channels = channels;
+  f.samplesPerSec = rate;
+  f.bitsPerSample = bits;
+  f.blockAlign = static_cast<uint16_t>(channels * bits / 8);
+  f.avgBytesPerSec = rate * f.blockAlign;
+  return f;
 }
 
 // A chunk with its pad byte; `declared` overrides the size written in its header.
