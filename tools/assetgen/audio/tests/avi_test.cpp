@@ -13,14 +13,15 @@
 #include "clip_palette.h"
 #include "clips.h"
 #include "media_readers.h"
+#include "temp_dir.h"
 
 namespace {
 
 using media_test::Avi;
 using media_test::DecodeRle8;
 using media_test::ReadAvi;
-using media_test::ReadBytes;
-using media_test::TempDir;
+using testing_support::ReadFile;
+using testing_support::TempDir;
 
 const char* const kJackpot = "/Graphic_resource/avis/Jackpot.avi";
 const char* const kGameOver = "/Graphic_resource/avis/Gameover.avi";
@@ -83,7 +84,7 @@ TEST(AssetgenAudioClips, BothClipsAreIndexedRle8VideoAtFullScreen) {
     SCOPED_TRACE(name);
     std::string path = Clips().dir.Path() + name;
     ASSERT_TRUE(std::filesystem::is_regular_file(path));
-    std::string bytes = ReadBytes(path);
+    std::string bytes = ReadFile(path);
     EXPECT_LT(bytes.size(), 8u * 1024 * 1024);
     Decoded d = Decode(bytes);
     const Avi& a = d.avi;
@@ -164,7 +165,7 @@ TEST(AssetgenAudioClips, WritingAgainGivesTheSameBytes) {
   std::string error;
   ASSERT_TRUE(WriteClips(again.Path(), &error)) << error;
   for (const char* name : {kJackpot, kGameOver}) {
-    EXPECT_TRUE(ReadBytes(Clips().dir.Path() + name) == ReadBytes(again.Path() + name)) << name;
+    EXPECT_TRUE(ReadFile(Clips().dir.Path() + name) == ReadFile(again.Path() + name)) << name;
   }
 }
 

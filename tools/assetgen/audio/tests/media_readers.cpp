@@ -1,13 +1,5 @@
 #include "media_readers.h"
 
-#include <stdlib.h>
-#include <sys/wait.h>
-
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-
 namespace media_test {
 namespace {
 
@@ -40,23 +32,6 @@ bool FindChunk(const std::string& b, size_t from, size_t end, const char* id, si
 }
 
 }  // namespace
-
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "assetgen-audio-XXXXXX").string();
-  path_ = ::mkdtemp(pattern.data());
-}
-
-TempDir::~TempDir() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
 
 double Wav::Seconds() const {
   return channels && sampleRate ? static_cast<double>(samples.size()) / channels / sampleRate : 0;
@@ -226,18 +201,6 @@ bool DecodeRle8(const std::string& data, int width, int height, std::vector<uint
     }
   }
   return fail("no end-of-bitmap mark");
-}
-
-CommandResult Run(const std::string& command) {
-  CommandResult r;
-  FILE* p = ::popen(command.c_str(), "r");
-  if (!p) return r;
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0) r.output.append(buffer, n);
-  int raw = ::pclose(p);
-  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  return r;
 }
 
 }  // namespace media_test

@@ -9,21 +9,6 @@
 
 namespace media_test {
 
-std::string ReadBytes(const std::string& path);
-
-// A fresh folder under the system temp folder, removed with its contents at the end.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& Path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
 struct Wav {
   std::string error;  // empty when the file reads
   uint32_t riffSize = 0;
@@ -67,12 +52,5 @@ Avi ReadAvi(const std::string& bytes);
 // does not fill the frame exactly: rows too long or short, a missing end, delta jumps.
 bool DecodeRle8(const std::string& data, int width, int height, std::vector<uint8_t>& pixels,
                 std::string* error);
-
-// Runs a command, returning what it printed on standard output and its exit status.
-struct CommandResult {
-  int status = -1;
-  std::string output;
-};
-CommandResult Run(const std::string& command);
 
 }  // namespace media_test

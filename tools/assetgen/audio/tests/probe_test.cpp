@@ -6,20 +6,25 @@
 
 #include "audio_assets.h"
 #include "media_readers.h"
+#include "run_command.h"
+#include "temp_dir.h"
 
 namespace {
 
-using media_test::Run;
-using media_test::TempDir;
+using testing_support::ReadFile;
+using testing_support::RunCommand;
+using testing_support::TempDir;
 
 bool HaveProbe() {
-  return Run("ffprobe -version >/dev/null 2>&1").status == 0;
+  return RunCommand("ffprobe -version >/dev/null").status == 0;
 }
 
 // key=value lines of one probe, with anything printed on standard error under "stderr".
 std::map<std::string, std::string> Probe(const std::string& args, const std::string& path) {
   std::string errors = path + ".probe-errors";
-  auto r = Run("ffprobe -v error " + args + " -of default=nw=1 '" + path + "' 2>'" + errors + "'");
+  // In a subshell, so that its standard error stays in its own file.
+  auto r = RunCommand("(ffprobe -v error " + args + " -of default=nw=1 '" + path + "' 2>'" +
+                      errors + "')");
   std::map<std::string, std::string> fields;
   std::istringstream lines(r.output);
   std::string line;
@@ -28,7 +33,7 @@ std::map<std::string, std::string> Probe(const std::string& args, const std::str
     if (eq != std::string::npos) fields[line.substr(0, eq)] = line.substr(eq + 1);
   }
   fields["status"] = std::to_string(r.status);
-  fields["stderr"] = media_test::ReadBytes(errors);
+  fields["stderr"] = ReadFile(errors);
   return fields;
 }
 

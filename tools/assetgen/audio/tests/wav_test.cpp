@@ -9,14 +9,15 @@
 
 #include "audio_assets.h"
 #include "media_readers.h"
+#include "temp_dir.h"
 #include "wav_file.h"
 
 namespace {
 
-using media_test::ReadBytes;
 using media_test::ReadWav;
-using media_test::TempDir;
 using media_test::Wav;
+using testing_support::ReadFile;
+using testing_support::TempDir;
 
 // The sound table's files, by id, with the shortest and longest length (seconds) that fits
 // where each is played.
@@ -64,7 +65,7 @@ class AssetgenAudioSounds : public testing::Test {
   static void TearDownTestSuite() { delete dir_; }
 
   static Wav Load(const std::string& file) {
-    return ReadWav(ReadBytes(dir_->Path() + "/sounds/" + file));
+    return ReadWav(ReadFile(dir_->Path() + "/sounds/" + file));
   }
 
   static TempDir* dir_;
@@ -100,7 +101,7 @@ TEST_F(AssetgenAudioSounds, EveryTableFileIsPcmTheLoaderReads) {
     SCOPED_TRACE(e.file);
     std::string path = dir_->Path() + "/sounds/" + e.file;
     ASSERT_TRUE(std::filesystem::is_regular_file(path)) << "missing, or in another case";
-    std::string bytes = ReadBytes(path);
+    std::string bytes = ReadFile(path);
     Wav w = ReadWav(bytes);
     ASSERT_EQ(w.error, "");
     EXPECT_EQ(bytes.compare(0, 4, "RIFF"), 0);
@@ -206,8 +207,8 @@ TEST_F(AssetgenAudioSounds, WritingAgainGivesTheSameBytes) {
   std::string error;
   ASSERT_TRUE(WriteSounds(again.Path(), &error)) << error;
   for (const Expected& e : kSounds) {
-    EXPECT_EQ(ReadBytes(dir_->Path() + "/sounds/" + e.file),
-              ReadBytes(again.Path() + "/sounds/" + e.file))
+    EXPECT_EQ(ReadFile(dir_->Path() + "/sounds/" + e.file),
+              ReadFile(again.Path() + "/sounds/" + e.file))
         << e.file;
   }
 }
