@@ -2,11 +2,15 @@
 
 #include "accounting/money_link.h"
 #include "frontend/panels.h"
+#include "game/cashpot.h"
+#include "game/lives.h"
+#include "game/points.h"
 #include "graphics/display.h"
 #include "graphics/graphic_table.h"
 #include "graphics/sprites.h"
+#include "questions/countdown.h"
+#include "questions/true_false.h"
 #include "shell/entry.h"
-#include "shell/placeholders.h"
 #include "shell/timing.h"
 
 const Button MenuButtons[] = {
@@ -72,17 +76,17 @@ void RefreshMenuStrip() {
   gWait.moneyAvailable = GetCredits() + GetBank();
   if (TimerExpired(gStripDeadline)) {
     TimerStart(gStripDeadline, 500);
-    DrawSprite(GraphicSprite(37), 0, 0, 0, &kAboveButtonRow, 0);
+    DrawSprite(GraphicSprite(kGraphicMenuBackground), 0, 0, 0, &kAboveButtonRow, 0);
   }
   DrawCreditPanel();
   DrawBankPanel();
-  DrawSprite(GraphicSprite(37), 0, 0, 0, &kButtonRow, 0);
+  DrawSprite(GraphicSprite(kGraphicMenuBackground), 0, 0, 0, &kButtonRow, 0);
   if (gWait.moneyAvailable < StakePerGame)
-    DrawSprite(GraphicSprite(2), 0, 635, 522, &kButtonRow, 2);
+    DrawSprite(GraphicSprite(kGraphicInsert), 0, 635, 522, &kButtonRow, 2);
   else
-    DrawSprite(GraphicSprite(40), 0, 584, 508, nullptr, 2);
-  DrawSprite(GraphicSprite(39), 0, 276, 508, nullptr, 2);
-  DrawSprite(GraphicSprite(38), 0, 0, 508, nullptr, 2);
+    DrawSprite(GraphicSprite(kGraphicPlayBlank), 0, 584, 508, nullptr, 2);
+  DrawSprite(GraphicSprite(kGraphicOptionBlank), 0, 276, 508, nullptr, 2);
+  DrawSprite(GraphicSprite(kGraphicMenuBlank), 0, 0, 508, nullptr, 2);
 }
 
 int PollButtons(const Button* list) {

@@ -15,14 +15,13 @@
 namespace {
 
 constexpr ClipRect kBottomStrip{0, 800, 500, 600};
-constexpr int kSoundButton = 4, kSoundMenuMusic = 13;
 
 bool CanAffordGame() {
   return GetCredits() + GetBank() >= StakePerGame;
 }
 
 Sprite& Background() {
-  return GraphicSprite(37);
+  return GraphicSprite(kGraphicMenuBackground);
 }
 
 // One of the bottom-row buttons slides down out of sight, the other two resting.
@@ -34,19 +33,19 @@ void SlideOut(Leaving leaving) {
     DrawSprite(Background(), 0, 0, 0, &kBottomStrip, 2);
     int drop = static_cast<int>(TweenValue(92));
     if (leaving == Leaving::MainMenu)
-      DrawSprite(GraphicSprite(44), 0, 0, 508 + drop, &kBottomStrip, 2);
+      DrawSprite(GraphicSprite(kGraphicMenuSwipe), 0, 0, 508 + drop, &kBottomStrip, 2);
     else
-      DrawSprite(GraphicSprite(38), 0, 0, 508, &kBottomStrip, 2);
+      DrawSprite(GraphicSprite(kGraphicMenuBlank), 0, 0, 508, &kBottomStrip, 2);
     if (leaving == Leaving::Rules)
-      DrawSprite(GraphicSprite(45), 0, 276, 508 + drop, &kBottomStrip, 2);
+      DrawSprite(GraphicSprite(kGraphicOptionSwipe), 0, 276, 508 + drop, &kBottomStrip, 2);
     else
-      DrawSprite(GraphicSprite(39), 0, 276, 508, &kBottomStrip, 2);
+      DrawSprite(GraphicSprite(kGraphicOptionBlank), 0, 276, 508, &kBottomStrip, 2);
     if (leaving == Leaving::Start)
-      DrawSprite(GraphicSprite(43), 0, 584, 508 + drop, &kBottomStrip, 2);
+      DrawSprite(GraphicSprite(kGraphicPlaySwipe), 0, 584, 508 + drop, &kBottomStrip, 2);
     else if (leaving == Leaving::Rules && !CanAffordGame())
-      DrawSprite(GraphicSprite(2), 0, 635, 522, &kBottomStrip, 2);
+      DrawSprite(GraphicSprite(kGraphicInsert), 0, 635, 522, &kBottomStrip, 2);
     else
-      DrawSprite(GraphicSprite(40), 0, 584, 508, &kBottomStrip, 2);
+      DrawSprite(GraphicSprite(kGraphicPlayBlank), 0, 584, 508, &kBottomStrip, 2);
     Present();
   } while (!TweenDone());
 }
@@ -67,27 +66,27 @@ void MenuSwipeIn() {
     int e = static_cast<int>(CanAffordGame() ? TweenValue(216) : TweenValue(165));
     int c = static_cast<int>(TweenValue(216));
     int g = static_cast<int>(TweenValue(216));
-    DrawSprite(GraphicSprite(45), 0, 276, 600 - b, nullptr, 2);
-    DrawSprite(GraphicSprite(44), 0, a - 216, 508, nullptr, 2);
+    DrawSprite(GraphicSprite(kGraphicOptionSwipe), 0, 276, 600 - b, nullptr, 2);
+    DrawSprite(GraphicSprite(kGraphicMenuSwipe), 0, a - 216, 508, nullptr, 2);
     // Asked again: money inserted meanwhile changes the picture, not the distance.
     if (CanAffordGame())
-      DrawSprite(GraphicSprite(43), 0, 800 - e, 508, nullptr, 2);
+      DrawSprite(GraphicSprite(kGraphicPlaySwipe), 0, 800 - e, 508, nullptr, 2);
     else
-      DrawSprite(GraphicSprite(2), 0, 800 - e, 522, nullptr, 2);
-    DrawSprite(GraphicSprite(42), 0, 800 - g, 0, nullptr, 2);
-    DrawSprite(GraphicSprite(41), 0, c - 216, 0, nullptr, 2);
+      DrawSprite(GraphicSprite(kGraphicInsert), 0, 800 - e, 522, nullptr, 2);
+    DrawSprite(GraphicSprite(kGraphicCreditSwipe), 0, 800 - g, 0, nullptr, 2);
+    DrawSprite(GraphicSprite(kGraphicBankSwipe), 0, c - 216, 0, nullptr, 2);
     Present();
   } while (!TweenDone());
 }
 
 bool RunMainMenu() {
   MenuSwipeIn();
-  DrawSprite(GraphicSprite(39), 0, 276, 508, nullptr, 2);
-  DrawSprite(GraphicSprite(38), 0, 0, 508, nullptr, 2);
+  DrawSprite(GraphicSprite(kGraphicOptionBlank), 0, 276, 508, nullptr, 2);
+  DrawSprite(GraphicSprite(kGraphicMenuBlank), 0, 0, 508, nullptr, 2);
   if (!CanAffordGame())
-    DrawSprite(GraphicSprite(2), 0, 635, 522, nullptr, 2);
+    DrawSprite(GraphicSprite(kGraphicInsert), 0, 635, 522, nullptr, 2);
   else
-    DrawSprite(GraphicSprite(40), 0, 584, 508, nullptr, 2);
+    DrawSprite(GraphicSprite(kGraphicPlayBlank), 0, 584, 508, nullptr, 2);
   DrawBankPanel();
   DrawCreditPanel();
   StartSound(kSoundMenuMusic);

@@ -15,7 +15,7 @@ struct Panel {
 };
 
 void DrawPanel(const Panel& panel, int v) {
-  Sprite& glyphs = GraphicSprite(5);
+  Sprite& glyphs = GraphicSprite(kGraphicCreditNos);
   int x = v < 1000 ? panel.firstXBelow1000 : panel.firstXFrom1000;
   DrawSprite(GraphicSprite(panel.backgroundKey), 0, panel.backgroundX, 0, nullptr, 2);
   DrawSprite(glyphs, kSymbol, x, kGlyphY, nullptr, 2);

@@ -21,8 +21,8 @@ void SlideBack(bool up) {
   TweenStart(300);
   do {
     int d = static_cast<int>(TweenValue(92));
-    DrawSprite(GraphicSprite(6), 0, 0, 0, &kBottomStrip, 2);
-    DrawSprite(GraphicSprite(47), 0, 276, up ? 600 - d : 508 + d, &kBottomStrip, 2);
+    DrawSprite(GraphicSprite(kGraphicInfoScreen), 0, 0, 0, &kBottomStrip, 2);
+    DrawSprite(GraphicSprite(kGraphicBackSwipe), 0, 276, up ? 600 - d : 508 + d, &kBottomStrip, 2);
     Present();
   } while (!TweenDone());
 }
@@ -30,10 +30,10 @@ void SlideBack(bool up) {
 }  // namespace
 
 void ShowRulesScreen() {
-  FadeToPicture(GraphicSprite(6));
+  FadeToPicture(GraphicSprite(kGraphicInfoScreen));
   Present();
   SlideBack(true);
-  DrawSprite(GraphicSprite(46), 0, 276, 508, &kBottomStrip, 2);
+  DrawSprite(GraphicSprite(kGraphicBackBlank), 0, 276, 508, &kBottomStrip, 2);
   Present();
   uint32_t deadline;
   TimerStart(deadline, 35000);
@@ -42,7 +42,7 @@ void ShowRulesScreen() {
     if (TimerExpired(deadline) || InTouchArea(TouchX, TouchY)) break;
   }
   SlideBack(false);
-  DrawSprite(GraphicSprite(37), 0, 0, 0, nullptr, 0);
+  DrawSprite(GraphicSprite(kGraphicMenuBackground), 0, 0, 0, nullptr, 0);
   Present();
   MenuSwipeIn();
 }

@@ -76,7 +76,7 @@ void RenderText(const unsigned char* text, int x, int y, int boxWidth, int boxHe
     if (g >= 0) DrawSprite(sprite, g, x + penX + h, y + penY + v, nullptr, 2);
     if (textOptions.typewriter && g >= 0 && g != 32) {
       Present();
-      StartSound(2);
+      StartSound(kSoundTeletype);
       PumpWait(10);
     }
     if (j >= gLayout.end[line] && line < gLayout.breaks) {

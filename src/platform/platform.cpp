@@ -12,6 +12,10 @@
 
 namespace platform {
 
+SystemFontHandle Platform::CreateFont(int height, int weight, std::string* error) {
+  return CreateSystemFont(height, weight, error);
+}
+
 Platform::~Platform() = default;
 
 int Platform::SocketCreate() {

@@ -12,6 +12,7 @@
 
 #include "platform/audio/sound_device.h"
 #include "platform/display/display_device.h"
+#include "platform/text/system_text.h"
 
 namespace platform {
 
@@ -71,6 +72,10 @@ class Platform {
   virtual bool OpenDisplay() = 0;
   virtual void CloseDisplay() = 0;
   virtual void ShowFrame(const uint16_t* pixels) = 0;
+
+  // A font of the system's sans-serif face for text on the back buffer; null, with the
+  // reason, when none can be made.
+  virtual SystemFontHandle CreateFont(int height, int weight, std::string* error);
 
   // Sound: the device the game's sound buffers play on.
   virtual SoundDevice& Sound() = 0;

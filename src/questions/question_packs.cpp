@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "accounting/accounting.h"
-#include "game/game_state.h"
+#include "game/game_flow.h"
 #include "graphics/display.h"
 #include "questions/pack_format.h"
 #include "shell/eventlog.h"

@@ -4,6 +4,7 @@
 #include "accounting/money_link.h"
 #include "accounting/record_file.h"
 #include "frontend/menu.h"
+#include "game/game_flow.h"
 #include "graphics/display.h"
 #include "graphics/fade.h"
 #include "graphics/fonts.h"
@@ -11,7 +12,6 @@
 #include "graphics/sprites.h"
 #include "questions/question_packs.h"
 #include "shell/eventlog.h"
-#include "shell/placeholders.h"
 #include "shell/system.h"
 #include "shell/timing.h"
 #include "sound/sound.h"
@@ -66,6 +66,7 @@ int StrikoraMain(platform::Platform& system, const ServerAddress& server) {
   ResetFonts();
   ResetSound();
   ResetAccounting();
+  ResetGame();
   TouchX = TouchY = -1;
   StakePerGame = 50;
   ServerSocket = -1;
@@ -82,7 +83,7 @@ int StrikoraMain(platform::Platform& system, const ServerAddress& server) {
   if (!InitDisplay()) return EndWithTermination(kExitNoDisplay);
   ClearScreen();
   Sprite loadingScreen;
-  LoadGraphic(loadingScreen, 1, 1);
+  LoadGraphic(loadingScreen, kGraphicLoadingScreen, 1);
   PumpWait(1);
   DrawSprite(loadingScreen, 0, 0, 0, nullptr, 0);
   Present();
@@ -99,7 +100,7 @@ int StrikoraMain(platform::Platform& system, const ServerAddress& server) {
   }
   SeedRandom(timeGetTime());
   LoadAllGraphics();
-  FadeToPicture(GraphicSprite(37));
+  FadeToPicture(GraphicSprite(kGraphicMenuBackground));
 
   int exitCode = kExitNormal;
   for (;;) {

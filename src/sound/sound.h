@@ -12,6 +12,34 @@
 
 inline constexpr int kSoundCount = 26;
 
+// The sound ids by what they sound, row n of soundFiles.
+inline constexpr int kSoundTimeUp = 1;
+inline constexpr int kSoundTeletype = 2;
+inline constexpr int kSoundInCorrect = 3;
+inline constexpr int kSoundButton = 4;
+inline constexpr int kSoundCrowdLoop = 5;
+inline constexpr int kSoundAnimationSpin = 6;
+inline constexpr int kSoundExtraLifeAnim = 7;
+inline constexpr int kSoundEndPrizeShow = 8;
+inline constexpr int kSoundBankingNoise = 9;
+inline constexpr int kSoundTimer = 10;
+inline constexpr int kSoundTimerUp = 11;
+inline constexpr int kSoundAddPoints = 12;
+inline constexpr int kSoundMenuMusic = 13;
+inline constexpr int kSoundCorrect = 14;
+inline constexpr int kSoundSmallPoints = 15;
+inline constexpr int kSoundBigPoints = 16;
+inline constexpr int kSoundCashpot = 17;
+inline constexpr int kSoundCashpotWin = 18;
+inline constexpr int kSoundCashWinplan = 19;
+inline constexpr int kSoundDoubleOrQuits = 20;
+inline constexpr int kSoundExtraReveal = 21;
+inline constexpr int kSoundInCorrectDonkey = 22;
+inline constexpr int kSoundQuestionTimeout = 23;
+inline constexpr int kSoundTrueOrFalse = 24;
+inline constexpr int kSoundGameOver = 25;
+inline constexpr int kSoundLosePoints = 26;
+
 // Row n is the file of sound id n (row 0 is unused).
 extern const char* const soundFiles[kSoundCount + 1];
 

@@ -45,6 +45,7 @@ class HeadlessSoundDevice : public SoundDevice {
   HeadlessSoundFaults& Faults() { return faults_; }
   bool Created() const { return created_; }
   const std::vector<SoundEvent>& Events() const { return events_; }
+  void ForgetEvents() { events_.clear(); }
   size_t BufferCount() const { return buffers_.size(); }
   // The buffer made for the sound of this name, 0 if none.
   SoundBuffer Find(std::string_view name) const;

@@ -113,6 +113,22 @@ void HeadlessPlatform::ShowFrame(const uint16_t* pixels) {
   if (calls_.empty() || calls_.back() != note) calls_.push_back(note);
 }
 
+SystemFontHandle HeadlessPlatform::CreateFont(int height, int weight, std::string* error) {
+  calls_.push_back(faults_.font ? "CreateFont failed" : "CreateFont");
+  if (faults_.font) {
+    if (error) *error = "no font (injected)";
+    return nullptr;
+  }
+  return Platform::CreateFont(height, weight, error);
+}
+
+void HeadlessPlatform::ForgetHistory() {
+  calls_.clear();
+  debug_.clear();
+  boxes_.clear();
+  sound_.ForgetEvents();
+}
+
 int HeadlessPlatform::SocketCreate() {
   calls_.push_back(faults_.socket ? "SocketCreate failed" : "SocketCreate");
   if (faults_.socket) return -1;

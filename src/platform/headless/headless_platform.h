@@ -24,6 +24,7 @@ struct HeadlessFaults {
   bool window = false;   // the window cannot be created
   bool socket = false;   // no socket can be made
   bool display = false;  // the display cannot be opened
+  bool font = false;     // no system font can be made
 };
 
 class HeadlessPlatform : public Platform {
@@ -53,6 +54,7 @@ class HeadlessPlatform : public Platform {
   void CloseDisplay() override;
   void ShowFrame(const uint16_t* pixels) override;
   HeadlessSoundDevice& Sound() override { return sound_; }
+  SystemFontHandle CreateFont(int height, int weight, std::string* error) override;
   int SocketCreate() override;
   bool SocketConnect(int sock, const std::string& host, uint16_t port) override;
   long SocketSend(int sock, const void* data, size_t size) override;
@@ -87,6 +89,9 @@ class HeadlessPlatform : public Platform {
   // Every call the program made through the seam, in order, apart from the clock and
   // the queue: "CreateMainWindow", "SocketConnect ok", "Send TERM\r\n", "Debug ..."...
   const std::vector<std::string>& Calls() const { return calls_; }
+  // Drops what was recorded so far (calls, debug output, message boxes, sound events), so
+  // that a long run of games keeps only what happened since.
+  void ForgetHistory();
 
  private:
   void DeliverDueTouches();

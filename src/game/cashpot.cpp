@@ -1,0 +1,175 @@
+#include "game/cashpot.h"
+
+#include "accounting/accounting.h"
+#include "accounting/money_link.h"
+#include "game/board.h"
+#include "game/lives.h"
+#include "graphics/graphic_table.h"
+#include "graphics/sprites.h"
+#include "questions/countdown.h"
+#include "shell/timing.h"
+#include "sound/sound.h"
+
+int32_t bootCount = 0;
+bool collectAvailable = false;
+
+namespace {
+
+constexpr ClipRect kPanel{359, 567, 0, 102};
+constexpr ClipRect kAmountArea{463, 562, 15, 45};
+constexpr ClipRect kCollectArea{151, 339, 12, 84};
+constexpr int kDigitY = 24, kPoint = 10, kPound = 11;
+constexpr int kBootComplete = 4;
+
+struct BootSlot {
+  int x, y;
+  ClipRect clip;
+};
+constexpr BootSlot kBootSlots[3] = {
+    {382, 49, {382, 433, 49, 93}},
+    {437, 49, {437, 488, 49, 93}},
+    {491, 49, {491, 542, 49, 93}},
+};
+
+uint32_t gFlashDeadline = 0;
+int gFlashFrame = 0;
+
+void DrawPanel(const ClipRect& clip) {
+  DrawSprite(GraphicSprite(kGraphicCashpot), 0, 359, 0, &clip, 0);
+}
+
+void DrawBoot(int slot, int frame) {
+  const BootSlot& s = kBootSlots[slot];
+  DrawSprite(GraphicSprite(kGraphicBoots), frame, s.x, s.y, &s.clip, 2);
+}
+
+void DrawDigit(int frame, int x) {
+  DrawSprite(GraphicSprite(kGraphicCashpotNos), frame, x, kDigitY, nullptr, 2);
+}
+
+}  // namespace
+
+void DrawCashpot() {
+  DrawPanel(kAmountArea);
+  int32_t amount = GetCashpot();
+  int x = amount >= 1000 ? 468 : 473;
+  DrawDigit(kPound, x);
+  if (amount >= 1000) {
+    x += 16;
+    DrawDigit(amount / 1000 % 10, x);
+  }
+  x += 16;
+  DrawDigit(amount / 100 % 10, x);
+  x += 12;
+  DrawDigit(kPoint, x);
+  x += 11;
+  DrawDigit(amount / 10 % 10, x);
+  x += 17;
+  DrawDigit(amount % 10, x);
+}
+
+void DrawBoots() {
+  for (int k = 0; k < 3; ++k)
+    if (bootCount >= k + 1) DrawBoot(k, kBootComplete);
+}
+
+void CollectBoot() {
+  if (bootCount < 0 || bootCount >= 3) return;
+  StartSound(kSoundExtraLifeAnim);
+  TweenStart(500);
+  do {
+    uint32_t v = TweenValue(5);
+    if (v > 4) v = 4;
+    DrawPanel(kBootSlots[bootCount].clip);
+    DrawBoot(bootCount, static_cast<int>(v));
+    Present();
+  } while (!TweenDone());
+  ++bootCount;
+  DrawBoots();
+  if (bootCount >= 3) WinCashpot();
+}
+
+void WinCashpot() {
+  StartSound(kSoundCashpotWin);
+  for (int k = 1; k <= 10; ++k) {
+    DrawPanel(kPanel);
+    DrawCashpot();
+    if (k % 2 == 1)
+      for (int slot = 0; slot < 3; ++slot) DrawBoot(slot, kBootComplete);
+    Present();
+    PumpWait(100);
+  }
+  DrawPanel(kPanel);
+  DrawCashpot();
+  for (int slot = 0; slot < 3; ++slot) DrawBoot(slot, kBootComplete);
+  Present();
+
+  // Whole pounds to the bank, the pence to the credits.
+  int32_t a = GetCashpot();
+  if (a > 0) {
+    if (a < 100) {
+      AddCredits(a);
+    } else if (a % 100 == 0) {
+      AddBank(a);
+    } else {
+      AddBank(a / 100 * 100);
+      AddCredits(a % 100);
+    }
+  }
+  AddToBalance(1, static_cast<float>(a));
+  CountMeter(31);
+  AddToMeter(32, static_cast<int16_t>(a));
+  AddToMeter(22, static_cast<int16_t>(a));
+
+  // The amount counts down to nothing in steps of 5 pence; a last step of less takes
+  // what is left of an amount that is not a multiple of 5.
+  while (GetCashpot() > 0) {
+    AddToCashpot(static_cast<int16_t>(GetCashpot() < 5 ? -GetCashpot() : -5));
+    DrawCashpot();
+    DrawBoots();
+    Present();
+    PumpWait(50);
+  }
+  ResetCashpot();
+  bootCount = 0;
+  cashpotBoost = false;
+
+  StartSound(kSoundExtraLifeAnim);
+  TweenStart(500);
+  do {
+    uint32_t v = TweenValue(5);
+    int frame = 5 - static_cast<int>(v);
+    if (frame > kBootComplete) frame = kBootComplete;
+    DrawPanel(kPanel);
+    DrawCashpot();
+    for (int slot = 0; slot < 3; ++slot) DrawBoot(slot, frame);
+    Present();
+  } while (!TweenDone());
+  DrawPanel(kPanel);
+  DrawCashpot();
+  Present();
+  StartSound(kSoundCashpotWin);
+}
+
+void AnimateCollectButton() {
+  CountdownUpdate();
+  if (TimerExpired(gFlashDeadline)) {
+    if (collectAvailable) {
+      gFlashFrame = gFlashFrame >= 13 ? 0 : gFlashFrame + 1;
+      TimerStart(gFlashDeadline, 100);
+      DrawSprite(GraphicSprite(kGraphicCollectButton), 0, 143, 13, nullptr, 2);
+      DrawSprite(GraphicSprite(kGraphicCollectAnim), gFlashFrame, 155, 26, nullptr, 2);
+    } else {
+      // The unavailable look: the plain background under the button, the grey face on it.
+      DrawSprite(GraphicSprite(kGraphicMain), 0, 0, 0, &kCollectArea, 0);
+      DrawSprite(GraphicSprite(kGraphicCollectButton), 2, 143, 13, &kCollectArea, 2);
+    }
+  }
+  RefreshSidePanel();
+  DrawBoard();
+}
+
+void ResetCollectFlash() {
+  gFlashDeadline = 0;
+  gFlashFrame = 0;
+}

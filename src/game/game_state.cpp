@@ -1,3 +1,0 @@
-#include "game/game_state.h"
-
-int32_t turnCount = 0;
