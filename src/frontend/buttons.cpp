@@ -59,6 +59,8 @@ struct WaitState {
 };
 WaitState gWait;
 uint32_t gStripDeadline = 0;  // the menu strip's redraw, not reset between waits
+const Button* gActiveList = nullptr;
+uint32_t gWaitSerial = 0;
 
 constexpr ClipRect kAboveButtonRow{0, 800, 0, 430};
 constexpr ClipRect kButtonRow{0, 800, 430, 600};
@@ -145,11 +147,22 @@ int PollButtons(const Button* list) {
 
 int ChooseButton(const Button* list) {
   StartButtonWait(list);
+  gActiveList = list;
+  ++gWaitSerial;
   int result;
   do {
     result = PollButtons(list);
   } while (result == -1);
+  gActiveList = nullptr;
   return result;
+}
+
+const Button* ActiveButtonWait() {
+  return gActiveList;
+}
+
+uint32_t ButtonWaitSerial() {
+  return gWaitSerial;
 }
 
 int ChooseMenuButton() {

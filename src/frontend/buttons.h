@@ -23,6 +23,11 @@ int ChooseLivesBox();
 int ChooseTrueFalse();
 int ChooseBoardButton();
 
+// The list being waited on (null outside a wait) and a count of the waits started, so that a
+// test or a bot player can see which screen is asking for a touch.
+const Button* ActiveButtonWait();
+uint32_t ButtonWaitSerial();
+
 // The parts of a wait, for tests.
 void StartButtonWait(const Button* list);
 int PollButtons(const Button* list);

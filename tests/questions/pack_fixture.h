@@ -10,7 +10,7 @@
 #include <string>
 
 #include "accounting/accounting.h"
-#include "game/game_state.h"
+#include "game/game_flow.h"
 #include "graphics/display.h"
 #include "platform/headless/headless_platform.h"
 #include "questions/pack_format.h"

@@ -126,6 +126,16 @@ bool DisplayDevice::GetSize(Surface surface, int& width, int& height) const {
   return true;
 }
 
+namespace {
+
+// A select rather than a branch on rows that cannot overlap, so that the compiler copies
+// many pixels a step (this file is built with the vectoriser's full cost model).
+void KeyedCopy(uint16_t* __restrict out, const uint16_t* __restrict in, int n, uint16_t key) {
+  for (int x = 0; x < n; ++x) out[x] = in[x] == key ? out[x] : in[x];
+}
+
+}  // namespace
+
 DisplayResult DisplayDevice::Blit(Surface dst, const Rect& dstRect, Surface src,
                                   const Rect& srcRect, bool keySource,
                                   const uint16_t* keyOverride) {
@@ -163,8 +173,7 @@ DisplayResult DisplayDevice::Blit(Surface dst, const Rect& dstRect, Surface src,
     } else if (!keyed) {
       std::copy_n(in, dw, out);
     } else {
-      for (int x = 0; x < dw; ++x)
-        if (in[x] != key) out[x] = in[x];
+      KeyedCopy(out, in, dw, key);
     }
   }
   return DisplayResult::Ok;

@@ -106,7 +106,7 @@ void HeadlessPlatform::CloseDisplay() {
 }
 
 void HeadlessPlatform::ShowFrame(const uint16_t* pixels) {
-  screen_.assign(pixels, pixels + kScreenWidth * kScreenHeight);
+  if (keepScreen_) screen_.assign(pixels, pixels + kScreenWidth * kScreenHeight);
   ++framesShown_;
   // A run of frames in a row is noted once.
   std::string note = "ShowFrame";

@@ -89,6 +89,9 @@ class HeadlessPlatform : public Platform {
   // Every call the program made through the seam, in order, apart from the clock and
   // the queue: "CreateMainWindow", "SocketConnect ok", "Send TERM\r\n", "Debug ..."...
   const std::vector<std::string>& Calls() const { return calls_; }
+  // Whether each frame shown is kept for Screen() (the default); a long run that looks at
+  // no screens saves copying every frame.
+  void KeepScreen(bool keep) { keepScreen_ = keep; }
   // Drops what was recorded so far (calls, debug output, message boxes, sound events), so
   // that a long run of games keeps only what happened since.
   void ForgetHistory();
@@ -105,6 +108,7 @@ class HeadlessPlatform : public Platform {
   bool windowCreated_ = false;
   bool displayOpen_ = false;
   size_t framesShown_ = 0;
+  bool keepScreen_ = true;
   std::vector<uint16_t> screen_;
   struct Scheduled {
     uint64_t at;

@@ -1,0 +1,375 @@
+#include "sim_play.h"
+
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <set>
+
+#include "accounting/accounting.h"
+#include "frontend/buttons.h"
+#include "game/board.h"
+#include "game/cashpot.h"
+#include "game/game_flow.h"
+#include "game/lives.h"
+#include "game/points.h"
+#include "questions/question_packs.h"
+#include "server/ledger.h"
+#include "sound/sound.h"
+
+namespace sim {
+namespace {
+
+constexpr int32_t kStake = 50;
+constexpr int64_t kCreditLimit = 9999;  // the game reads 10,000p and more as nothing
+constexpr int64_t kCoin = 500;
+constexpr int64_t kBankCashOut = 9000;  // the bank is paid out before the game stops seeing it
+
+struct Point {
+  int x, y;
+};
+Point Centre(const Button& b) {
+  return {b.x + b.width / 2, b.y + b.height / 2};
+}
+
+class Bot {
+ public:
+  Bot(const PlayOptions& options, money::Ledger& ledger, PlayResult& result,
+      const std::function<void(const GameReport&)>& onGame)
+      : options_(options),
+        ledger_(ledger),
+        result_(result),
+        onGame_(onGame),
+        random_(options.seed),
+        shooting_(!options.shotsDir.empty()) {}
+
+  void OnIdle(platform::HeadlessPlatform& p) {
+    now_ = p.Now();
+    if (shooting_) TakeShots(p);
+    const Button* list = ActiveButtonWait();
+    if (!list) return;
+    if (ButtonWaitSerial() != serial_) {
+      serial_ = ButtonWaitSerial();
+      planned_ = false;
+      if (list == MenuButtons) AtMenu(p);
+    }
+    if (!planned_) {
+      Plan(list);
+      KeepScreenWhileShooting(p);
+      planned_ = true;
+    }
+    if (now_ >= touchAt_) {
+      p.Touch(touch_.x, touch_.y);
+      // A touch that the wait did not take is decided again after a while.
+      planned_ = false;
+      touchAt_ = now_ + 1000;
+      serialTouched_ = serial_;
+    }
+  }
+
+  void Finish() {
+    if (inGame_) EndGame();
+  }
+
+ private:
+  uint32_t Between(uint32_t low, uint32_t high) {
+    return std::uniform_int_distribution<uint32_t>(low, high)(random_);
+  }
+
+  void AtMenu(platform::HeadlessPlatform& p) {
+    if (inGame_) EndGame();
+    if (played_ >= options_.games) {
+      Aim(Centre(MenuButtons[0]), Between(300, 800));  // Main Menu ends the program
+      return;
+    }
+    MakeMoney();
+    // A long run keeps only what happened since the last menu.
+    p.ForgetHistory();
+    Aim(Centre(MenuButtons[2]), Between(300, 800));
+    startMeters_ = Meters[0];
+    startTime_ = now_;
+    startWins_ = {Meters[21], Meters[32]};
+    waitingForCharge_ = true;
+  }
+
+  // Credits and bank as the game reads them must cover the stake.
+  void MakeMoney() {
+    money::Totals t;
+    std::string error;
+    if (!money::ReadTotals(ledger_, t, error)) {
+      result_.notes.push_back("cannot read the money server's totals: " + error);
+      return;
+    }
+    if (t.bank >= kBankCashOut) {
+      money::RecordResult r = money::Record(ledger_, {money::Kind::kCashout, 0, 0, "strikora-sim"});
+      if (r.outcome == money::Outcome::kApplied) {
+        result_.totals.cashedOut += r.decision.amount;
+        t = r.after;
+      }
+    }
+    int64_t seen = (t.credits >= 10000 ? 0 : t.credits) + (t.bank >= 10000 ? 0 : t.bank);
+    if (seen >= kStake) return;
+    int64_t coin = std::min(kCoin, kCreditLimit - t.credits);
+    if (coin <= 0) return;
+    money::RecordResult r = money::Record(ledger_, {money::Kind::kInsert, 0, coin, "strikora-sim"});
+    if (r.outcome == money::Outcome::kApplied)
+      result_.totals.inserted += coin;
+    else
+      result_.notes.push_back("the coin of " + std::to_string(coin) + "p was not taken");
+  }
+
+  void Aim(Point at, uint32_t delay) {
+    touch_ = at;
+    touchAt_ = now_ + delay;
+  }
+
+  void Plan(const Button* list) {
+    if (list == MenuButtons) {
+      // Decided when the menu came up; only a touch that was not taken comes here.
+      Aim(Centre(MenuButtons[played_ >= options_.games ? 0 : 2]), 200);
+    } else if (list == LivesPickButtons) {
+      StartGameIfCharged();
+      Aim(Centre(LivesPickButtons[Between(0, 2)]), Between(500, 2000));
+    } else if (list == BoardButtons) {
+      PlanBoard();
+    } else if (list == TrueFalseButtons) {
+      PlanAnswer();
+    }
+  }
+
+  void StartGameIfCharged() {
+    if (!waitingForCharge_ || Meters[0] == startMeters_) return;
+    waitingForCharge_ = false;
+    inGame_ = true;
+    ++played_;
+  }
+
+  // Frames are kept only while the first game's shots are being taken.
+  void KeepScreenWhileShooting(platform::HeadlessPlatform& p) { p.KeepScreen(shooting_); }
+
+  bool PointsLeftOnBoard() const {
+    for (const Hexagon& h : axHexagons)
+      if (h.selectable && PointsOfType(h.type) > 0) return true;
+    return false;
+  }
+
+  // Nothing more can be won from turn 61 on, when every hexagon is a question.
+  bool OnlyQuestionsLeft() const { return turnCount >= 60; }
+
+  void PlanBoard() {
+    int32_t prize = HighestPrizeReached();
+    bool collect = false;
+    if (prize > 0) {
+      switch (options_.collect) {
+        case CollectStrategy::First:
+          collect = true;
+          break;
+        case CollectStrategy::Best:
+          collect = !PointsLeftOnBoard() || OnlyQuestionsLeft();
+          break;
+        case CollectStrategy::Never:
+          break;
+      }
+    }
+    if (collect) {
+      Aim(Centre(BoardButtons[kCollectButton]), Between(500, 2500));
+      return;
+    }
+    int choices[kHexagons], n = 0;
+    for (int i = 0; i < kHexagons; ++i)
+      if (IsSelectable(i)) choices[n++] = i;
+    if (n == 0) return;  // the countdown ends the wait
+    Aim(Centre(BoardButtons[choices[Between(0, static_cast<uint32_t>(n - 1))]]),
+        Between(500, 3000));
+  }
+
+  void PlanAnswer() {
+    int32_t correct = GetCorrectAnswer();
+    bool giveUp = OnlyQuestionsLeft();
+    if (giveUp) gaveUp_ = true;
+    bool right = !giveUp && std::uniform_real_distribution<double>(0, 1)(random_) < options_.skill;
+    if (!right && !giveUp && revealCount > 0) {
+      Aim(Centre(TrueFalseButtons[2]), Between(1000, 4000));
+      return;
+    }
+    bool sayTrue = right ? correct == 1 : correct == 0;
+    Aim(Centre(TrueFalseButtons[sayTrue ? 0 : 1]), giveUp ? 200 : Between(1000, 6000));
+  }
+
+  void EndGame() {
+    inGame_ = false;
+    shooting_ = false;
+    GameReport g;
+    g.game = played_;
+    g.win = winAmount;
+    g.cashpot = Meters[32] - startWins_[1];
+    bool jackpot = Meters[21] != startWins_[0];
+    g.outcome = jackpot ? "jackpot" : winAmount > 0 ? "collected" : "lost";
+    // The turn that collects is not played; the turn that ends a game otherwise is.
+    g.turns = turnCount + (g.outcome == "collected" ? 0 : 1);
+    g.seconds = (now_ - startTime_) / 1000.0;
+    g.gaveUp = gaveUp_;
+    gaveUp_ = false;
+    PlayTotals& t = result_.totals;
+    ++t.games;
+    t.staked += kStake;
+    t.paidPrizes += g.win;
+    t.paidCashpots += g.cashpot;
+    if (g.gaveUp) ++t.gaveUp;
+    result_.games.push_back(g);
+    if (onGame_) onGame_(g);
+  }
+
+  // The screens of the first game, each once, as the bot meets them.
+  void Shot(platform::HeadlessPlatform& p, const std::string& name) {
+    if (!shotsTaken_.insert(name).second || p.Screen().empty()) return;
+    std::string path = options_.shotsDir + "/" + name + ".png", error;
+    if (platform::WritePng565(path, p.Screen().data(), platform::kScreenWidth,
+                              platform::kScreenHeight, &error))
+      result_.notes.push_back("shot " + name + ": " + path);
+    else
+      result_.notes.push_back("shot " + name + ": " + error);
+  }
+
+  void TakeShots(platform::HeadlessPlatform& p) {
+    const Button* list = ActiveButtonWait();
+    // Just before the bot's touch, the screen has settled.
+    bool aboutToTouch = list && planned_ && now_ + 20 >= touchAt_ && serial_ == ButtonWaitSerial();
+    if (aboutToTouch && list == MenuButtons) Shot(p, "menu");
+    if (aboutToTouch && list == LivesPickButtons) Shot(p, "start-pick");
+    if (aboutToTouch && list == BoardButtons) Shot(p, collectAvailable ? "board-collect" : "board");
+    if (aboutToTouch && list == TrueFalseButtons) Shot(p, "question");
+    if (!list) {
+      for (const platform::SoundEvent& e : p.Sound().Events()) {
+        if (e.kind != platform::SoundEvent::Kind::Start) continue;
+        uint32_t age = now_ - e.atMs;
+        if (e.name == soundFiles[kSoundAddPoints] && age >= 500 && age < 900) Shot(p, "points");
+        if (e.name == soundFiles[kSoundCashpotWin] && age >= 500 && age < 900) Shot(p, "cashpot");
+        if (e.name == soundFiles[kSoundGameOver] && age >= 1500 && age < 2500) Shot(p, "game-over");
+      }
+      if (GameState == GameWon && winAmount > 0) {
+        if (!wonSeenAt_) wonSeenAt_ = now_;
+        if (now_ - wonSeenAt_ >= 600) Shot(p, "prize");
+      }
+    }
+  }
+
+  const PlayOptions& options_;
+  money::Ledger& ledger_;
+  PlayResult& result_;
+  const std::function<void(const GameReport&)>& onGame_;
+  std::mt19937 random_;
+  uint32_t now_ = 0;
+  uint32_t serial_ = 0, serialTouched_ = 0;
+  bool planned_ = false;
+  Point touch_{0, 0};
+  uint32_t touchAt_ = 0;
+  int played_ = 0;
+  bool inGame_ = false, waitingForCharge_ = false, gaveUp_ = false;
+  bool shooting_;  // the menu and the first game
+  int32_t startMeters_ = 0;
+  uint32_t startTime_ = 0, wonSeenAt_ = 0;
+  std::array<int32_t, 2> startWins_{};
+  std::set<std::string> shotsTaken_;
+};
+
+// The stakes and payouts the server journalled after row `after`.
+bool SumJournal(money::Ledger& ledger, int64_t after, PlayTotals& t, int64_t* lastSeq,
+                std::string& error) {
+  return money::ForEachJournalRow(
+      ledger, 0,
+      [&](const money::JournalRow& row) {
+        if (lastSeq) *lastSeq = row.seq;
+        if (row.seq <= after) return;
+        if (row.kind == "CUSE") t.serverStakes += row.amount;
+        if (row.kind == "BADD" || row.kind == "CADD") t.serverPayouts += row.amount;
+      },
+      error);
+}
+
+}  // namespace
+
+PlayResult PlayGames(platform::HeadlessPlatform& system, const ServerAddress& server,
+                     const PlayOptions& options,
+                     const std::function<void(const GameReport&)>& onGame) {
+  PlayResult result;
+  money::Ledger ledger;
+  std::string error;
+  if (!money::OpenLedger(options.dbPath, money::OpenMode::kExisting, ledger, error)) {
+    result.error = "cannot open the money server's database " + options.dbPath + ": " + error;
+    return result;
+  }
+  PlayTotals before;
+  int64_t startSeq = 0;
+  if (!SumJournal(ledger, INT64_MAX, before, &startSeq, error)) {
+    result.error = "cannot read the money server's journal: " + error;
+    money::CloseLedger(ledger);
+    return result;
+  }
+  if (!options.shotsDir.empty()) std::filesystem::create_directories(options.shotsDir);
+
+  Bot bot(options, ledger, result, onGame);
+  system.SetDriver([&bot](platform::HeadlessPlatform& p) { bot.OnIdle(p); });
+  try {
+    result.exitCode = StrikoraMain(system, server);
+  } catch (const platform::ProcessExit& e) {
+    result.exitCode = e.code;
+  } catch (const platform::VirtualTimeLimit& e) {
+    result.notes.push_back("stopped: the run passed its virtual-time limit of " +
+                           std::to_string(e.limitMs) + " ms");
+  }
+  EndOfProcess();
+  system.SetDriver(nullptr);
+  bot.Finish();
+  if (!SumJournal(ledger, startSeq, result.totals, nullptr, error))
+    result.notes.push_back("cannot read the money server's journal: " + error);
+  money::CloseLedger(ledger);
+  return result;
+}
+
+std::string FormatGameLine(const GameReport& g) {
+  char line[200];
+  std::snprintf(line, sizeof line, "game %d: %s, win %dp, cashpot %dp, %d turns, %.1f s%s", g.game,
+                g.outcome.c_str(), g.win, g.cashpot, g.turns, g.seconds,
+                g.gaveUp ? " (gave up after turn 60)" : "");
+  return line;
+}
+
+std::string FormatGameJson(const GameReport& g) {
+  char line[240];
+  std::snprintf(line, sizeof line,
+                "{\"game\": %d, \"outcome\": \"%s\", \"win\": %d, \"cashpot\": %d, \"turns\": %d, "
+                "\"seconds\": %.3f, \"gave_up\": %s}",
+                g.game, g.outcome.c_str(), g.win, g.cashpot, g.turns, g.seconds,
+                g.gaveUp ? "true" : "false");
+  return line;
+}
+
+std::string FormatTotalsLine(const PlayTotals& t) {
+  char line[300];
+  std::snprintf(line, sizeof line,
+                "games %d, staked %lldp, paid in prizes %lldp, paid in cashpots %lldp, inserted "
+                "%lldp, cashed out %lldp, gave up %d; the server took %lldp and paid %lldp",
+                t.games, static_cast<long long>(t.staked), static_cast<long long>(t.paidPrizes),
+                static_cast<long long>(t.paidCashpots), static_cast<long long>(t.inserted),
+                static_cast<long long>(t.cashedOut), t.gaveUp,
+                static_cast<long long>(t.serverStakes), static_cast<long long>(t.serverPayouts));
+  return line;
+}
+
+std::string FormatTotalsJson(const PlayTotals& t) {
+  char line[300];
+  std::snprintf(line, sizeof line,
+                "{\"games\": %d, \"staked\": %lld, \"paid_prizes\": %lld, \"paid_cashpots\": %lld, "
+                "\"inserted\": %lld, \"cashed_out\": %lld, \"gave_up\": %d, \"server_stakes\": "
+                "%lld, \"server_payouts\": %lld}",
+                t.games, static_cast<long long>(t.staked), static_cast<long long>(t.paidPrizes),
+                static_cast<long long>(t.paidCashpots), static_cast<long long>(t.inserted),
+                static_cast<long long>(t.cashedOut), t.gaveUp,
+                static_cast<long long>(t.serverStakes), static_cast<long long>(t.serverPayouts));
+  return line;
+}
+
+}  // namespace sim

@@ -1,0 +1,74 @@
+// Bot players for the whole program on the headless backend: each game is paid for at
+// the menu, played by touches that a bot decides from the game's own state when the game
+// pumps an empty queue, and reported with what it paid.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/headless/headless_platform.h"
+#include "shell/entry.h"
+
+namespace sim {
+
+enum class CollectStrategy {
+  First,  // at the first prize reached
+  Best,   // once a prize is reached and no points hexagon is left on the board
+  Never,  // plays to a loss or the jackpot
+};
+
+struct PlayOptions {
+  int games = 1;
+  uint32_t seed = 1;
+  double skill = 0.7;  // the chance of a right answer
+  CollectStrategy collect = CollectStrategy::Best;
+  std::string shotsDir;  // PNGs of the screens of the first game; none when empty
+  std::string dbPath;    // the money server's database, where coins go in
+};
+
+struct GameReport {
+  int game = 0;
+  std::string outcome;  // "lost", "collected" or "jackpot"
+  int32_t win = 0;      // the prize paid, pence
+  int32_t cashpot = 0;  // the cashpot paid during the game, pence
+  int32_t turns = 0;    // hexagons played
+  double seconds = 0;   // virtual seconds from the touch on Start to the menu again
+  // From turn 61 on only questions come and nothing more can be won: a bot that could not
+  // collect then answers wrongly on purpose, so that the game ends the way it must.
+  bool gaveUp = false;
+};
+
+struct PlayTotals {
+  int games = 0;
+  int64_t staked = 0;
+  int64_t paidPrizes = 0;
+  int64_t paidCashpots = 0;
+  int64_t inserted = 0;
+  int64_t cashedOut = 0;
+  int gaveUp = 0;
+  // What the money server's journal shows for this run.
+  int64_t serverStakes = 0;
+  int64_t serverPayouts = 0;
+};
+
+struct PlayResult {
+  std::optional<int> exitCode;  // empty when the run stopped at its virtual-time limit
+  std::vector<GameReport> games;
+  PlayTotals totals;
+  std::vector<std::string> notes;  // shots written, problems met
+  std::string error;               // why the run could not be made at all
+};
+
+PlayResult PlayGames(platform::HeadlessPlatform& system, const ServerAddress& server,
+                     const PlayOptions& options,
+                     const std::function<void(const GameReport&)>& onGame = nullptr);
+
+std::string FormatGameLine(const GameReport& g);
+std::string FormatGameJson(const GameReport& g);
+std::string FormatTotalsLine(const PlayTotals& t);
+std::string FormatTotalsJson(const PlayTotals& t);
+
+}  // namespace sim
