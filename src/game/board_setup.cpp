@@ -22,9 +22,9 @@
 int32_t hexTypes[kPlannedHexagons];
 int32_t teamOrder[kHexagons];
 const char* const teamNames[kHexagons] = {
-    "The Gooners", "Villa",      "Blackburn", "Bolton",     "Charlton", "Chelsea",   "Everton",
-    "Fulham",      "Liverpool",  "Man C",     "Man U",      "Middlesbro", "Newcastle", "Portsmouth",
-    "Reading",     "Sheffield",  "Tottenham", "Watford",    "West Ham", "Wigan",
+    "The Gooners", "Villa",     "Blackburn", "Bolton",  "Charlton",   "Chelsea",   "Everton",
+    "Fulham",      "Liverpool", "Man C",     "Man U",   "Middlesbro", "Newcastle", "Portsmouth",
+    "Reading",     "Sheffield", "Tottenham", "Watford", "West Ham",   "Wigan",
 };
 platform::SystemFontHandle teamFont;
 int32_t bonusBudget = 0;

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-extern int32_t bootCount;       // 0..3, boots collected in this game
+extern int32_t bootCount;      // 0..3, boots collected in this game
 extern bool collectAvailable;  // a prize of the win plan is reached and may be collected
 
 void DrawCashpot();

@@ -161,13 +161,15 @@ void ChangeLives(uint16_t n, bool gain) {
 }
 
 void ChangeReveals(uint16_t n, bool gain) {
-  DrawSprite(GraphicSprite(kGraphicReveal0 + (revealCount > kMaxReveals ? kMaxReveals : revealCount)),
-             0, kRevealX, kRevealY, nullptr, 2);
+  DrawSprite(
+      GraphicSprite(kGraphicReveal0 + (revealCount > kMaxReveals ? kMaxReveals : revealCount)), 0,
+      kRevealX, kRevealY, nullptr, 2);
   if (GetGameState() == GameLost || n == 0) return;
   if (gain) {
     for (int i = revealCount + 1; i <= revealCount + n && i <= kMaxReveals; ++i)
       StepRevealTokens(i - 1, i);
-    revealCount = static_cast<uint8_t>(revealCount + n > kMaxReveals ? kMaxReveals : revealCount + n);
+    revealCount =
+        static_cast<uint8_t>(revealCount + n > kMaxReveals ? kMaxReveals : revealCount + n);
     return;
   }
   for (int i = revealCount; i >= revealCount - n + 1 && i > 0; --i) StepRevealTokens(i, i - 1);

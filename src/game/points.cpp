@@ -14,10 +14,12 @@ WinPlanRung winPlan[kRungs];
 
 // The thresholds are the same in every plan; the prizes of the rungs that can carry one
 // are the arguments, top rung first.
-#define STRIKORA_PLAN(p19, p17, p16, p15, p13, p12, p11, p9, p7, p6)                         \
-  {1000000, p19, 750000, 0,  500000, p17, 450000, p16, 400000, p15, 350000, 0,  300000, p13, \
-   250000,  p12, 200000, p11, 175000, 0,  150000, p9,  125000, 0,   100000, p7, 75000,  p6,  \
-   50000,   0,   40000,  0,   30000,  0,  20000,  0,   10000,  0,   7500,   0}
+#define STRIKORA_PLAN(p19, p17, p16, p15, p13, p12, p11, p9, p7, p6)                              \
+  {                                                                                               \
+    1000000, p19, 750000, 0, 500000, p17, 450000, p16, 400000, p15, 350000, 0, 300000, p13,       \
+        250000, p12, 200000, p11, 175000, 0, 150000, p9, 125000, 0, 100000, p7, 75000, p6, 50000, \
+        0, 40000, 0, 30000, 0, 20000, 0, 10000, 0, 7500, 0                                        \
+  }
 const int32_t winPlanRows[kWinPlans][kRungs * 2] = {
     STRIKORA_PLAN(500, 400, 300, 0, 200, 0, 100, 0, 0, 0),
     STRIKORA_PLAN(500, 400, 300, 0, 200, 0, 100, 0, 0, 0),
@@ -86,8 +88,8 @@ std::string FormatPoints(int32_t v) {
   else if (v < 100000)
     std::snprintf(text, sizeof text, "%d%d\\,%d%d%d", d(10000), d(1000), d(100), d(10), d(1));
   else if (v < 1000000)
-    std::snprintf(text, sizeof text, "%d%d%d\\,%d%d%d", d(100000), d(10000), d(1000), d(100),
-                  d(10), d(1));
+    std::snprintf(text, sizeof text, "%d%d%d\\,%d%d%d", d(100000), d(10000), d(1000), d(100), d(10),
+                  d(1));
   else
     std::snprintf(text, sizeof text, "%d\\,%d%d%d\\,%d%d%d", d(1000000), d(100000), d(10000),
                   d(1000), d(100), d(10), d(1));

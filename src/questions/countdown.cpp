@@ -24,7 +24,8 @@ void DrawSegment(int frame, const CountdownPoint& at) {
 
 }  // namespace
 
-#define STRIKORA_SEGMENT(k) {kBarLeft + kSegmentWidth * (k), kSegmentY}
+#define STRIKORA_SEGMENT(k) \
+  { kBarLeft + kSegmentWidth*(k), kSegmentY }
 const CountdownPoint countdownPositions[kCountdownPositions] = {
     {800, 600},           {800, 600},           STRIKORA_SEGMENT(0),  STRIKORA_SEGMENT(1),
     STRIKORA_SEGMENT(2),  STRIKORA_SEGMENT(3),  STRIKORA_SEGMENT(4),  STRIKORA_SEGMENT(5),

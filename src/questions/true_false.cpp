@@ -101,7 +101,8 @@ void ShowAnswer(int choice, bool right) {
 
 int32_t TrueFalseQuestion() {
   CountMeter(11);
-  for (const QuestionSprite& s : kQuestionSprites) LoadGraphic(GraphicSprite(s.key), s.key, s.frames);
+  for (const QuestionSprite& s : kQuestionSprites)
+    LoadGraphic(GraphicSprite(s.key), s.key, s.frames);
   DrawQuestionScreen();
   CountdownStart(20000, false);
   CountdownUpdate();

@@ -103,18 +103,19 @@ int Play(int argc, char** argv) {
   platformOptions.startMs = 100000 + options.seed * 7919u;
   platform::HeadlessPlatform system(platformOptions);
   system.SetGameDir(gameDir);
-  sim::PlayResult result = sim::PlayGames(system, server, options, [json](const sim::GameReport& g) {
-    std::printf("%s\n", (json ? sim::FormatGameJson(g) : sim::FormatGameLine(g)).c_str());
-    std::fflush(stdout);
-  });
+  sim::PlayResult result =
+      sim::PlayGames(system, server, options, [json](const sim::GameReport& g) {
+        std::printf("%s\n", (json ? sim::FormatGameJson(g) : sim::FormatGameLine(g)).c_str());
+        std::fflush(stdout);
+      });
   if (!result.error.empty()) {
     std::fprintf(stderr, "strikora-sim: %s\n", result.error.c_str());
     return 1;
   }
   for (const std::string& note : result.notes) std::fprintf(stderr, "%s\n", note.c_str());
-  std::printf("%s\n", (json ? sim::FormatTotalsJson(result.totals)
-                            : sim::FormatTotalsLine(result.totals))
-                           .c_str());
+  std::printf(
+      "%s\n",
+      (json ? sim::FormatTotalsJson(result.totals) : sim::FormatTotalsLine(result.totals)).c_str());
   if (!result.exitCode) return 3;
   if (*result.exitCode != 0) {
     std::fprintf(stderr, "strikora-sim: the program ended with %d\n", *result.exitCode);
