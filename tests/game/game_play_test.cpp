@@ -118,7 +118,8 @@ class GamePlayTest : public FrontendTest {
   Decide PlayHexagons(std::vector<std::pair<int, int32_t>> plan, bool collect) {
     return [this, plan, collect](const Button* list) -> std::optional<Point> {
       if (list == LivesPickButtons) return Centre(LivesPickButtons[0]);
-      if (list == TrueFalseButtons) return Centre(TrueFalseButtons[GetCorrectAnswer() == 1 ? 0 : 1]);
+      if (list == TrueFalseButtons)
+        return Centre(TrueFalseButtons[GetCorrectAnswer() == 1 ? 0 : 1]);
       if (list != BoardButtons) return std::nullopt;
       if (next_ == 0)
         for (auto [i, type] : plan) axHexagons[i].type = type;
@@ -217,8 +218,11 @@ TEST_F(GamePlayTest, ACollectedPrizeIsPaidIntoTheBankAndCountsDownFrameByFrame) 
       countdown.push_back({buttons.back(), p.Screen()});
     }
   };
-  Play(1, PlayHexagons({{0, kHexPoints100000}, {6, kHexPoints100000}, {12, kHexPoints100000},
-                        {18, kHexPoints100000}, {19, kHexPoints100000}},
+  Play(1, PlayHexagons({{0, kHexPoints100000},
+                        {6, kHexPoints100000},
+                        {12, kHexPoints100000},
+                        {18, kHexPoints100000},
+                        {19, kHexPoints100000}},
                        true));
   sim::RunResult r = Run();
   EXPECT_EQ(r.exitCode, kExitNormal);
@@ -253,10 +257,15 @@ TEST_F(GamePlayTest, ACollectedPrizeIsPaidIntoTheBankAndCountsDownFrameByFrame) 
 TEST_F(GamePlayTest, DoubleOrQuitsAnsweredRightReachesTheJackpot) {
   WriteRecord(100);
   Money({"insert", "100"});
-  Play(1, PlayHexagons({{0, kHexPoints100000}, {1, kHexPoints100000}, {2, kHexPoints100000},
-                        {3, kHexPoints100000}, {4, kHexPoints100000}, {5, kHexPoints100000},
-                        {6, kHexDoubleOrQuits}},
-                       false),
+  Play(1,
+       PlayHexagons({{0, kHexPoints100000},
+                     {1, kHexPoints100000},
+                     {2, kHexPoints100000},
+                     {3, kHexPoints100000},
+                     {4, kHexPoints100000},
+                     {5, kHexPoints100000},
+                     {6, kHexDoubleOrQuits}},
+                    false),
        2000);
   sim::RunResult r = Run();
   EXPECT_EQ(r.exitCode, kExitNormal);

@@ -9,12 +9,12 @@
 
 #include "accounting/accounting.h"
 #include "game/board.h"
-#include "graphics/display.h"
-#include "graphics/sprites.h"
 #include "game/cashpot.h"
 #include "game/game_flow.h"
 #include "game/lives.h"
 #include "game/points.h"
+#include "graphics/display.h"
+#include "graphics/sprites.h"
 #include "platform/headless/headless_platform.h"
 #include "questions/countdown.h"
 #include "shell/entry.h"
@@ -146,9 +146,12 @@ TEST_F(RulesTest, ThePreviewShowsEveryHexagonOnce) {
 
 TEST_F(RulesTest, PointsAreWrittenWithTwoCharacterSeparators) {
   const std::pair<int32_t, const char*> rows[] = {
-      {0, "0"},           {999, "999"},
-      {1000, "1\\,000"},  {7500, "7\\,500"},
-      {45000, "45\\,000"}, {999000, "999\\,000"},
+      {0, "0"},
+      {999, "999"},
+      {1000, "1\\,000"},
+      {7500, "7\\,500"},
+      {45000, "45\\,000"},
+      {999000, "999\\,000"},
       {1000000, "1\\,000\\,000"},
   };
   for (auto [v, text] : rows) EXPECT_EQ(FormatPoints(v), text) << v;
@@ -161,10 +164,9 @@ TEST_F(RulesTest, TheWinPlanGivesTheLargestPrizeReached) {
     int32_t points, prize, rung;
   };
   const Row rows[] = {
-      {0, 0, 0, -1},          {0, 7499, 0, -1},      {0, 7500, 0, 0},
-      {0, 250000, 100, 12},   {0, 300000, 200, 13},  {0, 1000000, 500, 19},
-      {2, 100000, 100, 7},    {3, 75000, 100, 6},    {4, 1000000, 1000, 19},
-      {4, 999999, 600, 18},
+      {0, 0, 0, -1},          {0, 7499, 0, -1},      {0, 7500, 0, 0},     {0, 250000, 100, 12},
+      {0, 300000, 200, 13},   {0, 1000000, 500, 19}, {2, 100000, 100, 7}, {3, 75000, 100, 6},
+      {4, 1000000, 1000, 19}, {4, 999999, 600, 18},
   };
   for (const Row& r : rows) {
     BuildWinPlan(r.plan);
@@ -209,8 +211,8 @@ TEST_F(RulesTest, LivesAndTokensStayWithinTheirBounds) {
     bool gain;
     int32_t after;
   };
-  const Row lifeRows[] = {{5, 1, true, 5}, {4, 3, true, 5}, {1, 1, false, 0}, {0, 1, false, -1},
-                          {2, 1, true, 3}};
+  const Row lifeRows[] = {
+      {5, 1, true, 5}, {4, 3, true, 5}, {1, 1, false, 0}, {0, 1, false, -1}, {2, 1, true, 3}};
   for (const Row& r : lifeRows) {
     lives = r.before;
     ChangeLives(r.n, r.gain);
@@ -256,7 +258,8 @@ TEST_F(RulesTest, TheCountdownWaitsForItsResumeAndEndsWhenTheBarIsEmpty) {
     std::vector<int> edges;
     while (CountdownRemaining() > 0) {
       CountdownUpdate();
-      if (edges.empty() || edges.back() != Countdown().barEdge) edges.push_back(Countdown().barEdge);
+      if (edges.empty() || edges.back() != Countdown().barEdge)
+        edges.push_back(Countdown().barEdge);
       system_.SetTime(system_.Now() + 5);
     }
     uint32_t took = system_.Now() - start;

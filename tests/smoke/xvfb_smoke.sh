@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The README's play command in a real X window: the real game against a real money server
-# on 127.0.0.1:6667, clicked with xdotool: Start (a paid game), Rules, the rules' touch
-# area, then Main Menu. The program exits 0 and the money server journals its TERM.
+# on 127.0.0.1:6667, clicked with xdotool: Rules, the rules' touch area, then Start and one
+# whole paid game played by clicking (a box, hexagons, answers, collect) until it is lost,
+# won or collected, then Main Menu. The program exits 0 and the money server journals the
+# stake, any payment and the TERM.
 #   xvfb_smoke.sh SOURCE_DIR      (exit 77: skipped)
 set -euo pipefail
 source_dir=$(cd "$1" && pwd)
@@ -14,6 +16,14 @@ if (exec 3<>/dev/tcp/127.0.0.1/6667) 2>/dev/null; then
   echo "skip: something already listens on 127.0.0.1:6667"
   exit 77
 fi
+
+# Meter 0 of the game folder's record (it may already hold earlier runs).
+games_charged() {
+  local v
+  v=$("$game/meters" --json 2>/dev/null | sed -n 's/.*"index": 0, "meaning": "games charged", "value": \([0-9]*\).*/\1/p')
+  echo "${v:-0}"
+}
+charged_before=$(games_charged)
 
 work=$(mktemp -d)
 pids=()
@@ -55,9 +65,30 @@ click() {  # x y in the 800x600 picture, then seconds to wait
   xdotool mousemove "$sx" "$sy" click 1
   sleep "$3"
 }
-click 650 540 3   # Start: a paid game (the stand-in game ends at once), the menu again
+log="$game/~system/logs/SKV.txt"
 click 400 540 3   # Rules: fade to the rules, Back slides up
 click 430 460 3   # the rules' touch area: back to the menu
+click 650 540 4   # Start: a paid game, then the start pick
+# Until the game has ended: a box of the start pick, each hexagon in turn, an answer, and
+# the collect button. None of these points is on the menu's row of buttons.
+ended() {
+  grep -qE "LOSE GAME|JACKPOT" "$log" && return 0
+  "$game/moneyctl" --db "$work/money.db" journal | grep -qE " (BADD|CADD) "
+}
+points=("400 267" "151 392" "427 392" "245 48")
+for column in 0 1 2 3 4; do for row in 0 1 2 3; do
+  points+=("$((75 + 107 * column)) $((196 + 77 * row))")
+done; done
+start=$SECONDS
+i=0
+until ended; do
+  if [ $((SECONDS - start)) -gt 240 ]; then echo "FAIL: the game did not end in 240 s"; break; fi
+  kill -0 "$play_pid" 2>/dev/null || break
+  click ${points[$((i % ${#points[@]}))]} 0.4
+  i=$((i + 1))
+done
+echo "smoke: the game ended after $((SECONDS - start)) s and $i clicks"
+sleep 12          # the game-over clip or the prize screen, then the menu slides in
 click 125 540 0   # Main Menu
 set +e
 wait "$play_pid"
@@ -69,9 +100,13 @@ fail=0
 [ "$code" -eq 0 ] || { echo "FAIL: exit code $code"; fail=1; }
 grep -q "TERM" <<< "$journal" || { echo "FAIL: no TERM in the journal"; fail=1; }
 grep -q "CUSE" <<< "$journal" || { echo "FAIL: no stake taken"; fail=1; }
-grep -q "Closing log" "$game/~system/logs/SKV.txt" || { echo "FAIL: log not closed"; fail=1; }
+grep -q "Closing log" "$log" || { echo "FAIL: log not closed"; fail=1; }
+grep -q "controlTable.controlModeGrid" "$log" || { echo "FAIL: no game was set up"; fail=1; }
+ended || { echo "FAIL: the game did not end"; fail=1; }
+[ "$(games_charged)" -eq $((charged_before + 1)) ] || { echo "FAIL: meter 0 did not count the game"; fail=1; }
 if [ $fail -ne 0 ]; then
   echo "--- play"; cat "$work/play.log"; echo "--- journal"; echo "$journal"
   exit 1
 fi
-echo "smoke: exit 0, one paid game, the rules seen, TERM journalled"
+echo "--- log"; cat "$log"
+echo "smoke: exit 0, the rules seen, one paid game played to its end, TERM journalled"
