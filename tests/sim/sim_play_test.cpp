@@ -1,12 +1,13 @@
 // The bot players against a real moneyd with the real game folder: every game ends, and
 // the money the server moved is what the game's meters count.
+#include "sim_play.h"
+
 #include <sstream>
 
 #include "accounting/accounting.h"
 #include "accounting/record_file.h"
 #include "frontend_fixture.h"
 #include "run_command.h"
-#include "sim_play.h"
 
 namespace {
 
@@ -89,8 +90,8 @@ TEST_F(SimPlayTest, TheCommandPrintsOneJsonObjectAGameAndTheTotals) {
     for (const char* key : {"\"win\": ", "\"cashpot\": ", "\"turns\": ", "\"seconds\": "})
       EXPECT_NE(json[i].find(key), std::string::npos) << json[i];
   }
-  for (const char* key : {"{\"games\": 2, \"staked\": 100, ", "\"paid_prizes\": ",
-                          "\"paid_cashpots\": ", "\"inserted\": "})
+  for (const char* key : {"{\"games\": 2, \"staked\": 100, ",
+                          "\"paid_prizes\": ", "\"paid_cashpots\": ", "\"inserted\": "})
     EXPECT_NE(json[2].find(key), std::string::npos) << json[2];
   // The screens of the first game.
   for (const char* shot : {"menu", "start-pick", "board", "question"})
