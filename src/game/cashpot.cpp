@@ -2,6 +2,7 @@
 
 #include "accounting/accounting.h"
 #include "accounting/money_link.h"
+#include "accounting/record_file.h"
 #include "game/board.h"
 #include "game/lives.h"
 #include "graphics/graphic_table.h"
@@ -133,6 +134,9 @@ void WinCashpot() {
   ResetCashpot();
   bootCount = 0;
   cashpotBoost = false;
+  // The payment is on the money server's journal now: the record says at once that this
+  // cashpot is gone, so that a crash later in the game cannot pay it a second time.
+  SaveRecord();
 
   StartSound(kSoundExtraLifeAnim);
   TweenStart(500);

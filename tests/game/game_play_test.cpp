@@ -289,6 +289,8 @@ TEST_F(GamePlayTest, TheThirdBootPaysTheCashpotAtOnceAndItStartsAgainAt100) {
   WriteRecord(100);
   Money({"insert", "100"});
   std::vector<int32_t> cashpotAtSecondGame;
+  RecordImage recordAfterWin;
+  bool recordRead = false;
   Play(2, [&](const Button* list) -> std::optional<Point> {
     if (list == LivesPickButtons) return Centre(LivesPickButtons[2]);
     if (list != BoardButtons) return std::nullopt;
@@ -298,6 +300,11 @@ TEST_F(GamePlayTest, TheThirdBootPaysTheCashpotAtOnceAndItStartsAgainAt100) {
     }
     if (next_ == 0)
       for (int i = 0; i < 3; ++i) axHexagons[i].type = kHexBoot;
+    // The record already knows, in the middle of the game, that the cashpot was paid.
+    if (next_ == 3 && !recordRead) {
+      recordAfterWin = Record();
+      recordRead = true;
+    }
     return next_ < 3 ? std::optional<Point>(Centre(BoardButtons[next_++])) : std::nullopt;
   });
   sim::RunResult r = Run();
@@ -311,8 +318,54 @@ TEST_F(GamePlayTest, TheThirdBootPaysTheCashpotAtOnceAndItStartsAgainAt100) {
   EXPECT_EQ(rec.meters[22], 105);
   EXPECT_EQ(rec.meters[30], 0);  // no prize: both games were lost
   EXPECT_EQ(cashpotAtSecondGame, (std::vector<int32_t>{105}));
+  EXPECT_EQ(recordAfterWin.cashpot, 100);
+  EXPECT_EQ(recordAfterWin.meters[31], 1);
+  EXPECT_EQ(recordAfterWin.meters[0], 1);
   EXPECT_EQ(rec.cashpot, 105);
   EXPECT_EQ(Count(Log(), "LOSE GAME"), 2);
+}
+
+// A player who never misses: the board is dealt anew after turns 20, 40 and 60 from the
+// game's plan, and from turn 61 on every hexagon turns out a question. Points are held
+// below the jackpot so that the game reaches that far.
+TEST_F(GamePlayTest, TheBoardChangesEveryTwentyTurnsAndOnlyQuestionsComeFromTurn61) {
+  WriteRecord(100);
+  Money({"insert", "100"});
+  std::vector<int32_t> dealtAt;
+  int questionsAfter60 = 0, othersAfter60 = 0;
+  Play(1, [&](const Button* list) -> std::optional<Point> {
+    if (list == LivesPickButtons) return Centre(LivesPickButtons[1]);
+    if (list == TrueFalseButtons) {
+      bool right = turnCount < 60;
+      return Centre(TrueFalseButtons[(GetCorrectAnswer() == 1) == right ? 0 : 1]);
+    }
+    if (list != BoardButtons) return std::nullopt;
+    if (points > 500000) SetPoints(0);
+    int played = 0;
+    for (const Hexagon& h : axHexagons) {
+      if (h.selectable) continue;
+      ++played;
+      if (turnCount > 60) ++(h.type == kHexQuestion ? questionsAfter60 : othersAfter60);
+    }
+    if (played == 0 && turnCount > 0) {
+      dealtAt.push_back(turnCount);
+      int board = turnCount / 20;
+      for (int i = 0; i < kHexagons; ++i) {
+        int32_t planned = board < 3 ? hexTypes[20 * board + i] : kHexQuestion;
+        EXPECT_EQ(axHexagons[i].type, planned) << "turn " << turnCount << " hexagon " << i;
+      }
+    }
+    for (int i = 0; i < kHexagons; ++i)
+      if (axHexagons[i].selectable) return Centre(BoardButtons[i]);
+    return std::nullopt;
+  });
+  sim::RunResult r = Run();
+  EXPECT_EQ(r.exitCode, kExitNormal);
+  EXPECT_EQ(dealtAt, (std::vector<int32_t>{20, 40, 60}));
+  EXPECT_EQ(Count(Log(), " - PrepareNextRound()\n"), 3);
+  EXPECT_EQ(Count(Log(), " - LOSE GAME\n"), 1);
+  EXPECT_GT(questionsAfter60, 0);
+  EXPECT_EQ(othersAfter60, 0);
 }
 
 TEST_F(GamePlayTest, WithoutTheTeamFontTheProgramEndsButKeepsTheStakeOnRecord) {

@@ -27,9 +27,9 @@ TEST_F(SimPlayTest, EveryGameEndsAndTheServerMovedWhatTheMetersCount) {
     int games;
   };
   const Row rows[] = {
-      {0.7, sim::CollectStrategy::Best, 6},
-      {0.9, sim::CollectStrategy::First, 6},
-      {1.0, sim::CollectStrategy::Never, 3},  // only a jackpot or giving up ends these
+      {0.7, sim::CollectStrategy::Best, 5},
+      {0.9, sim::CollectStrategy::First, 5},
+      {1.0, sim::CollectStrategy::Never, 2},  // only a jackpot or giving up ends these
   };
   int64_t staked = 0, paid = 0, cashpots = 0;
   uint32_t seed = 7;

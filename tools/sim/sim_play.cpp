@@ -17,6 +17,7 @@
 #include "game/points.h"
 #include "questions/question_packs.h"
 #include "server/ledger.h"
+#include "sim_run.h"
 #include "sound/sound.h"
 
 namespace sim {
@@ -312,15 +313,7 @@ PlayResult PlayGames(platform::HeadlessPlatform& system, const ServerAddress& se
 
   Bot bot(options, ledger, result, onGame);
   system.SetDriver([&bot](platform::HeadlessPlatform& p) { bot.OnIdle(p); });
-  try {
-    result.exitCode = StrikoraMain(system, server);
-  } catch (const platform::ProcessExit& e) {
-    result.exitCode = e.code;
-  } catch (const platform::VirtualTimeLimit& e) {
-    result.notes.push_back("stopped: the run passed its virtual-time limit of " +
-                           std::to_string(e.limitMs) + " ms");
-  }
-  EndOfProcess();
+  result.exitCode = RunToExit(system, server, result.notes);
   system.SetDriver(nullptr);
   bot.Finish();
   if (!SumJournal(ledger, startSeq, result.totals, nullptr, error))

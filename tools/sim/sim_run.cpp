@@ -45,6 +45,21 @@ bool ParseScript(const std::string& text, std::vector<ScriptStep>& steps, std::s
   return true;
 }
 
+std::optional<int> RunToExit(platform::HeadlessPlatform& system, const ServerAddress& server,
+                             std::vector<std::string>& notes) {
+  std::optional<int> code;
+  try {
+    code = StrikoraMain(system, server);
+  } catch (const platform::ProcessExit& e) {
+    code = e.code;
+  } catch (const platform::VirtualTimeLimit& e) {
+    notes.push_back("stopped: the run passed its virtual-time limit of " +
+                    std::to_string(e.limitMs) + " ms");
+  }
+  EndOfProcess();
+  return code;
+}
+
 RunResult RunProgram(platform::HeadlessPlatform& system, const ServerAddress& server,
                      const std::vector<ScriptStep>& steps, const std::string& shotsDir) {
   RunResult result;
@@ -73,15 +88,7 @@ RunResult RunProgram(platform::HeadlessPlatform& system, const ServerAddress& se
     });
   }
   uint32_t start = system.Now();
-  try {
-    result.exitCode = StrikoraMain(system, server);
-  } catch (const platform::ProcessExit& e) {
-    result.exitCode = e.code;
-  } catch (const platform::VirtualTimeLimit& e) {
-    result.notes.push_back("stopped: the run passed its virtual-time limit of " +
-                           std::to_string(e.limitMs) + " ms");
-  }
-  EndOfProcess();
+  result.exitCode = RunToExit(system, server, result.notes);
   result.elapsedMs = system.Now() - start;
   return result;
 }

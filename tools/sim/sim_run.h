@@ -29,6 +29,11 @@ struct RunResult {
   std::vector<std::string> notes;  // what the run reported along the way (shots written...)
 };
 
+// Runs the program to its end as a process would: its exit code, or none (with a note)
+// when the virtual-time limit stopped it; the log and the connection are closed after.
+std::optional<int> RunToExit(platform::HeadlessPlatform& system, const ServerAddress& server,
+                             std::vector<std::string>& notes);
+
 // Plays the program on the given headless platform; shots go to shotsDir (none when
 // empty). The platform's options hold the virtual-time limit.
 RunResult RunProgram(platform::HeadlessPlatform& system, const ServerAddress& server,
