@@ -165,6 +165,10 @@ uint32_t ButtonWaitSerial() {
   return gWaitSerial;
 }
 
+void ResetButtonWaits() {
+  gActiveList = nullptr;
+}
+
 int ChooseMenuButton() {
   return ChooseButton(MenuButtons);
 }

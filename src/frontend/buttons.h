@@ -27,6 +27,8 @@ int ChooseBoardButton();
 // test or a bot player can see which screen is asking for a touch.
 const Button* ActiveButtonWait();
 uint32_t ButtonWaitSerial();
+// Back to a program that has just started: no wait in progress.
+void ResetButtonWaits();
 
 // The parts of a wait, for tests.
 void StartButtonWait(const Button* list);

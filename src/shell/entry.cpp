@@ -3,6 +3,7 @@
 #include "accounting/accounting.h"
 #include "accounting/money_link.h"
 #include "accounting/record_file.h"
+#include "frontend/buttons.h"
 #include "frontend/menu.h"
 #include "game/game_flow.h"
 #include "graphics/display.h"
@@ -67,6 +68,7 @@ int StrikoraMain(platform::Platform& system, const ServerAddress& server) {
   ResetSound();
   ResetAccounting();
   ResetGame();
+  ResetButtonWaits();
   TouchX = TouchY = -1;
   StakePerGame = 50;
   ServerSocket = -1;
