@@ -93,6 +93,14 @@ void RefreshMenuStrip() {
 
 int PollButtons(const Button* list) {
   PumpMessages();
+  // Once the display has failed nobody can see the screen: every wait ends at once, the
+  // menu's as Main Menu, the game's as if its time had run out.
+  if (DisplayFailureCode()) {
+    if (list == BoardButtons) return 21;
+    if (list == LivesPickButtons) return 3;
+    if (list == TrueFalseButtons) return 4;
+    return 0;
+  }
   int result = -1;
   if (TouchX >= 0) {
     for (int i = 0; i < gWait.buttons; ++i) {

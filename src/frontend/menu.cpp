@@ -95,16 +95,14 @@ bool RunMainMenu() {
   do {
     Present();
     choice = ChooseMenuButton();
+    // With the screen gone there is nothing to slide out or wait for.
+    if (DisplayFailureCode()) return false;
     if (choice == kMenuRules) {
       StartSound(kSoundButton);
       SlideOut(Leaving::Rules);
       ShowRulesScreen();
-    } else if (choice == kMenuStart) {
-      // No stake is taken once the display has failed: the player could not see the game.
-      if (DisplayFailureCode())
-        choice = kMenuMainMenu;
-      else if (!ChargeGame())
-        choice = kMenuRules;  // refused: back to waiting, without the rules
+    } else if (choice == kMenuStart && !ChargeGame()) {
+      choice = kMenuRules;  // refused: back to waiting, without the rules
     }
   } while (choice == kMenuRules);
 

@@ -8,6 +8,7 @@
 #include "game/lives.h"
 #include "game/points.h"
 #include "graphics/clip_player.h"
+#include "graphics/display.h"
 #include "graphics/graphic_table.h"
 #include "graphics/sprites.h"
 #include "questions/countdown.h"
@@ -58,7 +59,7 @@ int PlayGame() {
   PlayRounds();
   if (GameState == GameLost) {
     winAmount = 0;
-    ShowGameOver();
+    if (!DisplayFailureCode()) ShowGameOver();
   } else if (GameState == GameWon) {
     ShowPrizeWon(winAmount);
   }
@@ -83,7 +84,10 @@ int PlayRounds() {
       winAmount = HighestPrizeReached();
       ended = true;
     }
-    if (GameState != GameLost && GameState != GameWon) {
+    if (GameState != GameLost && GameState != GameWon && DisplayFailureCode()) {
+      // The screen has gone: the game ends with the turn in play, as nobody can see it.
+      ended = true;
+    } else if (GameState != GameLost && GameState != GameWon) {
       ++turnCount;
       if (turnCount % 20 == 0) {
         LogMessage("PrepareNextRound()\n");

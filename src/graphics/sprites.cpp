@@ -65,14 +65,26 @@ void DrawOnto(platform::Surface target, platform::Surface restoreTarget, int los
   }
 }
 
-// A screen-area copy with the usual retries: restore `lost` after a loss (fatal with
-// `lostCode` if that fails, or silently given up when lostCode is 0).
+// A screen-area copy with the usual retries: after a loss, whichever of the two surfaces
+// was lost is restored (`lost` when neither says so), and a loss that comes back after
+// kCopyRetries restores is given up as a failed restore: fatal with `lostCode`, or
+// silently when lostCode is 0.
+constexpr int kCopyRetries = 8;
+
 void CopyArea(platform::Surface dst, const platform::Rect& d, platform::Surface src,
               const platform::Rect& s, const uint16_t* key, platform::Surface lost, int lostCode) {
-  for (;;) {
+  for (int losses = 0;;) {
     DisplayResult result = Device().Blit(dst, d, src, s, false, key);
     if (result == DisplayResult::SurfaceLost) {
-      if (Device().Restore(lost) == DisplayResult::Ok) continue;
+      bool restored = ++losses <= kCopyRetries;
+      bool named = false;
+      for (platform::Surface surface : {dst, src}) {
+        if (!restored || !Device().IsLost(surface)) continue;
+        named = true;
+        restored = Device().Restore(surface) == DisplayResult::Ok;
+      }
+      if (restored && !named) restored = Device().Restore(lost) == DisplayResult::Ok;
+      if (restored) continue;
       if (lostCode) ShutdownDisplay(lostCode);
       return;
     }

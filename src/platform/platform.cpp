@@ -65,8 +65,16 @@ std::string Platform::ResolvePath(std::string_view path) const {
   return out;
 }
 
+// Only regular files are read: a folder opens for reading on Linux and reads as empty,
+// which would pass for an empty file.
 FILE* Platform::OpenFile(std::string_view path, const char* mode) {
-  return std::fopen(ResolvePath(path).c_str(), mode);
+  std::string full = ResolvePath(path);
+  struct stat st;
+  if (mode[0] == 'r' && ::stat(full.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+    errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    return nullptr;
+  }
+  return std::fopen(full.c_str(), mode);
 }
 
 FolderResult Platform::CreateFolder(std::string_view path) {

@@ -105,15 +105,22 @@ int StrikoraMain(platform::Platform& system, const ServerAddress& server) {
   FadeToPicture(GraphicSprite(kGraphicMenuBackground));
 
   int exitCode = kExitNormal;
+  // A fatal graphics error leaves nothing to show the player: no further stake is taken,
+  // and the run closes down as at its normal end, with the display's exit code. The menu
+  // and the game give up their waits as soon as it happens.
+  auto displayFailed = [&exitCode]() {
+    int code = DisplayFailureCode();
+    if (!code) return false;
+    LogMessage("DISPLAY FAILED - code %d - closing down\n", code);
+    exitCode = kExitNoDisplay;
+    return true;
+  };
   for (;;) {
-    // A fatal graphics error leaves nothing to show the player: no further stake is
-    // taken, and the run closes down as at its normal end.
-    if (int code = DisplayFailureCode()) {
-      LogMessage("DISPLAY FAILED - code %d - closing down\n", code);
-      exitCode = kExitNoDisplay;
+    if (displayFailed()) break;
+    if (!RunMainMenu()) {
+      displayFailed();
       break;
     }
-    if (!RunMainMenu()) break;
     CountMeter(static_cast<int16_t>(1 + BalanceLevel(0)));
     uint32_t started = timeGetTime();
     PlayGame();

@@ -145,7 +145,7 @@ void StartSound(int id) {
 }
 
 void StartSoundLooped(int id) {
-  Play(id, true);
+  Play(id & 0xFF, true);
 }
 
 void PlaySoundToEnd(int id) {

@@ -44,8 +44,8 @@ inline constexpr int kSoundLosePoints = 26;
 extern const char* const soundFiles[kSoundCount + 1];
 
 bool InitSound();
-void StartSound(int id);  // only the low 8 bits of the id count
-void StartSoundLooped(int id);
+void StartSound(int id);        // only the low 8 bits of the id count
+void StartSoundLooped(int id);  // the low 8 bits too
 void PlaySoundToEnd(int id);
 bool IsSoundActive(int id);
 void StopAllSounds();

@@ -146,6 +146,22 @@ TEST_F(SpriteTest, SavedPanelsComeBackExceptWhereTheCopyIsMagenta) {
   EXPECT_EQ(Back(574, 123), 0x2222);
 }
 
+// The surface restored after a loss is the one that was lost, source or target; a loss
+// that keeps coming back is given up rather than retried for ever.
+TEST_F(SpriteTest, SavesAndRestoresRestoreWhicheverSurfaceWasLost) {
+  DrawSprite(strip_, 0, 575, 123, nullptr, 0);
+  Device().LoseSurface(BackBuffer);  // the source of a save
+  SaveRect(2, 575, 123, 800, 600);
+  EXPECT_FALSE(Device().IsLost(BackBuffer));
+  EXPECT_TRUE(DisplayUp());
+  Device().LoseSurface(SaveSurface[2]);  // the source of a restore
+  RestoreRect(2, 0, 0, 1, 575, 123, 800, 600);
+  EXPECT_FALSE(Device().IsLost(SaveSurface[2]));
+  Device().InjectResult(platform::DisplayOp::Blit, platform::DisplayResult::SurfaceLost, 100);
+  SaveRect(1, 0, 0, 800, 600);  // fatal for a save, as a failed restore is
+  EXPECT_FALSE(DisplayUp());
+}
+
 TEST_F(SpriteTest, RestoreRectShiftsAndClipsProportionally) {
   DrawSprite(strip_, 0, 0, 0, nullptr, 0);
   SaveRect(1, 0, 0, 800, 600);

@@ -65,4 +65,13 @@ TEST_F(StartUpTest, AMissingPackEndsTheRunWithMinus7) {
   EXPECT_EQ(system_.Calls().back(), "SocketClose");
 }
 
+// A folder opens for reading on Linux and reads as empty: it must not pass for a pack.
+TEST_F(StartUpTest, APackThatIsAFolderEndsTheRunAsAMissingOneDoes) {
+  std::filesystem::remove(dir_ / "Questions/trueorfalse/Data12.pck");
+  std::filesystem::create_directory(dir_ / "Questions/trueorfalse/Data12.pck");
+  EXPECT_EQ(Run().exitCode, kExitNoQuestionPacks);
+  EXPECT_LT(IndexOf("OpenFile Questions\\trueorfalse\\Data12.pck rb failed"),
+            system_.Calls().size());
+}
+
 }  // namespace

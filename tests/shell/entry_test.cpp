@@ -91,6 +91,40 @@ TEST_F(EntryTest, DisplayFailureSaysGoodbyeAndExitsWithMinus6) {
   EXPECT_EQ(calls.back(), "SocketClose");
 }
 
+// A lost flip whose restore fails, on the menu or in a game: the waits give up at once,
+// a game ends with its turn and is settled and saved, and the run closes with -6.
+TEST_F(EntryTest, ADisplayFailureClosesTheRunAtOnceWithItsCode) {
+  struct Row {
+    uint32_t startAt, failAt, closedBy;
+    bool charged;
+  };
+  const Row rows[] = {{6000, 5000, 6000, false}, {3000, 20000, 35000, true}};
+  for (const Row& row : rows) {
+    TempDir dir;
+    testing_support::WriteTestGraphics(dir.Path());
+    testing_support::WriteTestPacks(dir.Path());
+    platform::HeadlessPlatform system;
+    system.SetGameDir(dir.Path());
+    system.ScheduleAt(row.failAt, [](platform::HeadlessPlatform& p) {
+      p.Display().InjectResult(platform::DisplayOp::Flip, platform::DisplayResult::SurfaceLost);
+      p.Display().InjectResult(platform::DisplayOp::Restore, platform::DisplayResult::Failed);
+    });
+    FakeServer server;
+    server.SetResponder(FakeServer::Wallet(400, 0));
+    sim::RunResult r =
+        sim::RunProgram(system, {"127.0.0.1", server.Port()},
+                        {{sim::ScriptStep::Kind::Touch, row.startAt, 650, 540, ""}}, "");
+    EXPECT_EQ(r.exitCode, kExitNoDisplay);
+    EXPECT_LT(r.elapsedMs, row.closedBy);
+    std::string log = testing_support::ReadFile(dir / "~system/logs/SKV.txt");
+    EXPECT_NE(log.find(" - DISPLAY FAILED - code 22 - closing down\n"), std::string::npos) << log;
+    std::string sent = server.WaitForClose();
+    EXPECT_EQ(sent.find("CUSE") != std::string::npos, row.charged) << sent;
+    EXPECT_EQ(sent.substr(sent.size() - 6), "TERM\r\n");
+    EXPECT_EQ(std::filesystem::exists(dir / "data/Zemblar.rec"), row.charged);
+  }
+}
+
 TEST_F(EntryTest, StartUpRunsInOrderAndAnIdleMenuEndsNormally) {
   FakeServer server;
   server.SetResponder(FakeServer::Wallet(0, 0));

@@ -57,14 +57,16 @@ TEST(SimBinary, RunsTheProgramTakesShotsAndReportsTheExit) {
   testing_support::WriteFile(dir / "script", "0 shot early\n5000 shot loading\n");
   Outcome o = RunCommand(std::string(SIM_BINARY) + " run --game-dir " + dir.Path() +
                          " --server 127.0.0.1:" + std::to_string(server.Port()) + " --script " +
-                         dir / "script" + " --shots " + dir.Path());
+                         dir / "script" + " --shots " + dir / "new/shots");
   EXPECT_EQ(o.status, 0) << o.output;
   EXPECT_NE(o.output.find("shot early at 0 ms: nothing on the screen yet"), std::string::npos)
       << o.output;
-  EXPECT_NE(o.output.find("shot loading at 5000 ms: " + dir / "loading.png"), std::string::npos)
+  // The shots folder did not exist: it is made.
+  EXPECT_NE(o.output.find("shot loading at 5000 ms: " + dir / "new/shots/loading.png"),
+            std::string::npos)
       << o.output;
   EXPECT_EQ(o.output.substr(o.output.size() - 7), "exit 0\n");
-  std::string png = testing_support::ReadFile(dir / "loading.png");
+  std::string png = testing_support::ReadFile(dir / "new/shots/loading.png");
   ASSERT_GE(png.size(), 8u);
   EXPECT_EQ(png.substr(1, 3), "PNG");
   std::string sent = server.WaitForClose();

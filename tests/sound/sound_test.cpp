@@ -260,6 +260,9 @@ TEST_F(SoundTest, IdsOutsideTheTableDoNothingAndStartSoundUsesTheLowByte) {
   EXPECT_TRUE(system_.Calls().empty());
   StartSound(256 + 4);
   EXPECT_TRUE(IsSoundActive(4));
+  StopAllSounds();
+  StartSoundLooped(256 + 4);  // the looped start takes the low byte too
+  EXPECT_TRUE(IsSoundActive(4));
 }
 
 TEST_F(SoundTest, BeforeInitNothingHappens) {

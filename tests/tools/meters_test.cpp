@@ -1,6 +1,8 @@
 // The operator's view of a record file.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "accounting/record_file.h"
 #include "run_command.h"
 #include "temp_dir.h"
@@ -35,6 +37,49 @@ TEST(MetersTool, ShowsBalancesLevelsMetersCashpotAndDate) {
             std::string::npos)
       << json.output;
   EXPECT_NE(json.output.find("\"firstWritten\": \"01/29/07\""), std::string::npos);
+}
+
+// What a file does not hold, or holds as no number, is said in the table and is null in
+// the JSON, which stays valid JSON.
+TEST(MetersTool, WhatTheFileDoesNotHoldIsSaidPlainly) {
+  testing_support::TempDir dir;
+  RecordImage r;
+  r.balances[0] = std::nanf("");
+  r.balances[1] = INFINITY;
+  r.meters[0] = 7;
+  std::string whole = EncodeRecord(r);
+  struct Row {
+    std::string bytes;
+    const char* table[3];
+    const char* json[3];
+  };
+  const Row rows[] = {
+      {whole,
+       {"Main balance   (not a number)", "Cashpot fund   (not a number)", " 0  games charged"},
+       {"{\"value\": null, \"level\": null}, {\"value\": null}]", "\"value\": 7}",
+        "\"replacedByDefaults\": false"}},
+      {whole.substr(0, 4 * 3),  // the balances and meter 0 only
+       {"SHORT", "Cashpot        (not in the file)",
+        "games charged                                         7"},
+       {"\"cashpot\": null",
+        "\"index\": 1, \"meaning\": \"games started at balance level 0\", "
+        "\"value\": null}",
+        "\"items\": 3"}},
+      {whole.substr(0, 10),
+       {"NOT A RECORD", "Main balance   (not in the file)", "not in the file"},
+       {"\"replacedByDefaults\": true", "\"items\": 0", "\"value\": null}"}},
+  };
+  for (const Row& row : rows) {
+    testing_support::WriteFile(dir / "rec", row.bytes);
+    auto table = RunCommand(std::string(METERS_BINARY) + " " + dir / "rec");
+    auto json = RunCommand(std::string(METERS_BINARY) + " --json " + dir / "rec");
+    for (const char* want : row.table)
+      EXPECT_NE(table.output.find(want), std::string::npos) << want << "\n" << table.output;
+    for (const char* want : row.json)
+      EXPECT_NE(json.output.find(want), std::string::npos) << want << "\n" << json.output;
+    EXPECT_EQ(json.output.find("nan"), std::string::npos) << json.output;
+    EXPECT_EQ(json.output.find("inf"), std::string::npos) << json.output;
+  }
 }
 
 TEST(MetersTool, ShortAndMissingFilesAreReportedPlainly) {

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -77,33 +78,66 @@ int main(int argc, char** argv) {
   std::string date = DecodeRecordDateWord(data, bytes.size());
   if (!IsRecordDateWord(date)) date.clear();
 
+  // A record of 10 bytes or less is no record: the game starts again from its defaults
+  // and removes the file. Shorter records hold only their first values.
+  const bool replaced = bytes.size() <= 10;
+  const int held = replaced ? 0 : items;
+  auto heldItem = [held](int item) { return item < held; };
+  auto number = [](float v) { return std::isfinite(v); };
+
   if (json) {
-    std::printf("{\"file\": %s, \"size\": %zu, \"items\": %d,\n", JsonString(path).c_str(),
-                bytes.size(), items);
-    std::printf(" \"balances\": [{\"value\": %.2f, \"level\": %d}, {\"value\": %.2f}],\n",
-                record.balances[0], LevelOfBalance(record.balances[0]), record.balances[1]);
-    std::printf(" \"cashpot\": %d, \"firstWritten\": %s,\n \"meters\": [\n", record.cashpot,
+    auto balance = [&](int i, bool withLevel) {
+      std::string out = "{\"value\": ";
+      float v = record.balances[i];
+      bool ok = heldItem(i) && number(v);
+      char text[64];
+      std::snprintf(text, sizeof text, "%.2f", v);
+      out += ok ? text : "null";
+      if (withLevel) out += ", \"level\": " + (ok ? std::to_string(LevelOfBalance(v)) : "null");
+      return out + "}";
+    };
+    std::printf("{\"file\": %s, \"size\": %zu, \"items\": %d, \"replacedByDefaults\": %s,\n",
+                JsonString(path).c_str(), bytes.size(), held, replaced ? "true" : "false");
+    std::printf(" \"balances\": [%s, %s],\n", balance(0, true).c_str(), balance(1, false).c_str());
+    std::printf(" \"cashpot\": %s, \"firstWritten\": %s,\n \"meters\": [\n",
+                heldItem(kRecordItems - 1) ? std::to_string(record.cashpot).c_str() : "null",
                 date.empty() ? "null" : JsonString(date).c_str());
     for (int i = 0; i < kMeterCount; ++i)
-      std::printf("  {\"index\": %d, \"meaning\": %s, \"value\": %d}%s\n", i,
-                  JsonString(MeterMeaning(i)).c_str(), record.meters[i],
+      std::printf("  {\"index\": %d, \"meaning\": %s, \"value\": %s}%s\n", i,
+                  JsonString(MeterMeaning(i)).c_str(),
+                  heldItem(2 + i) ? std::to_string(record.meters[i]).c_str() : "null",
                   i + 1 < kMeterCount ? "," : "");
     std::printf(" ]}\n");
     return 0;
   }
 
   std::printf("Record %s (%zu bytes%s)\n", path.c_str(), bytes.size(),
-              items < kRecordItems ? ", SHORT: some values missing" : "");
+              replaced               ? ", NOT A RECORD: the game starts again from its defaults "
+                                       "(balances 0, meters 0, cashpot 1.00) and removes it"
+              : items < kRecordItems ? ", SHORT: the values marked \"not in the file\" are missing"
+                                     : "");
   std::printf("First written  %s\n", date.empty() ? "(no date)" : date.c_str());
-  std::printf("Main balance   %.2f (level %d of 0..6; higher plays more generously)\n",
-              record.balances[0], LevelOfBalance(record.balances[0]));
-  std::printf("Cashpot fund   %.2f\n", record.balances[1]);
-  std::printf("Cashpot        %s (%d pence)\n\n", Pounds(record.cashpot).c_str(), record.cashpot);
+  auto balanceText = [&](int i) -> std::string {
+    if (!heldItem(i)) return "(not in the file)";
+    float v = record.balances[i];
+    if (!number(v)) return "(not a number)";
+    char text[96];
+    if (i == 0)
+      std::snprintf(text, sizeof text, "%.2f (level %d of 0..6; higher plays more generously)", v,
+                    LevelOfBalance(v));
+    else
+      std::snprintf(text, sizeof text, "%.2f", v);
+    return text;
+  };
+  std::printf("Main balance   %s\n", balanceText(0).c_str());
+  std::printf("Cashpot fund   %s\n", balanceText(1).c_str());
+  if (heldItem(kRecordItems - 1))
+    std::printf("Cashpot        %s (%d pence)\n\n", Pounds(record.cashpot).c_str(), record.cashpot);
+  else
+    std::printf("Cashpot        (not in the file)\n\n");
   std::printf("  #  %-42s %12s\n", "meter", "value");
-  for (int i = 0; i < kMeterCount; ++i) {
-    bool present = 2 + i < items;
+  for (int i = 0; i < kMeterCount; ++i)
     std::printf(" %2d  %-42s %12s\n", i, MeterMeaning(i),
-                present ? std::to_string(record.meters[i]).c_str() : "-");
-  }
+                heldItem(2 + i) ? std::to_string(record.meters[i]).c_str() : "not in the file");
   return 0;
 }

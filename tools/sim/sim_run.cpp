@@ -1,5 +1,6 @@
 #include "sim_run.h"
 
+#include <filesystem>
 #include <sstream>
 
 namespace sim {
@@ -63,6 +64,10 @@ std::optional<int> RunToExit(platform::HeadlessPlatform& system, const ServerAdd
 RunResult RunProgram(platform::HeadlessPlatform& system, const ServerAddress& server,
                      const std::vector<ScriptStep>& steps, const std::string& shotsDir) {
   RunResult result;
+  // The folder the shots go to is made, as any tool that writes into a named folder does.
+  std::error_code madeError;
+  if (!shotsDir.empty() && !std::filesystem::create_directories(shotsDir, madeError) && madeError)
+    result.notes.push_back("shots folder " + shotsDir + ": " + madeError.message());
   for (const ScriptStep& step : steps) {
     if (step.kind == ScriptStep::Kind::Touch) {
       system.ScheduleTouch(step.atMs, step.x, step.y);
