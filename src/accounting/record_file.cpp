@@ -153,3 +153,87 @@ void SaveRecord() {
   if (!Sys().WriteFileAtomically(kRecordPath, bytes.data(), bytes.size(), &error))
     LogMessage("RECORD NOT SAVED - %s\n", error.c_str());
 }
+
+namespace {
+
+// A small text file's contents, at most `limit` bytes; empty when it cannot be read.
+std::string ReadSmallFile(const char* path, size_t limit) {
+  std::string text;
+  FILE* f = Sys().OpenFile(path, "rb");
+  if (!f) return text;
+  std::vector<char> buffer(limit);
+  size_t got = std::fread(buffer.data(), 1, limit, f);
+  std::fclose(f);
+  return std::string(buffer.data(), got);
+}
+
+}  // namespace
+
+bool ParseGameMarker(const std::string& text, int32_t& game, int32_t& stakePence,
+                     std::string& started) {
+  int g = 0, s = 0, used = 0;
+  if (std::sscanf(text.c_str(), "game %d stake %d%n", &g, &s, &used) != 2 || g < 0 || s < 0)
+    return false;
+  std::string rest = text.substr(static_cast<size_t>(used));
+  while (!rest.empty() && (rest.back() == '\n' || rest.back() == '\r')) rest.pop_back();
+  const std::string kStarted = " started ";
+  if (!rest.empty() && rest.rfind(kStarted, 0) != 0) return false;
+  started = rest.empty() ? "" : rest.substr(kStarted.size());
+  for (char c : started)
+    if (c < ' ' || c > '~') return false;
+  game = g;
+  stakePence = s;
+  return true;
+}
+
+namespace {
+
+std::string Stamp() {
+  platform::LocalTime t = Sys().GetLocalTime();
+  char text[32];
+  std::snprintf(text, sizeof text, "%02d/%02d/%04d %02d:%02d:%02d", t.day % 100, t.month % 100,
+                t.year % 10000, t.hour % 100, t.minute % 100, t.second % 100);
+  return text;
+}
+
+}  // namespace
+
+void MarkGameInPlay(int32_t game, int32_t stakePence) {
+  Sys().CreateFolder("data");
+  std::string text = "game " + std::to_string(game) + " stake " + std::to_string(stakePence) +
+                     " started " + Stamp() + "\n";
+  std::string error;
+  if (!Sys().WriteFileAtomically(kGameMarkerPath, text.data(), text.size(), &error))
+    LogMessage("GAME MARKER NOT SAVED - %s\n", error.c_str());
+}
+
+void ClearGameInPlay() {
+  Sys().RemoveFile(kGameMarkerPath);
+}
+
+bool ReportInterruptedGame() {
+  if (Sys().FileSize(kGameMarkerPath) < 0) return false;
+  std::string marker = ReadSmallFile(kGameMarkerPath, 128);
+  int32_t game = 0, stake = 0;
+  std::string started, entry;
+  if (ParseGameMarker(marker, game, stake, started)) {
+    LogMessage("GAME INTERRUPTED - game %d - stake %d pence - settle by hand\n", game, stake);
+    entry = "game " + std::to_string(game) + " stake " + std::to_string(stake) + " pence";
+    if (!started.empty()) entry += " started " + started;
+  } else {
+    LogMessage("GAME INTERRUPTED - game unknown - stake unknown - settle by hand\n");
+    entry = "game unknown stake unknown";
+  }
+  // The list keeps every interrupted game once, with the time it was found.
+  std::string list = ReadSmallFile(kInterruptedListPath, 1 << 20);
+  if (list.find(entry + " - found ") == std::string::npos || started.empty()) {
+    list += entry + " - found " + Stamp() + "\n";
+    std::string error;
+    if (!Sys().WriteFileAtomically(kInterruptedListPath, list.data(), list.size(), &error)) {
+      LogMessage("INTERRUPTED GAME NOT LISTED - %s\n", error.c_str());
+      return true;  // the marker stays, to be found again
+    }
+  }
+  ClearGameInPlay();
+  return true;
+}

@@ -36,3 +36,19 @@ bool IsRecordDateWord(const std::string& word);
 
 void LoadRecord();
 void SaveRecord();
+
+// A game charged but not yet settled: a marker beside the record from
+// the moment the stake is taken until the settled record is saved. One found at start-up
+// was never settled (power cut, kill, crash): it is logged for the operator, who refunds
+// the player by hand, and added to the list of interrupted games beside the record.
+inline constexpr const char* kGameMarkerPath = "data\\Zemblar.game";
+inline constexpr const char* kInterruptedListPath = "data\\Interrupted.txt";
+
+void MarkGameInPlay(int32_t game, int32_t stakePence);
+void ClearGameInPlay();
+// True when a marker was found (and reported).
+bool ReportInterruptedGame();
+// Reads a marker's text ("game N stake S started TIME"); false when it does not have the
+// marker's form.
+bool ParseGameMarker(const std::string& text, int32_t& game, int32_t& stakePence,
+                     std::string& started);

@@ -11,6 +11,7 @@
 #include "questions/countdown.h"
 #include "questions/true_false.h"
 #include "shell/entry.h"
+#include "shell/system.h"
 #include "shell/timing.h"
 
 const Button MenuButtons[] = {
@@ -111,6 +112,8 @@ int PollButtons(const Button* list) {
   }
   if (TimerExpired(gWait.idleDeadline) && list != LivesPickButtons && list != TrueFalseButtons)
     result = 0;
+  // An operator's stop request closes the menu as Main Menu does; a game plays on.
+  if (list == MenuButtons && Sys().StopRequested()) result = 0;
 
   if (list == MenuButtons) {
     RefreshMenuStrip();

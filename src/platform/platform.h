@@ -58,6 +58,10 @@ class Platform {
   virtual bool PeekMessage(Message& out) = 0;  // takes the next waiting message
   virtual void QueueEmpty() = 0;               // the pump found nothing waiting
 
+  // Whether the operator asked the program to stop (SIGTERM, SIGINT or SIGHUP on the
+  // shipped program); it stops at the next point where no player's money is at stake.
+  virtual bool StopRequested() { return false; }
+
   // Clock, time and diagnostics.
   virtual uint32_t TimeGetTime() = 0;
   virtual LocalTime GetLocalTime() = 0;

@@ -90,6 +90,7 @@ int StrikoraMain(platform::Platform& system, const ServerAddress& server) {
   DrawSprite(loadingScreen, 0, 0, 0, nullptr, 0);
   Present();
   LoadRecord();
+  ReportInterruptedGame();
   if (!LoadQuestionPacks()) {
     ReleaseGraphicSurfaces();
     ShutdownDisplay(18);
@@ -117,10 +118,18 @@ int StrikoraMain(platform::Platform& system, const ServerAddress& server) {
   };
   for (;;) {
     if (displayFailed()) break;
-    if (!RunMainMenu()) {
-      displayFailed();
+    // Asked to stop: here no player's money is at stake, as the last game is settled.
+    if (Sys().StopRequested()) {
+      LogMessage("STOP REQUESTED - closing down\n");
       break;
     }
+    if (!RunMainMenu()) {
+      if (!displayFailed() && Sys().StopRequested()) LogMessage("STOP REQUESTED - closing down\n");
+      break;
+    }
+    // The stake is taken: until this game is settled and saved, a marker beside the record
+    // says so, for the next start to find should the game never end.
+    MarkGameInPlay(GetGamesPlayed(), StakePerGame);
     CountMeter(static_cast<int16_t>(1 + BalanceLevel(0)));
     uint32_t started = timeGetTime();
     PlayGame();
@@ -128,6 +137,7 @@ int StrikoraMain(platform::Platform& system, const ServerAddress& server) {
     AddToMeter(36, static_cast<int16_t>((ended - started) / 1000));
     SettleGame();
     SaveRecord();
+    ClearGameInPlay();
     IgnoreInputFor(200);
   }
 

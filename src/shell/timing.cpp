@@ -29,8 +29,11 @@ void TimerNow(uint32_t& deadline) {
   TimerStart(deadline, 0);
 }
 
+// The clock wraps after 49.7 days of uptime: a deadline that seems more than 24 days
+// ahead was passed before the clock went round, so a wait never spans the wrap.
 bool TimerExpired(uint32_t deadline) {
-  return timeGetTime() >= deadline;
+  uint32_t now = timeGetTime();
+  return now >= deadline || deadline - now > 0x80000000u;
 }
 
 void SeedRandom(uint32_t seed) {
@@ -86,7 +89,7 @@ void PumpWait(uint32_t ms) {
       PumpMessages();
       TimerStart(pumpDeadline, 250);
     }
-  } while (start + ms > timeGetTime());
+  } while (timeGetTime() - start < ms);
 }
 
 void IgnoreInputFor(uint32_t ms) {

@@ -125,6 +125,73 @@ TEST_F(EntryTest, ADisplayFailureClosesTheRunAtOnceWithItsCode) {
   }
 }
 
+// The operator's stop: on the menu the run closes as Main Menu does; in a game it closes
+// after that game is settled and saved, and no other stake is taken although the player
+// keeps touching Start.
+TEST_F(EntryTest, AStopRequestWaitsForTheGameInPlayAndTakesNoOtherStake) {
+  struct Row {
+    uint32_t stopAt;
+    bool charged;
+    uint32_t closedBy;
+  };
+  for (const Row& row : {Row{2500, false, 5000}, Row{8000, true, 400000}}) {
+    TempDir dir;
+    testing_support::WriteTestGraphics(dir.Path());
+    testing_support::WriteTestPacks(dir.Path());
+    platform::HeadlessPlatform system;
+    system.SetGameDir(dir.Path());
+    system.ScheduleAt(row.stopAt, [](platform::HeadlessPlatform& p) { p.RequestStop(); });
+    std::vector<sim::ScriptStep> starts;
+    for (uint32_t t = 3000; t < 300000; t += 5000)
+      starts.push_back({sim::ScriptStep::Kind::Touch, t, 650, 540, ""});
+    FakeServer server;
+    server.SetResponder(FakeServer::Wallet(400, 0));
+    sim::RunResult r = sim::RunProgram(system, {"127.0.0.1", server.Port()}, starts, "");
+    EXPECT_EQ(r.exitCode, kExitNormal);
+    EXPECT_LT(r.elapsedMs, row.closedBy);
+    std::string sent = server.WaitForClose();
+    size_t first = sent.find("CUSE");
+    EXPECT_EQ(first != std::string::npos, row.charged) << sent;
+    if (first != std::string::npos) {
+      EXPECT_EQ(sent.find("CUSE", first + 1), std::string::npos);
+    }
+    EXPECT_EQ(sent.substr(sent.size() - 6), "TERM\r\n");
+    std::string log = testing_support::ReadFile(dir / "~system/logs/SKV.txt");
+    EXPECT_NE(log.find(" - STOP REQUESTED - closing down\n"), std::string::npos) << log;
+    EXPECT_EQ(log.find("LOSE GAME") != std::string::npos, row.charged);
+    EXPECT_EQ(std::filesystem::exists(dir / "data/Zemblar.rec"), row.charged);
+    EXPECT_FALSE(std::filesystem::exists(dir / "data/Zemblar.game"));
+  }
+}
+
+// A game charged but never settled (the run stopped dead in the middle of it, as a power
+// cut would stop it) is found by the next start-up, logged and listed for the operator.
+TEST_F(EntryTest, AGameThatWasNeverSettledIsReportedAtTheNextStart) {
+  FakeServer server;
+  server.SetResponder(FakeServer::Wallet(400, 0));
+  platform::HeadlessPlatform::Options stopsDead;
+  stopsDead.limitMs = 20000;
+  platform::HeadlessPlatform first(stopsDead);
+  first.SetGameDir(dir_.Path());
+  sim::RunResult cut = sim::RunProgram(first, {"127.0.0.1", server.Port()},
+                                       {{sim::ScriptStep::Kind::Touch, 3000, 650, 540, ""}}, "");
+  ASSERT_FALSE(cut.exitCode);
+  std::string marker = testing_support::ReadFile(dir_ / "data/Zemblar.game");
+  EXPECT_EQ(marker.rfind("game 1 stake 50 started 08/12/2026 12:00:0", 0), 0u) << marker;
+
+  FakeServer again;
+  again.SetResponder(FakeServer::Wallet(0, 0));
+  EXPECT_EQ(Run(again.Port()).exitCode, kExitNormal);
+  std::string log = testing_support::ReadFile(dir_ / "~system/logs/SKV.txt");
+  EXPECT_NE(log.find(" - GAME INTERRUPTED - game 1 - stake 50 pence - settle by hand\n"),
+            std::string::npos)
+      << log;
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "data/Zemblar.game"));
+  std::string list = testing_support::ReadFile(dir_ / "data/Interrupted.txt");
+  EXPECT_EQ(list.rfind("game 1 stake 50 pence started 08/12/2026 12:00:0", 0), 0u) << list;
+  EXPECT_NE(list.find(" - found 08/12/2026 12:00:00\n"), std::string::npos) << list;
+}
+
 TEST_F(EntryTest, StartUpRunsInOrderAndAnIdleMenuEndsNormally) {
   FakeServer server;
   server.SetResponder(FakeServer::Wallet(0, 0));

@@ -83,6 +83,20 @@ TEST_F(TimingTest, DeadlinesCompareUnsigned) {
   EXPECT_TRUE(TimerExpired(deadline));
   TimerNow(deadline);
   EXPECT_EQ(deadline, 1500u);
+  // A deadline set just before the clock goes round expires after it, not 49.7 days on;
+  // and a wait across the wrap lasts its time.
+  system_.SetTime(0xFFFFFF00u);
+  TimerStart(deadline, 100);
+  system_.SetTime(0xFFFFFF63u);
+  EXPECT_FALSE(TimerExpired(deadline));
+  system_.SetTime(5);
+  EXPECT_TRUE(TimerExpired(deadline));
+  system_.SetTime(0xFFFFFFF0u);
+  system_.SetStep(1);
+  uint32_t before = system_.Now();
+  PumpWait(100);
+  EXPECT_GE(system_.Now() - before, 100u);
+  EXPECT_LT(system_.Now() - before, 110u);
 }
 
 TEST_F(TimingTest, TweenScalesElapsedTimeAndClampsAtTheEnd) {

@@ -82,6 +82,28 @@ TEST(MetersTool, WhatTheFileDoesNotHoldIsSaidPlainly) {
   }
 }
 
+TEST(MetersTool, ShowsTheGameInPlayAndTheInterruptedGames) {
+  testing_support::TempDir dir;
+  testing_support::WriteFile(dir / "Zemblar.rec", EncodeRecord(RecordImage{}));
+  testing_support::WriteFile(dir / "Zemblar.game",
+                             "game 12 stake 50 started 09/12/2026 10:00:00\n");
+  testing_support::WriteFile(dir / "Interrupted.txt",
+                             "game 3 stake 50 pence started 01/12/2026 09:00:00 - found "
+                             "01/12/2026 09:05:00\n");
+  auto table = RunCommand(std::string(METERS_BINARY) + " " + dir / "Zemblar.rec");
+  EXPECT_NE(table.output.find("Game in play   game 12, stake 50 pence, started 09/12/2026"),
+            std::string::npos)
+      << table.output;
+  EXPECT_NE(table.output.find("Interrupted    1 game, charged but never settled"),
+            std::string::npos);
+  EXPECT_NE(table.output.find("game 3 stake 50 pence started 01/12/2026"), std::string::npos);
+  auto json = RunCommand(std::string(METERS_BINARY) + " --json " + dir / "Zemblar.rec");
+  EXPECT_NE(json.output.find("\"gameInPlay\": {\"game\": 12, \"stake\": 50, "), std::string::npos)
+      << json.output;
+  EXPECT_NE(json.output.find("\"interruptedGames\": 1, \"interrupted\": [\"game 3 stake 50"),
+            std::string::npos);
+}
+
 TEST(MetersTool, ShortAndMissingFilesAreReportedPlainly) {
   testing_support::TempDir dir;
   testing_support::WriteFile(dir / "short", std::string(100, '\0'));

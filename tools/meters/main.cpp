@@ -12,6 +12,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "accounting/accounting.h"
 #include "accounting/record_file.h"
@@ -46,6 +47,24 @@ std::string JsonString(const std::string& s) {
   return out + "\"";
 }
 
+// At most 1 MiB of a small text file; empty when there is none.
+std::string ReadSmall(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::string text(1 << 20, '\0');
+  in.read(text.data(), static_cast<std::streamsize>(text.size()));
+  text.resize(static_cast<size_t>(in.gcount()));
+  return text;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  std::string line;
+  while (std::getline(in, line))
+    if (!line.empty()) lines.push_back(line);
+  return lines;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -73,6 +92,14 @@ int main(int argc, char** argv) {
   buffer << in.rdbuf();
   std::string bytes = buffer.str();
   const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+  // Beside the record: the marker of a game charged but not settled yet, and the list of
+  // games found interrupted at a start-up, which the operator settles by hand.
+  std::string folder = path.find('/') == std::string::npos ? "." : path.substr(0, path.rfind('/'));
+  std::vector<std::string> interrupted = Lines(ReadSmall(folder + "/Interrupted.txt"));
+  std::string marker = ReadSmall(folder + "/Zemblar.game");
+  int32_t inPlayGame = 0, inPlayStake = 0;
+  std::string inPlayStarted;
+  bool inPlay = ParseGameMarker(marker, inPlayGame, inPlayStake, inPlayStarted);
   RecordImage record;
   int items = DecodeRecordItems(data, bytes.size(), record);
   std::string date = DecodeRecordDateWord(data, bytes.size());
@@ -99,6 +126,16 @@ int main(int argc, char** argv) {
     std::printf("{\"file\": %s, \"size\": %zu, \"items\": %d, \"replacedByDefaults\": %s,\n",
                 JsonString(path).c_str(), bytes.size(), held, replaced ? "true" : "false");
     std::printf(" \"balances\": [%s, %s],\n", balance(0, true).c_str(), balance(1, false).c_str());
+    std::printf(" \"gameInPlay\": %s,\n",
+                inPlay ? ("{\"game\": " + std::to_string(inPlayGame) +
+                          ", \"stake\": " + std::to_string(inPlayStake) +
+                          ", \"started\": " + JsonString(inPlayStarted) + "}")
+                             .c_str()
+                       : "null");
+    std::printf(" \"interruptedGames\": %zu, \"interrupted\": [", interrupted.size());
+    for (size_t i = 0; i < interrupted.size(); ++i)
+      std::printf("%s%s", i ? ", " : "", JsonString(interrupted[i]).c_str());
+    std::printf("],\n");
     std::printf(" \"cashpot\": %s, \"firstWritten\": %s,\n \"meters\": [\n",
                 heldItem(kRecordItems - 1) ? std::to_string(record.cashpot).c_str() : "null",
                 date.empty() ? "null" : JsonString(date).c_str());
@@ -135,6 +172,16 @@ int main(int argc, char** argv) {
     std::printf("Cashpot        %s (%d pence)\n\n", Pounds(record.cashpot).c_str(), record.cashpot);
   else
     std::printf("Cashpot        (not in the file)\n\n");
+  if (inPlay)
+    std::printf(
+        "Game in play   game %d, stake %d pence, started %s (or interrupted: the next "
+        "start will say)\n",
+        inPlayGame, inPlayStake, inPlayStarted.c_str());
+  std::printf("Interrupted    %zu game%s%s\n", interrupted.size(),
+              interrupted.size() == 1 ? "" : "s",
+              interrupted.empty() ? "" : ", charged but never settled: settle each by hand");
+  for (const std::string& line : interrupted) std::printf("               %s\n", line.c_str());
+  std::printf("\n");
   std::printf("  #  %-42s %12s\n", "meter", "value");
   for (int i = 0; i < kMeterCount; ++i)
     std::printf(" %2d  %-42s %12s\n", i, MeterMeaning(i),

@@ -73,6 +73,9 @@ class HeadlessPlatform : public Platform {
   // Called with the virtual time each time it passes atMs (once).
   void ScheduleAt(uint32_t atMs, std::function<void(HeadlessPlatform&)> action);
   HeadlessFaults& Faults() { return faults_; }
+  // The operator's stop request, as a signal makes it on the shipped program.
+  void RequestStop() { stopRequested_ = true; }
+  bool StopRequested() override { return stopRequested_; }
 
   // What happened.
   bool WindowCreated() const { return windowCreated_; }
@@ -109,6 +112,7 @@ class HeadlessPlatform : public Platform {
   bool displayOpen_ = false;
   size_t framesShown_ = 0;
   bool keepScreen_ = true;
+  bool stopRequested_ = false;
   std::vector<uint16_t> screen_;
   struct Scheduled {
     uint64_t at;

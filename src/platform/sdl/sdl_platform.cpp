@@ -1,8 +1,11 @@
 #include "platform/sdl/sdl_platform.h"
 
 #include <SDL.h>
+#include <signal.h>
+#include <time.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -11,7 +14,34 @@
 
 namespace platform {
 
+namespace {
+
+volatile std::sig_atomic_t gStopSignal = 0;
+
+void OnStopSignal(int signal) {
+  gStopSignal = signal;
+}
+
+// Milliseconds since the machine booted, as the game's clock has always counted, so
+// that every start seeds the generator differently.
+uint32_t MillisecondsSinceBoot() {
+  timespec t{};
+  clock_gettime(CLOCK_BOOTTIME, &t);
+  return static_cast<uint32_t>(static_cast<uint64_t>(t.tv_sec) * 1000u +
+                               static_cast<uint64_t>(t.tv_nsec) / 1000000u);
+}
+
+}  // namespace
+
 SdlPlatform::SdlPlatform() {
+  // The signals are the program's own: SDL would turn SIGTERM and SIGINT into a close
+  // request, which the game ignores.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  std::signal(SIGPIPE, SIG_IGN);
+  struct sigaction stop {};
+  stop.sa_handler = OnStopSignal;
+  sigemptyset(&stop.sa_mask);
+  for (int signal : {SIGTERM, SIGINT, SIGHUP}) sigaction(signal, &stop, nullptr);
   // One touch must be one press: no synthetic mouse events from fingers, and no
   // synthetic finger events from the mouse.
   SDL_SetHint(SDL_HINT_TOUCH_MOUSE_EVENTS, "0");
@@ -52,6 +82,15 @@ bool SdlPlatform::CreateMainWindow() {
     h = desktop.h;
     flags = SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS;
   }
+  // With no display SDL falls back to drivers that show nothing: a cabinet without a
+  // screen must say so, not play unseen. A driver asked for by name is taken as it is.
+  const char* chosen = std::getenv("SDL_VIDEODRIVER");
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if ((!chosen || !*chosen) && driver &&
+      (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0)) {
+    std::fprintf(stderr, "strikora: no display to show the game on (video driver %s)\n", driver);
+    return false;
+  }
   window_ = SDL_CreateWindow("", x, y, w, h, flags | SDL_WINDOW_SHOWN);
   if (!window_) {
     std::fprintf(stderr, "strikora: cannot create the window: %s\n", SDL_GetError());
@@ -91,7 +130,15 @@ bool SdlPlatform::PeekMessage(Message& out) {
           break;
         out = {MessageKind::LeftButtonDown, PackPoint(x, y)};
         return true;
+      case SDL_FINGERUP:
+        if (fingerDown_ && e.tfinger.fingerId == finger_) fingerDown_ = false;
+        break;
       case SDL_FINGERDOWN: {
+        // The first finger down presses; others, and a resting palm, do nothing until it
+        // is lifted.
+        if (fingerDown_ && e.tfinger.fingerId != finger_) break;
+        fingerDown_ = true;
+        finger_ = e.tfinger.fingerId;
         int w = 0, h = 0;
         SDL_GetWindowSize(window_, &w, &h);
         if (!MapToScreen(e.tfinger.x * w, e.tfinger.y * h, x, y)) break;
@@ -112,7 +159,11 @@ void SdlPlatform::QueueEmpty() {
 }
 
 uint32_t SdlPlatform::TimeGetTime() {
-  return SDL_GetTicks();
+  return MillisecondsSinceBoot();
+}
+
+bool SdlPlatform::StopRequested() {
+  return gStopSignal != 0;
 }
 
 LocalTime SdlPlatform::GetLocalTime() {

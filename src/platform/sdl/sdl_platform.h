@@ -4,7 +4,14 @@
 //
 // STRIKORA_WINDOWED=1 in the environment opens an 800x600 window on the desktop instead
 // of taking the whole screen (for developers).
+//
+// As a service: SIGPIPE is ignored (a log reader that went away must not end a game);
+// SIGTERM, SIGINT and SIGHUP ask the program to stop; the clock counts from the machine's
+// boot; a machine with no display refuses to open a window rather than play unseen; and
+// only the first finger down presses, until it is lifted.
 #pragma once
+
+#include <cstdint>
 
 #include "platform/audio/sdl_sound_device.h"
 #include "platform/platform.h"
@@ -32,6 +39,7 @@ class SdlPlatform : public Platform {
   void CloseDisplay() override;
   void ShowFrame(const uint16_t* pixels) override;
   SoundDevice& Sound() override { return sound_; }
+  bool StopRequested() override;
 
  private:
   bool MapToScreen(float windowX, float windowY, int& x, int& y) const;
@@ -40,6 +48,8 @@ class SdlPlatform : public Platform {
   SDL_Renderer* renderer_ = nullptr;
   SDL_Texture* texture_ = nullptr;
   SdlSoundDevice sound_;
+  bool fingerDown_ = false;
+  int64_t finger_ = 0;  // the finger that presses while fingerDown_
 };
 
 }  // namespace platform
