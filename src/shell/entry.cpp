@@ -1,5 +1,7 @@
 #include "shell/entry.h"
 
+#include <string>
+
 #include "accounting/accounting.h"
 #include "accounting/money_link.h"
 #include "accounting/record_file.h"
@@ -101,7 +103,9 @@ int StrikoraMain(platform::Platform& system, const ServerAddress& server) {
     ShutdownDisplay(14);
     return EndWithTermination(kExitNoSound);
   }
-  SeedRandom(timeGetTime());
+  uint32_t seed = timeGetTime();
+  SeedRandom(seed);
+  Sys().OutputDebugString("random generator seeded with " + std::to_string(seed) + "\n");
   LoadAllGraphics();
   FadeToPicture(GraphicSprite(kGraphicMenuBackground));
 
