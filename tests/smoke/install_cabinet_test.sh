@@ -14,7 +14,7 @@ for f in strikora moneyd moneyctl meters Graphic_resource/Main/Main.BMP sounds/B
   [ -e "$root/opt/strikora/$f" ] || { echo "FAIL: $f not installed"; fail=1; }
 done
 units=()
-for unit in strikora.service strikora-moneyd.service; do
+for unit in strikora.service strikora-moneyd.service strikora-meters.service strikora-meters.path; do
   file="$root/etc/systemd/system/$unit"
   [ -f "$file" ] || { echo "FAIL: $unit not installed"; fail=1; continue; }
   grep -q "/opt/strikora/" "$file" || { echo "FAIL: $unit does not name the prefix"; fail=1; }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 
 #include "accounting/record_file.h"
 #include "run_command.h"
@@ -102,6 +103,31 @@ TEST(MetersTool, ShowsTheGameInPlayAndTheInterruptedGames) {
       << json.output;
   EXPECT_NE(json.output.find("\"interruptedGames\": 1, \"interrupted\": [\"game 3 stake 50"),
             std::string::npos);
+}
+
+// The node exporter's textfile: written whole, and valid to promtool.
+TEST(MetersTool, WritesPrometheusTextThatPromtoolAccepts) {
+  testing_support::TempDir dir;
+  RecordImage r;
+  r.balances[0] = 400.0f;
+  r.meters[0] = 1000;
+  r.meters[22] = 17760;
+  r.cashpot = 340;
+  testing_support::WriteFile(dir / "Zemblar.rec", EncodeRecord(r));
+  testing_support::WriteFile(dir / "Interrupted.txt", "game 3 stake 50 pence - found x\n");
+  auto o = RunCommand(std::string(METERS_BINARY) + " " + dir / "Zemblar.rec --prometheus " +
+                      dir / "strikora.prom");
+  ASSERT_EQ(o.status, 0) << o.output;
+  std::string text = testing_support::ReadFile(dir / "strikora.prom");
+  for (const char* want :
+       {"strikora_meter{index=\"0\",meaning=\"games charged\"} 1000\n",
+        "strikora_meter{index=\"22\",meaning=\"total paid out (pence)\"} 17760\n",
+        "strikora_balance{balance=\"main\"} 400\n", "strikora_cashpot_pence 340\n",
+        "strikora_interrupted_games 1\n", "strikora_game_in_play 0\n"})
+    EXPECT_NE(text.find(want), std::string::npos) << want << "\n" << text;
+  EXPECT_FALSE(std::filesystem::exists(dir / "strikora.prom.tmp"));
+  auto check = RunCommand("promtool check metrics < " + dir / "strikora.prom");
+  EXPECT_EQ(check.status, 0) << check.output;
 }
 
 TEST(MetersTool, ShortAndMissingFilesAreReportedPlainly) {

@@ -1,6 +1,10 @@
 // meters: shows an operator the statistics record of a cabinet.
 //
-//   meters [FILE] [--json]
+//   meters [FILE] [--json | --prometheus OUT]
+//
+// --prometheus writes the meters, balances, cashpot and interrupted games to OUT in the
+// Prometheus text format, atomically (a temporary file beside it, flushed and renamed),
+// for the node exporter's textfile collector.
 //
 // FILE defaults to data/Zemblar.rec beside this program (the game folder's record).
 #include <unistd.h>
@@ -65,17 +69,33 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
+// The whole text to `path` through a temporary file beside it, flushed and renamed, so a
+// reader sees the old file or the new one.
+bool WriteAtomically(const std::string& path, const std::string& text) {
+  std::string temporary = path + ".tmp";
+  FILE* f = std::fopen(temporary.c_str(), "wb");
+  bool ok = f && std::fwrite(text.data(), 1, text.size(), f) == text.size();
+  ok = f && std::fflush(f) == 0 && ::fsync(fileno(f)) == 0 && ok;
+  if (f) std::fclose(f);
+  if (ok && std::rename(temporary.c_str(), path.c_str()) == 0) return true;
+  std::fprintf(stderr, "meters: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
+  std::remove(temporary.c_str());
+  return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string path;
+  std::string path, prometheus;
   bool json = false;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     if (arg == "--json") {
       json = true;
+    } else if (arg == "--prometheus" && i + 1 < argc && prometheus.empty()) {
+      prometheus = argv[++i];
     } else if (arg == "-h" || arg == "--help" || (!arg.empty() && arg[0] == '-') || !path.empty()) {
-      std::fputs("usage: meters [FILE] [--json]\n", stderr);
+      std::fputs("usage: meters [FILE] [--json | --prometheus OUT]\n", stderr);
       return 64;
     } else {
       path = arg;
@@ -111,6 +131,44 @@ int main(int argc, char** argv) {
   const int held = replaced ? 0 : items;
   auto heldItem = [held](int item) { return item < held; };
   auto number = [](float v) { return std::isfinite(v); };
+
+  if (!prometheus.empty()) {
+    std::string text;
+    auto metric = [&text](const char* name, const char* help) {
+      text += std::string("# HELP ") + name + " " + help + "\n# TYPE " + name + " gauge\n";
+    };
+    auto value = [](double v) {
+      char out[64];
+      std::snprintf(out, sizeof out, "%.17g", v);
+      return std::string(out);
+    };
+    metric("strikora_record_values", "Values the statistics record holds (42 when whole).");
+    text += "strikora_record_values " + std::to_string(held) + "\n";
+    metric("strikora_balance", "Payout balances of the record, in pence.");
+    for (int i = 0; i < 2; ++i)
+      if (heldItem(i) && number(record.balances[i]))
+        text += std::string("strikora_balance{balance=\"") + (i == 0 ? "main" : "cashpot_fund") +
+                "\"} " + value(record.balances[i]) + "\n";
+    if (heldItem(0) && number(record.balances[0])) {
+      metric("strikora_balance_level", "Level 0..6 of the main balance.");
+      text += "strikora_balance_level " + std::to_string(LevelOfBalance(record.balances[0])) + "\n";
+    }
+    if (heldItem(kRecordItems - 1)) {
+      metric("strikora_cashpot_pence", "The cashpot to be won, in pence.");
+      text += "strikora_cashpot_pence " + std::to_string(record.cashpot) + "\n";
+    }
+    metric("strikora_meter", "The statistics meters of the record.");
+    for (int i = 0; i < kMeterCount; ++i)
+      if (heldItem(2 + i))
+        text += "strikora_meter{index=\"" + std::to_string(i) +
+                "\",meaning=" + JsonString(MeterMeaning(i)) + "} " +
+                std::to_string(record.meters[i]) + "\n";
+    metric("strikora_interrupted_games", "Games charged but never settled, to settle by hand.");
+    text += "strikora_interrupted_games " + std::to_string(interrupted.size()) + "\n";
+    metric("strikora_game_in_play", "1 while a charged game is not settled yet.");
+    text += std::string("strikora_game_in_play ") + (inPlay ? "1" : "0") + "\n";
+    return WriteAtomically(prometheus, text) ? 0 : 1;
+  }
 
   if (json) {
     auto balance = [&](int i, bool withLevel) {
