@@ -1,11 +1,12 @@
 // packtool's give-away measure: the features, the cross-validated classifier on corpora
 // fair and unfair by design, the lopsided terms and length gaps, and the real sources
 // failing the check once a one-sided template is put back.
+#include "giveaway.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
 
-#include "giveaway.h"
 #include "pack_text.h"
 #include "run_command.h"
 #include "temp_dir.h"
@@ -122,7 +123,8 @@ TEST(Giveaway, ProblemsNameEachLimitBroken) {
 TEST(Giveaway, TheRealSourcesPassUntilAOneSidedTemplateComesBack) {
   TempDir dir;
   for (const packtool::PackSource& s : packtool::PackSources())
-    WriteFile(dir / (s.name + ".txt"), ReadFile(std::string(QUESTION_SOURCES) + "/" + s.name + ".txt"));
+    WriteFile(dir / (s.name + ".txt"),
+              ReadFile(std::string(QUESTION_SOURCES) + "/" + s.name + ".txt"));
   const std::string check = std::string(PACKTOOL_BINARY) + " check " + dir.Path();
   testing_support::Outcome o = RunCommand(check);
   EXPECT_EQ(o.status, 0) << o.output;

@@ -169,12 +169,11 @@ std::vector<std::string> GiveawayProblems(const GiveawayReport& report,
   std::vector<std::string> problems;
   if (report.measured && report.overall > limits.overall)
     problems.push_back("give-away: the wording tells true from false " + Percent(report.overall) +
-                       " of the time over all statements; the limit is " +
-                       Percent(limits.overall));
+                       " of the time over all statements; the limit is " + Percent(limits.overall));
   for (const CategoryFigures& c : report.categories) {
     if (!c.measured) continue;
-    std::string where = PackPair(c.category) + ": give-away: category " +
-                        std::to_string(c.category) + ": ";
+    std::string where =
+        PackPair(c.category) + ": give-away: category " + std::to_string(c.category) + ": ";
     if (c.accuracy > limits.perCategory)
       problems.push_back(where + "the wording tells true from false " + Percent(c.accuracy) +
                          " of the time; the limit is " + Percent(limits.perCategory));
@@ -190,12 +189,11 @@ std::vector<std::string> GiveawayProblems(const GiveawayReport& report,
       first += (i ? ", \"" : " \"") + t.term + "\" " + std::to_string(t.trueUses) + "/" +
                std::to_string(t.falseUses);
     }
-    problems.push_back("give-away: " + std::to_string(report.lopsided.size()) +
-                       " words and word pairs are used " + std::to_string(limits.termMinUses) +
-                       "+ times with " + Percent(limits.termShare) +
-                       " of their uses on one side; the limit is " +
-                       std::to_string(limits.lopsidedTerms) + " (most used, true/false:" + first +
-                       ")");
+    problems.push_back(
+        "give-away: " + std::to_string(report.lopsided.size()) + " words and word pairs are used " +
+        std::to_string(limits.termMinUses) + "+ times with " + Percent(limits.termShare) +
+        " of their uses on one side; the limit is " + std::to_string(limits.lopsidedTerms) +
+        " (most used, true/false:" + first + ")");
   }
   return problems;
 }
@@ -205,16 +203,14 @@ std::string FormatGiveawayReport(const GiveawayReport& report, const GiveawayLim
   std::string out = "give-aways: " + std::to_string(limits.folds) +
                     "-fold cross-validated naive Bayes on words, word pairs and length; "
                     "balanced accuracy, 50.0% is chance\n";
-  out += "  overall " +
-         (report.measured ? Percent(report.overall) : std::string("not measured")) +
+  out += "  overall " + (report.measured ? Percent(report.overall) : std::string("not measured")) +
          " (limit " + Percent(limits.overall) + ")\n";
   out += "  category  true false  accuracy  mean length true / false (limits " +
          Percent(limits.perCategory) + ", gap " + Fixed(limits.lengthGap) + ")\n";
   for (const CategoryFigures& c : report.categories) {
     char line[160];
-    std::snprintf(line, sizeof line, "  %8d  %4d %5d  %8s  %6.1f / %.1f\n", c.category,
-                  c.trueCount, c.falseCount,
-                  c.measured ? Percent(c.accuracy).c_str() : "-", c.meanLengthTrue,
+    std::snprintf(line, sizeof line, "  %8d  %4d %5d  %8s  %6.1f / %.1f\n", c.category, c.trueCount,
+                  c.falseCount, c.measured ? Percent(c.accuracy).c_str() : "-", c.meanLengthTrue,
                   c.meanLengthFalse);
     out += line;
   }
@@ -238,9 +234,9 @@ std::string FormatGiveawayReport(const GiveawayReport& report, const GiveawayLim
 GiveawayLimits SourceLimits() {
   GiveawayLimits limits;
   limits.overall = 0.66;
-  limits.perCategory = 0.94;
-  limits.lopsidedTerms = 113;
-  limits.lengthGap = 28;
+  limits.perCategory = 0.84;
+  limits.lopsidedTerms = 106;
+  limits.lengthGap = 14;
   return limits;
 }
 

@@ -50,13 +50,13 @@ struct GiveawayReport {
 
 struct GiveawayLimits {
   int folds = 10;
-  int minPerSide = 20;        // fewer statements than this on a side: not measured
-  int termMinUses = 10;       // a term is lopsided when used this often...
-  double termShare = 0.75;    // ...with at least this share of its uses on one side
-  double overall = 0.5;       // highest overall accuracy allowed
-  double perCategory = 0.5;   // highest accuracy allowed in any one category
-  int lopsidedTerms = 0;      // most lopsided terms allowed
-  double lengthGap = 0;       // most characters between a category's two mean lengths
+  int minPerSide = 20;       // fewer statements than this on a side: not measured
+  int termMinUses = 10;      // a term is lopsided when used this often...
+  double termShare = 0.75;   // ...with at least this share of its uses on one side
+  double overall = 0.5;      // highest overall accuracy allowed
+  double perCategory = 0.5;  // highest accuracy allowed in any one category
+  int lopsidedTerms = 0;     // most lopsided terms allowed
+  double lengthGap = 0;      // most characters between a category's two mean lengths
 };
 
 // The limits the real sources are held to (tools/packtool/README.md says why).
