@@ -1,6 +1,9 @@
 // packtool: the question packs from their plain-text sources and back.
 //
-//   packtool check [--font TFFont.BMP] SRC_DIR   every problem as "File.txt:line: what"
+//   packtool check [--font TFFont.BMP] [--giveaways] SRC_DIR
+//                                               every problem as "File.txt:line: what", then
+//                                               the give-away figures (all lopsided terms
+//                                               with --giveaways), held to their limits
 //   packtool build SRC_DIR OUT_DIR               OUT_DIR/Questions/trueorfalse/*.pck
 //   packtool dump PACK                           the pack's lines as source text
 //
@@ -16,7 +19,7 @@ namespace {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: packtool check [--font FILE] SRC_DIR\n"
+               "usage: packtool check [--font FILE] [--giveaways] SRC_DIR\n"
                "       packtool build SRC_DIR OUT_DIR\n"
                "       packtool dump PACK\n");
   return 2;
@@ -31,9 +34,12 @@ int PrintProblems(const std::vector<std::string>& problems) {
 
 int Check(const std::vector<std::string>& args) {
   std::string fontPath, sourceDir;
+  bool allTerms = false;
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--font" && i + 1 < args.size())
       fontPath = args[++i];
+    else if (args[i] == "--giveaways")
+      allTerms = true;
     else if (sourceDir.empty() && args[i].rfind("--", 0) != 0)
       sourceDir = args[i];
     else
@@ -51,6 +57,11 @@ int Check(const std::vector<std::string>& args) {
   packtool::CheckResult result =
       packtool::CheckSources(sourceDir, fontPath.empty() ? nullptr : &font);
   if (!result.problems.empty()) return PrintProblems(result.problems);
+  packtool::GiveawayLimits limits = packtool::SourceLimits();
+  packtool::GiveawayReport report = packtool::MeasureGiveaways(result.shown, limits);
+  std::printf("%s", packtool::FormatGiveawayReport(report, limits, allTerms ? -1 : 10).c_str());
+  std::vector<std::string> giveaways = packtool::GiveawayProblems(report, limits);
+  if (!giveaways.empty()) return PrintProblems(giveaways);
   if (fontPath.empty())
     std::printf(
         "packtool check: %d statements pass; no --font given, so the fit in the "

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "giveaway.h"
+
 namespace packtool {
 
 // Where the round shows the question: a box 440 x 100 in the question font.
@@ -35,6 +37,7 @@ std::vector<std::string> LineProblems(const std::string& sourceLine, bool intro,
 struct CheckResult {
   std::vector<std::string> problems;  // "File.txt:12: what is wrong"
   int statements = 0;
+  std::vector<Statement> shown;  // every statement as the game shows it, with its side
 };
 // Checks all 50 sources in a folder.
 CheckResult CheckSources(const std::string& sourceDir, const FontMetrics* font);
