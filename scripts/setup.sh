@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config git
-  libsdl2-dev libpng-dev libsqlite3-dev libcairo2-dev libfreetype-dev fonts-liberation2
+  libsdl2-dev libpng-dev libsqlite3-dev libssl-dev libcairo2-dev libfreetype-dev fonts-liberation2
   libgtest-dev libgmock-dev libbenchmark-dev
   clang clang-format xvfb xdotool xauth imagemagick ffmpeg fonts-dejavu-core systemd prometheus
 )

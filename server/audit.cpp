@@ -1,5 +1,7 @@
 #include "server/audit.h"
 
+#include <openssl/evp.h>
+
 namespace money {
 
 namespace {
@@ -17,12 +19,130 @@ void Problem(Audit& audit, std::string text) {
   if (audit.problems.size() < kAuditProblemsKept) audit.problems.push_back(std::move(text));
 }
 
+void Tampered(Audit& audit, int64_t seq, std::string text) {
+  if (audit.first_tampered == 0 || seq < audit.first_tampered) audit.first_tampered = seq;
+  Problem(audit, std::move(text));
+}
+
+// A field with its length in front, so that no two different rows read the same.
+void AddField(std::string& text, const std::string& field) {
+  text += std::to_string(field.size());
+  text += ':';
+  text += field;
+  text += ';';
+}
+
+void AddField(std::string& text, int64_t value) {
+  AddField(text, std::to_string(value));
+}
+
+bool WellFormed(const std::string& hash) {
+  if (hash.size() != kHashHexDigits) return false;
+  for (const char c : hash) {
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+  }
+  return true;
+}
+
+// Follows the chain to `row`. An entry that does not match its hash is held until the next
+// one tells whether it was edited (the next one chains to its stored hash) or inserted (the
+// next one chains past it, to the entry before it).
+void FollowChain(Audit& audit, const JournalRow& row, const std::string& where) {
+  const bool matches = row.hash == ChainHash(audit.previous_hash, row);
+  // The entry before was put in between two that were chained to each other; its own hash
+  // may even be right.
+  const bool skips_previous =
+      !matches && audit.previous_seq > 0 && row.hash == ChainHash(audit.before_previous_hash, row);
+  if (skips_previous) {
+    Tampered(
+        audit, audit.previous_seq,
+        audit.previous_where + "was inserted: the entry after it is chained to the one before it");
+  } else if (audit.previous_suspect) {
+    Tampered(audit, audit.previous_seq,
+             audit.previous_where + (WellFormed(audit.previous_hash)
+                                         ? "was edited: its contents do not match its hash"
+                                         : "was added by hand: it carries no hash"));
+  }
+  bool suspect = !matches && !skips_previous;
+  if (row.seq > audit.previous_seq + 1) {
+    // A gap in the numbers, which are never given twice nor skipped: what was between is
+    // gone. This entry is chained to it, or (when the last entries were removed and more
+    // were written after) to the one before the gap.
+    const int64_t first = audit.previous_seq + 1;
+    const int64_t last = row.seq - 1;
+    Tampered(audit, first,
+             (first == last
+                  ? "entry " + std::to_string(first) + " was"
+                  : "entries " + std::to_string(first) + " to " + std::to_string(last) + " were") +
+                 " removed: " + where +
+                 (matches ? "follows a gap" : "is chained to an entry that is no longer there"));
+    suspect = false;
+  }
+  audit.before_previous_hash = audit.previous_hash;
+  audit.previous_hash = row.hash;
+  audit.previous_seq = row.seq;
+  audit.previous_suspect = suspect;
+  audit.previous_where = where;
+  if (audit.head.seq == row.seq) {
+    audit.head_found = true;
+    audit.head_hash_found = row.hash;
+  }
+}
+
 }  // namespace
+
+std::string ChainHash(const std::string& previous, const JournalRow& row) {
+  std::string text;
+  AddField(text, previous);
+  AddField(text, row.time);
+  AddField(text, row.kind);
+  AddField(text, row.client);
+  AddField(text, row.amount);
+  AddField(text, row.change.credits);
+  AddField(text, row.change.bank);
+  AddField(text, row.after.credits);
+  AddField(text, row.after.bank);
+  AddField(text, row.detail);
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int size = 0;
+  if (EVP_Digest(text.data(), text.size(), digest, &size, EVP_sha256(), nullptr) != 1) {
+    return "";  // matches no stored hash, so the entry is reported
+  }
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string hex;
+  for (unsigned int i = 0; i < size; ++i) {
+    hex += kHex[digest[i] >> 4];
+    hex += kHex[digest[i] & 15];
+  }
+  return hex;
+}
+
+bool ParseChainHead(const std::string& text, ChainHead& head) {
+  const size_t colon = text.find(':');
+  if (colon == std::string::npos || colon == 0 || colon > 18 ||
+      text.size() != colon + 1 + kHashHexDigits || text[0] == '0') {
+    return false;
+  }
+  int64_t seq = 0;
+  for (size_t i = 0; i < colon; ++i) {
+    if (text[i] < '0' || text[i] > '9') return false;
+    seq = seq * 10 + (text[i] - '0');
+  }
+  std::string hash = text.substr(colon + 1);
+  for (char& c : hash) {
+    if (c >= 'A' && c <= 'F') c = static_cast<char>(c - 'A' + 'a');
+  }
+  if (!WellFormed(hash)) return false;
+  head = ChainHead{seq, hash};
+  return true;
+}
 
 void AuditRow(Audit& audit, const JournalRow& row) {
   ++audit.entries;
-  const std::string where = "entry " + std::to_string(row.seq) + " (" + row.kind + " " +
-                            std::to_string(row.amount) + "): ";
+  const std::string name =
+      "entry " + std::to_string(row.seq) + " (" + row.kind + " " + std::to_string(row.amount) + ")";
+  FollowChain(audit, row, name + " ");
+  const std::string where = name + ": ";
   const std::optional<Kind> kind = KindFromName(row.kind);
   if (!kind) {
     Problem(audit, where + "unknown kind of entry");
@@ -46,6 +166,28 @@ void AuditRow(Audit& audit, const JournalRow& row) {
 }
 
 void FinishAudit(Audit& audit, const Totals& recorded) {
+  if (audit.previous_suspect) {
+    Tampered(audit, audit.previous_seq,
+             audit.previous_where + (WellFormed(audit.previous_hash)
+                                         ? "does not match its hash: edited, or added by hand"
+                                         : "was added by hand: it carries no hash"));
+    audit.previous_suspect = false;
+  }
+  if (audit.head.seq > 0) {
+    if (!audit.head_found) {
+      Tampered(audit, audit.head.seq,
+               "the noted head, entry " + std::to_string(audit.head.seq) +
+                   ", is not in the journal (its last entry is " +
+                   std::to_string(audit.previous_seq) + "): entries were removed");
+    } else if (audit.head_hash_found != audit.head.hash) {
+      Tampered(audit, audit.head.seq,
+               "entry " + std::to_string(audit.head.seq) + " has the hash " +
+                   audit.head_hash_found + ", not the noted " + audit.head.hash +
+                   ": the journal up to it was rewritten");
+    } else {
+      audit.head_matches = audit.first_tampered == 0 || audit.first_tampered > audit.head.seq;
+    }
+  }
   if (recorded != audit.sum) {
     Problem(audit,
             "the totals are " + Show(recorded) + ", the journal adds up to " + Show(audit.sum));

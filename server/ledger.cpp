@@ -2,12 +2,18 @@
 
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <time.h>
+
+#include <cstdio>
+#include <utility>
+#include <vector>
 
 namespace money {
 
 namespace {
 
-constexpr int kSchemaVersion = 1;
+// 1: totals and journal; 2: each journal entry carries its chain hash.
+constexpr int kSchemaVersion = 2;
 
 constexpr const char* kSchema = R"sql(
 CREATE TABLE IF NOT EXISTS totals (
@@ -25,12 +31,13 @@ CREATE TABLE IF NOT EXISTS journal (
   bank_change INTEGER NOT NULL,
   credits INTEGER NOT NULL,
   bank INTEGER NOT NULL,
-  detail TEXT NOT NULL DEFAULT '');
-PRAGMA user_version = 1;
+  detail TEXT NOT NULL DEFAULT '',
+  hash TEXT NOT NULL DEFAULT '');
+PRAGMA user_version = 2;
 )sql";
 
 constexpr const char* kJournalColumns =
-    "seq, time, kind, client, amount, credits_change, bank_change, credits, bank, detail";
+    "seq, time, kind, client, amount, credits_change, bank_change, credits, bank, detail, hash";
 
 std::string Describe(sqlite3* db) {
   return db ? sqlite3_errmsg(db) : "out of memory";
@@ -87,12 +94,78 @@ bool Prepare(sqlite3* db, const char* sql, sqlite3_stmt*& statement, std::string
   return false;
 }
 
+std::string ColumnText(sqlite3_stmt* s, int column) {
+  const unsigned char* text = sqlite3_column_text(s, column);
+  return text ? reinterpret_cast<const char*>(text) : "";
+}
+
+// One journal row as selected with kJournalColumns.
+JournalRow ReadRow(sqlite3_stmt* s) {
+  JournalRow row;
+  row.seq = sqlite3_column_int64(s, 0);
+  row.time = ColumnText(s, 1);
+  row.kind = ColumnText(s, 2);
+  row.client = sqlite3_column_int64(s, 3);
+  row.amount = sqlite3_column_int64(s, 4);
+  row.change = Delta{sqlite3_column_int64(s, 5), sqlite3_column_int64(s, 6)};
+  row.after = Totals{sqlite3_column_int64(s, 7), sqlite3_column_int64(s, 8)};
+  row.detail = ColumnText(s, 9);
+  row.hash = ColumnText(s, 10);
+  return row;
+}
+
+// Format 1 to 2: the hash column is added and the existing entries are chained in the order
+// of their numbers, all in one transaction, so that a crash leaves format 1 to upgrade again.
+bool Upgrade(sqlite3* db, int64_t& upgraded, std::string& error) {
+  if (!Exec(db, "BEGIN IMMEDIATE", error)) return false;
+  std::vector<std::pair<int64_t, std::string>> hashes;
+  bool ok = Exec(db, "ALTER TABLE journal ADD COLUMN hash TEXT NOT NULL DEFAULT ''", error);
+  sqlite3_stmt* s = nullptr;
+  if (ok) {
+    const std::string sql = std::string("SELECT ") + kJournalColumns + " FROM journal ORDER BY seq";
+    ok = sqlite3_prepare_v2(db, sql.c_str(), -1, &s, nullptr) == SQLITE_OK;
+    std::string previous = kChainStart;
+    int rc = SQLITE_ROW;
+    while (ok && (rc = sqlite3_step(s)) == SQLITE_ROW) {
+      previous = ChainHash(previous, ReadRow(s));
+      hashes.emplace_back(sqlite3_column_int64(s, 0), previous);
+    }
+    ok = ok && rc == SQLITE_DONE;
+    sqlite3_finalize(s);
+    s = nullptr;
+  }
+  ok = ok && sqlite3_prepare_v2(db, "UPDATE journal SET hash = ?1 WHERE seq = ?2", -1, &s,
+                                nullptr) == SQLITE_OK;
+  for (size_t i = 0; ok && i < hashes.size(); ++i) {
+    sqlite3_bind_text(s, 1, hashes[i].second.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_int64(s, 2, hashes[i].first);
+    ok = StepDone(s);
+  }
+  sqlite3_finalize(s);
+  ok = ok && Exec(db, "PRAGMA user_version = 2", error) && Exec(db, "COMMIT", error);
+  if (!ok) {
+    if (error.empty()) error = Describe(db);
+    std::string ignored;
+    if (!sqlite3_get_autocommit(db)) Exec(db, "ROLLBACK", ignored);
+    return false;
+  }
+  upgraded = static_cast<int64_t>(hashes.size());
+  return true;
+}
+
 // Makes the tables of a new database, or checks that an existing one is ours.
-bool Initialise(sqlite3* db, OpenMode mode, std::string& error) {
+bool Initialise(sqlite3* db, OpenMode mode, int64_t& upgraded, std::string& error) {
   int64_t version = 0;
   // The first read of the file: this is where a file that is no database is noticed.
   if (!QueryInt(db, "PRAGMA user_version", version, error)) return false;
   if (version == kSchemaVersion) return true;
+  if (version == 1) {
+    if (mode == OpenMode::kExisting) {
+      error = "made by an older moneyd (format 1): start moneyd once to upgrade it";
+      return false;
+    }
+    return Upgrade(db, upgraded, error);
+  }
   if (version > kSchemaVersion) {
     error = "made by a newer moneyd (format " + std::to_string(version) + ")";
     return false;
@@ -124,10 +197,17 @@ bool PrepareAll(Ledger& ledger, std::string& error) {
          Prepare(db, "UPDATE totals SET credits = ?1, bank = ?2 WHERE id = 1", ledger.write_totals,
                  error) &&
          Prepare(db,
-                 "INSERT INTO journal (time, kind, client, amount, credits_change, bank_change, "
-                 "credits, bank, detail) VALUES (strftime('%Y-%m-%d %H:%M:%f', 'now'), ?1, ?2, "
-                 "?3, ?4, ?5, ?6, ?7, ?8)",
-                 ledger.add_entry, error);
+                 "INSERT INTO journal (seq, time, kind, client, amount, credits_change, "
+                 "bank_change, credits, bank, detail, hash) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, "
+                 "?8, ?9, ?10, ?11)",
+                 ledger.add_entry, error) &&
+         // The next number is past every one ever given, even to entries removed since, so
+         // that a removal shows as a gap.
+         Prepare(db,
+                 "SELECT max(coalesce((SELECT seq FROM sqlite_sequence WHERE name = 'journal'), "
+                 "0), coalesce((SELECT max(seq) FROM journal), 0)), (SELECT hash FROM journal "
+                 "ORDER BY seq DESC LIMIT 1)",
+                 ledger.read_head, error);
 }
 
 bool ReadTotalsRow(Ledger& ledger, Totals& totals) {
@@ -141,34 +221,70 @@ bool ReadTotalsRow(Ledger& ledger, Totals& totals) {
   return found && rc == SQLITE_OK;
 }
 
+// "YYYY-MM-DD HH:MM:SS.SSS", UTC.
+std::string NowText() {
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  tm utc{};
+  gmtime_r(&now.tv_sec, &utc);
+  char text[64];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03ld", utc.tm_year + 1900,
+                utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec,
+                now.tv_nsec / 1000000);
+  return text;
+}
+
+bool ReadHeadRow(Ledger& ledger, ChainHead& head) {
+  sqlite3_stmt* s = ledger.read_head;
+  const bool found = sqlite3_step(s) == SQLITE_ROW;
+  if (found) {
+    head.seq = sqlite3_column_int64(s, 0);
+    // An empty journal starts the chain; otherwise the last entry's hash, whatever it is.
+    head.hash = sqlite3_column_type(s, 1) == SQLITE_NULL ? kChainStart : ColumnText(s, 1);
+  }
+  const int rc = sqlite3_reset(s);
+  return found && rc == SQLITE_OK;
+}
+
 bool WriteEntry(Ledger& ledger, const Entry& entry, const Decision& decision, const Totals& after) {
+  ChainHead head;
+  if (!ReadHeadRow(ledger, head)) return false;
   sqlite3_stmt* w = ledger.write_totals;
   sqlite3_bind_int64(w, 1, after.credits);
   sqlite3_bind_int64(w, 2, after.bank);
   if (!StepDone(w)) return false;
 
+  JournalRow row;
+  row.seq = head.seq + 1;
+  row.time = NowText();
+  row.kind = KindName(entry.kind);
+  row.client = entry.client > 0 ? entry.client : 0;
+  row.amount = decision.amount;
+  row.change = decision.delta;
+  row.after = after;
+  row.detail = entry.detail;
+  row.hash = ChainHash(head.hash, row);
+
   sqlite3_stmt* a = ledger.add_entry;
-  sqlite3_bind_text(a, 1, KindName(entry.kind), -1, SQLITE_STATIC);
-  if (entry.client > 0) {
-    sqlite3_bind_int64(a, 2, entry.client);
+  sqlite3_bind_int64(a, 1, row.seq);
+  sqlite3_bind_text(a, 2, row.time.c_str(), -1, SQLITE_TRANSIENT);
+  sqlite3_bind_text(a, 3, KindName(entry.kind), -1, SQLITE_STATIC);
+  if (row.client > 0) {
+    sqlite3_bind_int64(a, 4, row.client);
   } else {
-    sqlite3_bind_null(a, 2);
+    sqlite3_bind_null(a, 4);
   }
-  sqlite3_bind_int64(a, 3, decision.amount);
-  sqlite3_bind_int64(a, 4, decision.delta.credits);
-  sqlite3_bind_int64(a, 5, decision.delta.bank);
-  sqlite3_bind_int64(a, 6, after.credits);
-  sqlite3_bind_int64(a, 7, after.bank);
-  sqlite3_bind_text(a, 8, entry.detail.data(), static_cast<int>(entry.detail.size()),
+  sqlite3_bind_int64(a, 5, row.amount);
+  sqlite3_bind_int64(a, 6, row.change.credits);
+  sqlite3_bind_int64(a, 7, row.change.bank);
+  sqlite3_bind_int64(a, 8, after.credits);
+  sqlite3_bind_int64(a, 9, after.bank);
+  sqlite3_bind_text(a, 10, row.detail.data(), static_cast<int>(row.detail.size()),
                     SQLITE_TRANSIENT);
+  sqlite3_bind_text(a, 11, row.hash.c_str(), -1, SQLITE_TRANSIENT);
   const bool ok = StepDone(a);
   sqlite3_clear_bindings(a);
   return ok;
-}
-
-std::string ColumnText(sqlite3_stmt* s, int column) {
-  const unsigned char* text = sqlite3_column_text(s, column);
-  return text ? reinterpret_cast<const char*>(text) : "";
 }
 
 }  // namespace
@@ -195,7 +311,7 @@ bool OpenLedger(const std::string& path, OpenMode mode, Ledger& ledger, std::str
   sqlite3_busy_timeout(ledger.db, kBusyTimeoutMs);
 
   std::string journal_mode;
-  const bool ok = Initialise(ledger.db, mode, error) &&
+  const bool ok = Initialise(ledger.db, mode, ledger.upgraded_entries, error) &&
                   QueryText(ledger.db, "PRAGMA journal_mode = WAL", journal_mode, error) &&
                   Exec(ledger.db, "PRAGMA synchronous = FULL", error) && PrepareAll(ledger, error);
   if (ok && journal_mode != "wal") {
@@ -209,7 +325,7 @@ bool OpenLedger(const std::string& path, OpenMode mode, Ledger& ledger, std::str
 
 void CloseLedger(Ledger& ledger) {
   for (sqlite3_stmt* s : {ledger.begin, ledger.commit, ledger.rollback, ledger.read_totals,
-                          ledger.write_totals, ledger.add_entry}) {
+                          ledger.write_totals, ledger.add_entry, ledger.read_head}) {
     sqlite3_finalize(s);
   }
   sqlite3_close(ledger.db);
@@ -222,28 +338,27 @@ bool ReadTotals(Ledger& ledger, Totals& totals, std::string& error) {
   return false;
 }
 
-RecordResult Record(Ledger& ledger, const Entry& entry) {
+bool BeginBatch(Ledger& ledger, std::string& error) {
+  if (StepDone(ledger.begin)) return true;
+  error = Describe(ledger.db);
+  return false;
+}
+
+RecordResult RecordInBatch(Ledger& ledger, const Entry& entry) {
   RecordResult result;
-  if (!StepDone(ledger.begin)) {
-    result.error = Describe(ledger.db);
-    return result;
-  }
   if (!ReadTotalsRow(ledger, result.before)) {
     result.error = Describe(ledger.db);
-    StepDone(ledger.rollback);
     return result;
   }
   result.after = result.before;
   const std::optional<Decision> decision = Decide(entry.kind, result.before, entry.amount);
   if (!decision) {
-    StepDone(ledger.rollback);
     result.outcome = Outcome::kRefused;
     return result;
   }
   const Totals after = Apply(result.before, decision->delta);
-  if (!WriteEntry(ledger, entry, *decision, after) || !StepDone(ledger.commit)) {
+  if (!WriteEntry(ledger, entry, *decision, after)) {
     result.error = Describe(ledger.db);
-    if (!sqlite3_get_autocommit(ledger.db)) StepDone(ledger.rollback);
     return result;
   }
   result.outcome = Outcome::kApplied;
@@ -252,41 +367,72 @@ RecordResult Record(Ledger& ledger, const Entry& entry) {
   return result;
 }
 
+bool CommitBatch(Ledger& ledger, std::string& error) {
+  if (StepDone(ledger.commit)) return true;
+  error = Describe(ledger.db);
+  AbandonBatch(ledger);
+  return false;
+}
+
+void AbandonBatch(Ledger& ledger) {
+  if (!sqlite3_get_autocommit(ledger.db)) StepDone(ledger.rollback);
+}
+
+RecordResult Record(Ledger& ledger, const Entry& entry) {
+  RecordResult result;
+  if (!BeginBatch(ledger, result.error)) return result;
+  result = RecordInBatch(ledger, entry);
+  if (result.outcome != Outcome::kApplied) {
+    AbandonBatch(ledger);
+  } else if (!CommitBatch(ledger, result.error)) {
+    result.outcome = Outcome::kFailed;
+    result.after = result.before;
+  }
+  return result;
+}
+
+bool ReadHead(Ledger& ledger, ChainHead& head, std::string& error) {
+  if (ReadHeadRow(ledger, head)) {
+    // The last entry present, which is what an operator notes.
+    int64_t last = 0;
+    if (!QueryInt(ledger.db, "SELECT coalesce(max(seq), 0) FROM journal", last, error)) {
+      return false;
+    }
+    head.seq = last;
+    return true;
+  }
+  error = Describe(ledger.db);
+  return false;
+}
+
 bool NextClientId(Ledger& ledger, int64_t& id, std::string& error) {
   return QueryInt(ledger.db, "SELECT coalesce(max(client), 0) + 1 FROM journal", id, error);
 }
 
 bool ForEachJournalRow(Ledger& ledger, int64_t last,
-                       const std::function<void(const JournalRow&)>& visit, std::string& error) {
+                       const std::function<void(const JournalRow&)>& visit, std::string& error,
+                       int64_t client) {
   const std::string sql = std::string("SELECT ") + kJournalColumns + " FROM (SELECT " +
-                          kJournalColumns + " FROM journal ORDER BY seq DESC LIMIT ?1) " +
-                          "ORDER BY seq";
+                          kJournalColumns + " FROM journal WHERE ?2 = 0 OR client = ?2 " +
+                          "ORDER BY seq DESC LIMIT ?1) ORDER BY seq";
   sqlite3_stmt* s = nullptr;
   if (sqlite3_prepare_v2(ledger.db, sql.c_str(), -1, &s, nullptr) != SQLITE_OK) {
     error = Describe(ledger.db);
     return false;
   }
   sqlite3_bind_int64(s, 1, last > 0 ? last : -1);
+  sqlite3_bind_int64(s, 2, client);
   int rc = SQLITE_ROW;
-  JournalRow row;
-  while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
-    row.seq = sqlite3_column_int64(s, 0);
-    row.time = ColumnText(s, 1);
-    row.kind = ColumnText(s, 2);
-    row.client = sqlite3_column_int64(s, 3);
-    row.amount = sqlite3_column_int64(s, 4);
-    row.change = Delta{sqlite3_column_int64(s, 5), sqlite3_column_int64(s, 6)};
-    row.after = Totals{sqlite3_column_int64(s, 7), sqlite3_column_int64(s, 8)};
-    row.detail = ColumnText(s, 9);
-    visit(row);
-  }
+  while ((rc = sqlite3_step(s)) == SQLITE_ROW) visit(ReadRow(s));
   if (rc != SQLITE_DONE) error = Describe(ledger.db);
   sqlite3_finalize(s);
   return rc == SQLITE_DONE;
 }
 
-bool VerifyLedger(Ledger& ledger, Audit& audit, Totals& totals, std::string& error) {
+bool VerifyLedger(Ledger& ledger, Audit& audit, Totals& totals, std::string& error,
+                  const ChainHead& head) {
   audit = Audit{};
+  audit.head = head;
   // One read transaction, so that moneyd's writes in the meantime are not half seen.
   if (!Exec(ledger.db, "BEGIN", error)) return false;
   const bool ok = ReadTotals(ledger, totals, error) &&

@@ -1,7 +1,9 @@
 // The money ledger: the credits and bank totals and the journal of everything that happened,
 // in one SQLite database (WAL, synchronous FULL). Every change and its journal entry are
 // committed together in one transaction, and the commit is on disk before the caller replies,
-// so an acknowledged change survives kill -9 and power loss. moneyd and moneyctl open the
+// so an acknowledged change survives kill -9 and power loss. Several changes may share one
+// transaction (a batch); none of them is answered before its commit. Each journal entry
+// carries its chain hash (audit.h). moneyd and moneyctl open the
 // same file at the same time; the totals are always read inside the writing transaction.
 #pragma once
 
@@ -25,6 +27,8 @@ struct Ledger {
   sqlite3_stmt* read_totals = nullptr;
   sqlite3_stmt* write_totals = nullptr;
   sqlite3_stmt* add_entry = nullptr;
+  sqlite3_stmt* read_head = nullptr;
+  int64_t upgraded_entries = -1;  // the entries chained when an old database was upgraded
 };
 
 enum class OpenMode {
@@ -61,15 +65,30 @@ struct RecordResult {
 // and journals it in one durable transaction. A refused entry leaves no trace.
 RecordResult Record(Ledger& ledger, const Entry& entry);
 
+// A batch: one write transaction for several entries. RecordInBatch decides and writes one
+// entry as Record does, but nothing is durable before CommitBatch returns true. After any
+// kFailed entry, or a failed commit, the whole batch is rolled back (AbandonBatch) and none
+// of its entries happened.
+bool BeginBatch(Ledger& ledger, std::string& error);
+RecordResult RecordInBatch(Ledger& ledger, const Entry& entry);
+bool CommitBatch(Ledger& ledger, std::string& error);
+void AbandonBatch(Ledger& ledger);
+
+// The last journal entry's number and hash (0 and kChainStart for an empty journal).
+bool ReadHead(Ledger& ledger, ChainHead& head, std::string& error);
+
 // The client number after the highest one in the journal, so numbers stay unique over restarts.
 bool NextClientId(Ledger& ledger, int64_t& id, std::string& error);
 
 // Calls `visit` for the journal's entries in order: all of them, or only the last `last` when
-// `last` is positive.
+// `last` is positive; only those of `client` when it is positive.
 bool ForEachJournalRow(Ledger& ledger, int64_t last,
-                       const std::function<void(const JournalRow&)>& visit, std::string& error);
+                       const std::function<void(const JournalRow&)>& visit, std::string& error,
+                       int64_t client = 0);
 
-// Audits the whole journal against the totals, in one consistent snapshot.
-bool VerifyLedger(Ledger& ledger, Audit& audit, Totals& totals, std::string& error);
+// Audits the whole journal against the totals, in one consistent snapshot, and against a
+// noted head when `head.seq` is positive.
+bool VerifyLedger(Ledger& ledger, Audit& audit, Totals& totals, std::string& error,
+                  const ChainHead& head = {});
 
 }  // namespace money

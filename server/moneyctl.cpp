@@ -2,8 +2,11 @@
 //   status           the credits and the bank
 //   insert PENCE     the coin mechanism: put credits in (never above 9999p in all)
 //   cashout          pay out everything, credits and bank
-//   journal [--last N]  the journal's entries, all or the last N
-//   verify           check that the journal adds up to the totals
+//   journal [--client N] [--last N]  the journal's entries: all or the last N, of everyone
+//                    or of one client
+//   head             the chain's head, SEQ:HASH, to note down or send elsewhere
+//   verify [--head SEQ:HASH]  check the journal's chain and that it adds up to the totals,
+//                    and that it still holds the head noted earlier
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -17,7 +20,8 @@ namespace {
 using ll = long long;
 
 constexpr const char* kUsage =
-    "usage: moneyctl [--db FILE] status | insert PENCE | cashout | journal [--last N] | verify\n";
+    "usage: moneyctl [--db FILE] status | insert PENCE | cashout |\n"
+    "                journal [--client N] [--last N] | head | verify [--head SEQ:HASH]\n";
 
 int Usage(const std::string& problem) {
   fprintf(stderr, "moneyctl: %s\n%s", problem.c_str(), kUsage);
@@ -77,7 +81,7 @@ int Cashout(money::Ledger& ledger) {
   return 0;
 }
 
-int Journal(money::Ledger& ledger, int64_t last) {
+int Journal(money::Ledger& ledger, int64_t last, int64_t client) {
   printf("%6s  %-23s  %-10s  %6s  %7s  %8s  %8s  %8s  %8s  %s\n", "seq", "time (UTC)", "kind",
          "client", "amount", "credits", "bank", "credits", "bank", "detail");
   printf("%6s  %-23s  %-10s  %6s  %7s  %8s  %8s  %8s  %8s\n", "", "", "", "", "", "change",
@@ -93,25 +97,42 @@ int Journal(money::Ledger& ledger, int64_t last) {
                static_cast<ll>(row.change.bank), static_cast<ll>(row.after.credits),
                static_cast<ll>(row.after.bank), row.detail.c_str());
       },
-      error);
+      error, client);
   return ok ? 0 : Failed("cannot read the journal", error);
 }
 
-int Verify(money::Ledger& ledger) {
+int Head(money::Ledger& ledger) {
+  money::ChainHead head;
+  std::string error;
+  if (!money::ReadHead(ledger, head, error)) return Failed("cannot read the journal", error);
+  printf("%lld:%s\n", static_cast<ll>(head.seq), head.hash.c_str());
+  return 0;
+}
+
+int Verify(money::Ledger& ledger, const money::ChainHead& head) {
   money::Audit audit;
   money::Totals totals;
   std::string error;
-  if (!money::VerifyLedger(ledger, audit, totals, error)) {
+  if (!money::VerifyLedger(ledger, audit, totals, error, head)) {
     return Failed("cannot read the journal", error);
   }
   if (audit.problem_count == 0) {
-    printf("verify: the %lld journal entries add up to the totals: credits %s, bank %s\n",
-           static_cast<ll>(audit.entries), money::PoundsAndPence(totals.credits).c_str(),
-           money::PoundsAndPence(totals.bank).c_str());
+    printf(
+        "verify: the %lld journal entries are chained unbroken and add up to the totals: "
+        "credits %s, bank %s\n",
+        static_cast<ll>(audit.entries), money::PoundsAndPence(totals.credits).c_str(),
+        money::PoundsAndPence(totals.bank).c_str());
+    if (audit.head_matches) {
+      printf("verify: the journal up to entry %lld is the one noted\n", static_cast<ll>(head.seq));
+    }
     return 0;
   }
   printf("verify: %lld problems in %lld journal entries\n", static_cast<ll>(audit.problem_count),
          static_cast<ll>(audit.entries));
+  if (audit.first_tampered > 0) {
+    printf("verify: the journal was altered by hand, first at entry %lld\n",
+           static_cast<ll>(audit.first_tampered));
+  }
   for (const std::string& problem : audit.problems) printf("  %s\n", problem.c_str());
   if (audit.problem_count > static_cast<int64_t>(audit.problems.size())) printf("  ...\n");
   printf(
@@ -144,17 +165,29 @@ int main(int argc, char** argv) {
   if (words.empty()) return Usage("which command?");
   const std::string& command = words[0];
   int64_t last = 0;
-  if (command == "status" || command == "cashout" || command == "verify") {
+  int64_t client = 0;
+  money::ChainHead head;
+  if (command == "status" || command == "cashout" || command == "head") {
     if (words.size() != 1) return Usage(command + " takes no arguments");
+  } else if (command == "verify") {
+    if (words.size() == 3 && words[1] == "--head") {
+      if (!money::ParseChainHead(words[2], head)) {
+        return Usage("--head takes SEQ:HASH as moneyctl head prints it, not \"" + words[2] + "\"");
+      }
+    } else if (words.size() != 1) {
+      return Usage("verify takes only --head SEQ:HASH");
+    }
   } else if (command == "insert") {
     if (words.size() != 2) return Usage("insert takes the amount in pence");
   } else if (command == "journal") {
-    if (words.size() == 3 && words[1] == "--last") {
-      if (!money::ParseWhole(words[2], 1, INT64_MAX, last)) {
-        return Usage("--last takes a positive number, not \"" + words[2] + "\"");
+    for (size_t i = 1; i < words.size(); i += 2) {
+      int64_t* value = words[i] == "--last" ? &last : words[i] == "--client" ? &client : nullptr;
+      if (value == nullptr || i + 1 >= words.size()) {
+        return Usage("journal takes only --client N and --last N");
       }
-    } else if (words.size() != 1) {
-      return Usage("journal takes only --last N");
+      if (!money::ParseWhole(words[i + 1], 1, INT64_MAX, *value)) {
+        return Usage(words[i] + " takes a positive number, not \"" + words[i + 1] + "\"");
+      }
     }
   } else {
     return Usage("unknown command \"" + command + "\"");
@@ -174,9 +207,11 @@ int main(int argc, char** argv) {
   } else if (command == "cashout") {
     status = Cashout(ledger);
   } else if (command == "journal") {
-    status = Journal(ledger, last);
+    status = Journal(ledger, last, client);
+  } else if (command == "head") {
+    status = Head(ledger);
   } else {
-    status = Verify(ledger);
+    status = Verify(ledger, head);
   }
   money::CloseLedger(ledger);
   return status;

@@ -92,6 +92,10 @@ int Run(const money::MoneydOptions& options) {
     close(listen_fd);
     return 1;
   }
+  if (ledger.upgraded_entries >= 0) {
+    LogEvent("upgraded %s: its %lld journal entries are now chained by hash", db_path.c_str(),
+             static_cast<ll>(ledger.upgraded_entries));
+  }
 
   money::ServeConfig config;
   config.listen_fd = listen_fd;

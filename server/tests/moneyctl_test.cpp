@@ -23,6 +23,15 @@ class MoneyctlTest : public ::testing::Test {
 
   ProgramResult Ctl(const std::vector<std::string>& args) { return RunMoneyctl(db_, args); }
 
+  // An entry made as moneyd makes it.
+  void Record(const money::Entry& entry) {
+    money::Ledger ledger;
+    std::string error;
+    ASSERT_TRUE(money::OpenLedger(db_, money::OpenMode::kExisting, ledger, error)) << error;
+    EXPECT_EQ(money::Record(ledger, entry).outcome, money::Outcome::kApplied);
+    money::CloseLedger(ledger);
+  }
+
   void Sql(const char* sql) {
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(db_.c_str(), &db), SQLITE_OK);
@@ -71,9 +80,7 @@ TEST_F(MoneyctlTest, InsertRefusesALargeAmountOutright) {
 
 TEST_F(MoneyctlTest, CashoutPaysCreditsAndBankAndIsJournalled) {
   ASSERT_EQ(Ctl({"insert", "300"}).exit_code, 0);
-  Sql("UPDATE totals SET bank = bank + 1200;"
-      "INSERT INTO journal (time, kind, amount, credits_change, bank_change, credits, bank) "
-      "VALUES ('2000-01-01 00:00:00.000', 'BADD', 1200, 0, 1200, 300, 1200)");
+  Record({money::Kind::kAddBank, 1, 1200, ""});
   ProgramResult r = Ctl({"cashout"});
   ASSERT_EQ(r.exit_code, 0) << r.err;
   EXPECT_NE(r.out.find("paid out \u00a315.00 (1500p)"), std::string::npos) << r.out;
@@ -117,6 +124,153 @@ TEST_F(MoneyctlTest, VerifyReportsTheDiscrepancy) {
   EXPECT_NE(r.out.find("entry 1 (INSERT 400)"), std::string::npos) << r.out;
 }
 
+// Edits made to the database by hand, each covered up so that the totals still add up.
+struct HandEdit {
+  const char* name;
+  const char* sql;
+  const char* found;  // in verify's report
+};
+
+class MoneyctlVerify : public MoneyctlTest, public ::testing::WithParamInterface<HandEdit> {};
+
+TEST_P(MoneyctlVerify, NamesTheEntryEditedByHand) {
+  money::SetEventLogStream(nullptr);
+  Record({money::Kind::kConnect, 1, 0, "from 127.0.0.1:5000"});
+  Record({money::Kind::kAddCredits, 1, 250, ""});  // 2
+  Record({money::Kind::kUseCredits, 1, 50, ""});   // 3
+  Record({money::Kind::kAddBank, 1, 1000, ""});    // 4
+  Record({money::Kind::kDisconnect, 1, 0, "closed by the client"});
+  ASSERT_EQ(Ctl({"verify"}).exit_code, 0) << Ctl({"verify"}).out;
+  Sql(GetParam().sql);
+  const ProgramResult r = Ctl({"verify"});
+  EXPECT_EQ(r.exit_code, 1) << r.out;
+  EXPECT_NE(r.out.find(GetParam().found), std::string::npos) << r.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , MoneyctlVerify,
+    ::testing::Values(
+        HandEdit{"AnEditedAmount",
+                 "UPDATE journal SET amount = 5000, credits_change = 5000, credits = 5000 "
+                 "WHERE seq = 2; UPDATE journal SET credits = credits + 4750 WHERE seq > 2;"
+                 "UPDATE totals SET credits = credits + 4750",
+                 "entry 2 (CADD 5000) was edited: its contents do not match its hash"},
+        HandEdit{"AnInventedPrize",
+                 "INSERT INTO journal (time, kind, client, amount, credits_change, bank_change, "
+                 "credits, bank) SELECT time, 'CADD', 1, 5000, 5000, 0, credits + 5000, bank "
+                 "FROM journal WHERE seq = 5; UPDATE totals SET credits = credits + 5000",
+                 "entry 6 (CADD 5000) was added by hand: it carries no hash"},
+        HandEdit{"ARemovedStake",
+                 "DELETE FROM journal WHERE seq = 3; UPDATE journal SET credits = credits + 50 "
+                 "WHERE seq > 3; UPDATE totals SET credits = credits + 50",
+                 "entry 3 was removed: entry 4 (BADD 1000) is chained to an entry that is no "
+                 "longer there"},
+        HandEdit{"ARaisedTotal", "UPDATE totals SET bank = bank + 5000",
+                 "the totals are credits 200p, bank 6000p, the journal adds up to credits "
+                 "200p, bank 1000p"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MoneyctlTest, HeadIsWhatVerifyChecksLater) {
+  for (const char* amount : {"10", "20", "30"}) ASSERT_EQ(Ctl({"insert", amount}).exit_code, 0);
+  const ProgramResult head = Ctl({"head"});
+  ASSERT_EQ(head.exit_code, 0) << head.err;
+  ASSERT_EQ(head.out.size(), 2 + 64 + 1u) << head.out;
+  ASSERT_EQ(head.out.substr(0, 2), "3:");
+  const std::string noted = head.out.substr(0, head.out.size() - 1);
+
+  ASSERT_EQ(Ctl({"insert", "40"}).exit_code, 0);  // the journal goes on past the noted head
+  ProgramResult r = Ctl({"verify", "--head", noted});
+  EXPECT_EQ(r.exit_code, 0) << r.out;
+  EXPECT_NE(r.out.find("the journal up to entry 3 is the one noted"), std::string::npos) << r.out;
+
+  std::string other = noted;
+  other.back() = other.back() == '0' ? '1' : '0';
+  r = Ctl({"verify", "--head", other});
+  EXPECT_EQ(r.exit_code, 1) << r.out;
+  EXPECT_NE(r.out.find("the journal up to it was rewritten"), std::string::npos) << r.out;
+
+  // The last entries removed and the totals put back: only the noted head shows it.
+  Sql("DELETE FROM journal WHERE seq >= 3; UPDATE totals SET credits = 30");
+  EXPECT_EQ(Ctl({"verify"}).exit_code, 0);
+  r = Ctl({"verify", "--head", noted});
+  EXPECT_EQ(r.exit_code, 1) << r.out;
+  EXPECT_NE(r.out.find("entry 3, is not in the journal"), std::string::npos) << r.out;
+  // The next entry made shows the gap all the same.
+  ASSERT_EQ(Ctl({"insert", "5"}).exit_code, 0);
+  r = Ctl({"verify"});
+  EXPECT_NE(r.out.find("entries 3 to 4 were removed"), std::string::npos) << r.out;
+
+  for (const char* bad : {"3", "3:abc", "x:"})
+    EXPECT_EQ(Ctl({"verify", "--head", bad}).exit_code, 2);
+}
+
+TEST_F(MoneyctlTest, JournalShowsOneClientsLastEntries) {
+  Record({money::Kind::kConnect, 1, 0, ""});
+  Record({money::Kind::kConnect, 2, 0, ""});
+  Record({money::Kind::kAddCredits, 1, 111, ""});
+  Record({money::Kind::kAddBank, 2, 222, ""});
+  Record({money::Kind::kAddCredits, 1, 333, ""});
+  const ProgramResult r = Ctl({"journal", "--client", "1", "--last", "2"});
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 2 + 2) << r.out;
+  EXPECT_NE(r.out.find(" 111 "), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find(" 333 "), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("BADD"), std::string::npos) << r.out;
+  EXPECT_EQ(Ctl({"journal", "--client", "0"}).exit_code, 2);
+  EXPECT_EQ(Ctl({"journal", "--client"}).exit_code, 2);
+}
+
+// A database of the first format, as an earlier moneyd left it.
+TEST(MoneyctlUpgrade, AnOldDatabaseIsChainedOnFirstStartAndVerifies) {
+  money::SetEventLogStream(nullptr);
+  TempDir dir;
+  const std::string db = dir.File("money.db");
+  sqlite3* old = nullptr;
+  ASSERT_EQ(sqlite3_open(db.c_str(), &old), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(old, R"sql(
+    PRAGMA journal_mode = WAL;
+    CREATE TABLE totals (id INTEGER PRIMARY KEY CHECK (id = 1), credits INTEGER NOT NULL,
+      bank INTEGER NOT NULL);
+    INSERT INTO totals VALUES (1, 150, 300);
+    CREATE TABLE journal (seq INTEGER PRIMARY KEY AUTOINCREMENT, time TEXT NOT NULL,
+      kind TEXT NOT NULL, client INTEGER, amount INTEGER NOT NULL,
+      credits_change INTEGER NOT NULL, bank_change INTEGER NOT NULL, credits INTEGER NOT NULL,
+      bank INTEGER NOT NULL, detail TEXT NOT NULL DEFAULT '');
+    INSERT INTO journal (time, kind, client, amount, credits_change, bank_change, credits, bank,
+      detail) VALUES
+      ('2025-03-01 10:00:00.000', 'START', NULL, 0, 0, 0, 0, 0, 'on 127.0.0.1:6667'),
+      ('2025-03-01 10:00:01.000', 'INSERT', NULL, 200, 200, 0, 200, 0, 'moneyctl'),
+      ('2025-03-01 10:00:02.000', 'CUSE', 1, 50, -50, 0, 150, 0, ''),
+      ('2025-03-01 10:00:03.000', 'BADD', 1, 300, 0, 300, 150, 300, '');
+    PRAGMA user_version = 1;)sql",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK)
+      << sqlite3_errmsg(old);
+  sqlite3_close(old);
+
+  ProgramResult r = RunMoneyctl(db, {"verify"});
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_NE(r.err.find("start moneyd once to upgrade it"), std::string::npos) << r.err;
+
+  money::Ledger ledger;
+  std::string error;
+  ASSERT_TRUE(money::OpenLedger(db, money::OpenMode::kCreate, ledger, error)) << error;
+  EXPECT_EQ(ledger.upgraded_entries, 4);
+  EXPECT_EQ(money::Record(ledger, {money::Kind::kAddCredits, 2, 25, ""}).outcome,
+            money::Outcome::kApplied);
+  money::CloseLedger(ledger);
+
+  r = RunMoneyctl(db, {"verify"});
+  EXPECT_EQ(r.exit_code, 0) << r.out << r.err;
+  EXPECT_NE(r.out.find("the 5 journal entries are chained unbroken"), std::string::npos) << r.out;
+  r = RunMoneyctl(db, {"journal"});
+  EXPECT_NE(r.out.find("2025-03-01 10:00:02.000  CUSE"), std::string::npos) << r.out;
+  // Opened again, it is not upgraded twice.
+  ASSERT_TRUE(money::OpenLedger(db, money::OpenMode::kCreate, ledger, error)) << error;
+  EXPECT_EQ(ledger.upgraded_entries, -1);
+  money::CloseLedger(ledger);
+}
+
 TEST_F(MoneyctlTest, RefusesAMissingDatabaseWithoutMakingOne) {
   const std::string missing = dir_.File("elsewhere.db");
   const ProgramResult r = RunMoneyctl(missing, {"status"});
@@ -126,8 +280,14 @@ TEST_F(MoneyctlTest, RefusesAMissingDatabaseWithoutMakingOne) {
 }
 
 TEST_F(MoneyctlTest, RefusesUnknownCommands) {
-  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-           {}, {"withdraw"}, {"status", "now"}, {"insert"}, {"journal", "--first", "2"}}) {
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{},
+                                             {"withdraw"},
+                                             {"status", "now"},
+                                             {"insert"},
+                                             {"journal", "--first", "2"},
+                                             {"head", "now"},
+                                             {"verify", "--tail", "1"}}) {
     const ProgramResult r = Ctl(args);
     EXPECT_EQ(r.exit_code, 2);
     EXPECT_NE(r.err.find("usage:"), std::string::npos) << r.err;

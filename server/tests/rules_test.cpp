@@ -1,6 +1,9 @@
 // The money rules and the journal audit, without the database.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+
 #include "server/audit.h"
 #include "server/money_rules.h"
 
@@ -79,6 +82,12 @@ TEST(Rules, PoundsAndPence) {
   EXPECT_EQ(PoundsAndPence(250), "\u00a32.50 (250p)");
 }
 
+// Chains the rows as the ledger does (or as someone rewriting the whole journal would).
+void Rechain(std::vector<JournalRow>& rows) {
+  std::string previous = kChainStart;
+  for (JournalRow& row : rows) previous = row.hash = ChainHash(previous, row);
+}
+
 // A journal made the way the ledger makes it.
 std::vector<JournalRow> Journal(const std::vector<std::pair<Kind, int64_t>>& steps) {
   std::vector<JournalRow> rows;
@@ -93,8 +102,10 @@ std::vector<JournalRow> Journal(const std::vector<std::pair<Kind, int64_t>>& ste
     row.amount = decision->amount;
     row.change = decision->delta;
     row.after = totals;
+    row.time = "2026-01-01 00:00:0" + std::to_string(rows.size() % 10) + ".000";
     rows.push_back(row);
   }
+  Rechain(rows);
   return rows;
 }
 
@@ -129,6 +140,7 @@ TEST(Audit, FindsAChangeThatTheRulesWouldNotMake) {
   auto rows = Journal(kDay);
   rows[3].change = Delta{-40, -10};  // the first stake, taken partly from an empty bank
   rows[3].after = Apply(rows[2].after, rows[3].change);
+  Rechain(rows);
   const Audit audit = AuditOf(rows, rows.back().after);
   EXPECT_GE(audit.problem_count, 1);
   EXPECT_NE(audit.problems[0].find("entry 4"), std::string::npos) << audit.problems[0];
@@ -137,6 +149,7 @@ TEST(Audit, FindsAChangeThatTheRulesWouldNotMake) {
 TEST(Audit, FindsAnEntryWhoseTotalsDrift) {
   auto rows = Journal(kDay);
   rows[4].after.bank += 1;
+  Rechain(rows);
   const Audit audit = AuditOf(rows, rows.back().after);
   // Noticed where it starts and where it ends, not at every entry in between.
   EXPECT_EQ(audit.problem_count, 2);
@@ -148,9 +161,117 @@ TEST(Audit, FindsUnknownKindsAndKeepsOnlyTheFirstProblems) {
     rows[i].seq = static_cast<int64_t>(i) + 1;
     rows[i].kind = "GIFT";
   }
+  Rechain(rows);
   const Audit audit = AuditOf(rows, Totals{});
   EXPECT_EQ(audit.problem_count, 50);
   EXPECT_EQ(audit.problems.size(), kAuditProblemsKept);
+}
+
+// Tampering that the money rules alone cannot see: the totals are made to match.
+struct Tampering {
+  const char* name;
+  std::function<void(std::vector<JournalRow>&)> apply;
+  const char* expected;  // the first problem
+  int64_t first_tampered;
+};
+
+class AuditChain : public ::testing::TestWithParam<Tampering> {};
+
+TEST_P(AuditChain, NamesTheEntry) {
+  auto rows = Journal(kDay);
+  GetParam().apply(rows);
+  Totals sum;
+  for (const JournalRow& row : rows) sum = Apply(sum, row.change);
+  const Audit audit = AuditOf(rows, sum);
+  // The money rules may see more where the totals were not covered up; the chain names the
+  // entry.
+  EXPECT_NE(std::find(audit.problems.begin(), audit.problems.end(), GetParam().expected),
+            audit.problems.end())
+      << ::testing::PrintToString(audit.problems);
+  EXPECT_EQ(audit.first_tampered, GetParam().first_tampered);
+}
+
+// A prize that was never won, made to look like the entry after `prior`.
+JournalRow Invented(const JournalRow& prior) {
+  JournalRow row;
+  row.seq = prior.seq + 1;
+  row.time = prior.time;
+  row.kind = "CADD";
+  row.client = 1;
+  row.amount = 5000;
+  row.change = Delta{5000, 0};
+  row.after = Apply(prior.after, row.change);
+  return row;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , AuditChain,
+    ::testing::Values(
+        Tampering{"AnEditedAmount",
+                  [](auto& rows) {
+                    // BADD 300 made 3000, consistent in itself.
+                    rows[4].amount = rows[4].change.bank = rows[4].after.bank = 3000;
+                  },
+                  "entry 5 (BADD 3000) was edited: its contents do not match its hash", 5},
+        Tampering{"ARowInsertedWithItsOwnHash",
+                  [](auto& rows) {
+                    JournalRow row = Invented(rows[4]);
+                    row.hash = ChainHash(rows[4].hash, row);
+                    rows.insert(rows.begin() + 5, row);
+                    for (size_t i = 6; i < rows.size(); ++i) ++rows[i].seq;
+                  },
+                  "entry 6 (CADD 5000) was inserted: the entry after it is chained to the one "
+                  "before it",
+                  6},
+        Tampering{"ARowAddedByHandAtTheEnd",
+                  [](auto& rows) { rows.push_back(Invented(rows.back())); },
+                  "entry 11 (CADD 5000) was added by hand: it carries no hash", 11},
+        Tampering{"ARowRemoved", [](auto& rows) { rows.erase(rows.begin() + 3); },  // a stake of 50
+                  "entry 4 was removed: entry 5 (BADD 300) is chained to an entry that is no "
+                  "longer there",
+                  4}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Audit, ChecksTheNotedHead) {
+  const auto rows = Journal(kDay);
+  const ChainHead noted{6, rows[5].hash};
+  struct Case {
+    std::vector<JournalRow> rows;
+    ChainHead head;
+    bool matches;
+    const char* problem;
+  };
+  auto rewritten = rows;
+  rewritten[2].detail = "from elsewhere";
+  Rechain(rewritten);  // consistent in itself, but not the journal that was noted
+  const std::vector<JournalRow> shortened(rows.begin(), rows.begin() + 5);
+  for (const Case& c : std::vector<Case>{
+           {rows, noted, true, ""},
+           {rewritten, noted, false, "journal up to it was rewritten"},
+           {shortened, noted, false, "is not in the journal (its last entry is 5)"}}) {
+    Audit audit;
+    audit.head = c.head;
+    for (const JournalRow& row : c.rows) AuditRow(audit, row);
+    FinishAudit(audit, c.rows.back().after);
+    EXPECT_EQ(audit.head_matches, c.matches) << c.problem;
+    if (!c.matches) {
+      ASSERT_EQ(audit.problem_count, 1);
+      EXPECT_NE(audit.problems[0].find(c.problem), std::string::npos) << audit.problems[0];
+    }
+  }
+}
+
+TEST(Audit, ReadsANotedHead) {
+  const std::string hash(64, 'a');
+  ChainHead head;
+  EXPECT_TRUE(ParseChainHead("12:" + std::string(64, 'A'), head));
+  EXPECT_EQ(head.seq, 12);
+  EXPECT_EQ(head.hash, hash);
+  for (const std::string& bad :
+       {"12:" + hash.substr(1), "0:" + hash, "012:" + hash, ":" + hash, "12" + hash, "1x:" + hash,
+        "12:" + hash + "0", "12:" + std::string(63, 'a') + "g"}) {
+    EXPECT_FALSE(ParseChainHead(bad, head)) << bad;
+  }
 }
 
 }  // namespace

@@ -43,13 +43,26 @@ bool ReceiveReply() {
   return false;
 }
 
+// How one exchange ended. Only a FAIL reply says for certain that the server made no
+// change; when no reply came (or one that makes no sense), a change may or may not have
+// been made before the link broke.
+enum class Outcome { kAccepted, kRefused, kInDoubt };
+
+bool IsRefusal() {
+  return std::strcmp(gReply, "FAIL\r\n") == 0 || std::strcmp(gReply, "FAIL\n") == 0;
+}
+
 // One exchange: the request formatted into the request buffer is sent, the reply read
 // and accepted when it starts with the tag.
-bool Exchange(const char* tag) {
-  if (!SendRequest() || !ReceiveReply()) return false;
-  if (std::strncmp(gReply, tag, 4) != 0) return false;
+Outcome ExchangeOutcome(const char* tag) {
+  if (!SendRequest() || !ReceiveReply()) return Outcome::kInDoubt;
+  if (std::strncmp(gReply, tag, 4) != 0) return IsRefusal() ? Outcome::kRefused : Outcome::kInDoubt;
   ParseReply();
-  return true;
+  return Outcome::kAccepted;
+}
+
+bool Exchange(const char* tag) {
+  return ExchangeOutcome(tag) == Outcome::kAccepted;
 }
 
 // The reply value as the C library's atoi reads it (white space, sign, digits), with
@@ -70,9 +83,26 @@ uint16_t Query(const char* request, const char* tag) {
   return static_cast<uint16_t>(ValueOfReply());
 }
 
-bool Change(const char* word, int32_t amount, const char* tag) {
+Outcome Change(const char* word, int32_t amount, const char* tag) {
   std::snprintf(gRequest, sizeof gRequest, "%s,%d\r\n", word, amount);
-  return Exchange(tag);
+  return ExchangeOutcome(tag);
+}
+
+// A payment the server refused is not made and must be settled by hand; one whose reply
+// never came may have been made, and the server's journal tells which.
+bool Pay(const char* word, const char* where, int32_t amount, const char* tag) {
+  switch (Change(word, amount, tag)) {
+    case Outcome::kAccepted:
+      return true;
+    case Outcome::kRefused:
+      LogMessage("PAYMENT NOT ACCEPTED - %s %d pence - settle by hand\n", where, amount);
+      return false;
+    case Outcome::kInDoubt:
+      break;
+  }
+  LogMessage("PAYMENT NOT CONFIRMED - %s %d pence - check the money server's journal\n", where,
+             amount);
+  return false;
 }
 
 }  // namespace
@@ -92,22 +122,25 @@ uint16_t QueryCredits() {
 uint16_t QueryBank() {
   return Query("BGET\r\n", "BTEL");
 }
+// A refused stake is an ordinary refused game; a stake whose reply was lost may have been
+// taken all the same.
 bool UseCredits(int32_t amount) {
-  return Change("CUSE", amount, "CTEL");
+  const Outcome outcome = Change("CUSE", amount, "CTEL");
+  if (outcome == Outcome::kInDoubt) {
+    LogMessage("STAKE NOT CONFIRMED - credits %d pence - check the money server's journal\n",
+               amount);
+  }
+  return outcome == Outcome::kAccepted;
 }
 
-// Additions are the game paying the player; one the server does not take is logged
-// with its amount so that an operator can settle it by hand.
+// Additions are the game paying the player; one that is not accepted is logged with its
+// amount for the operator.
 bool AddBank(int32_t amount) {
-  if (Change("BADD", amount, "BTEL")) return true;
-  LogMessage("PAYMENT NOT ACCEPTED - bank %d pence - settle by hand\n", amount);
-  return false;
+  return Pay("BADD", "bank", amount, "BTEL");
 }
 
 bool AddCredits(int32_t amount) {
-  if (Change("CADD", amount, "CTEL")) return true;
-  LogMessage("PAYMENT NOT ACCEPTED - credits %d pence - settle by hand\n", amount);
-  return false;
+  return Pay("CADD", "credits", amount, "CTEL");
 }
 
 void SendTerminate() {

@@ -1,6 +1,9 @@
 // The game's side of the money protocol against a scripted server.
 #include "accounting/money_link.h"
 
+#include <string>
+#include <vector>
+
 #include "link_fixture.h"
 
 namespace {
@@ -80,8 +83,60 @@ TEST_F(MoneyLink, AnUnacceptedPaymentIsLoggedForTheOperator) {
   server_.AddReply("FAIL\r\n");
   PayToPlayer(1050);
   std::string log = Log();
-  EXPECT_NE(log.find("PAYMENT NOT ACCEPTED - bank 1000 pence"), std::string::npos) << log;
-  EXPECT_NE(log.find("PAYMENT NOT ACCEPTED - credits 50 pence"), std::string::npos) << log;
+  EXPECT_NE(log.find("PAYMENT NOT ACCEPTED - bank 1000 pence - settle by hand"), std::string::npos)
+      << log;
+  EXPECT_NE(log.find("PAYMENT NOT ACCEPTED - credits 50 pence - settle by hand"), std::string::npos)
+      << log;
+  EXPECT_EQ(log.find("NOT CONFIRMED"), std::string::npos) << log;
+}
+
+// The server took the request and the link broke before its reply came: the change may have
+// been made, so the log must not say it was refused.
+struct LostReply {
+  const char* name;
+  std::vector<std::string> replies;  // before the connection is closed
+  int paid;                          // PayToPlayer's amount, or 0 to charge a stake
+  const char* expected;              // the one line logged, without its time
+};
+
+class MoneyLinkLostReply : public LinkedGame, public ::testing::WithParamInterface<LostReply> {};
+
+TEST_P(MoneyLinkLostReply, IsLoggedAsNotConfirmed) {
+  const LostReply& c = GetParam();
+  for (const std::string& r : c.replies) server_.AddReply(r);
+  server_.AddClose();
+  if (c.paid != 0) {
+    PayToPlayer(static_cast<int16_t>(c.paid));
+  } else {
+    EXPECT_FALSE(UseCredits(50));
+  }
+  const std::string log = Log();
+  EXPECT_NE(log.find(c.expected), std::string::npos) << log;
+  EXPECT_EQ(log.find("NOT ACCEPTED"), std::string::npos) << log;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , MoneyLinkLostReply,
+    ::testing::Values(
+        LostReply{"Bank",
+                  {},
+                  300,
+                  "PAYMENT NOT CONFIRMED - bank 300 pence - check the money "
+                  "server's journal\n"},
+        LostReply{"CreditsAfterTheBank",
+                  {"BTEL,200\r\n"},
+                  250,
+                  "PAYMENT NOT CONFIRMED - credits 50 pence - check the money server's journal\n"},
+        LostReply{"Stake",
+                  {},
+                  0,
+                  "STAKE NOT CONFIRMED - credits 50 pence - check the money server's journal\n"}),
+    [](const ::testing::TestParamInfo<LostReply>& info) { return std::string(info.param.name); });
+
+TEST_F(MoneyLink, ARefusedStakeIsAnOrdinaryRefusedGame) {
+  server_.AddReply("FAIL\r\n");
+  EXPECT_FALSE(UseCredits(50));
+  EXPECT_EQ(Log().find("STAKE"), std::string::npos) << Log();
 }
 
 TEST_F(MoneyLink, TerminationIsSixBytesAndWaitsForNothing) {
