@@ -66,6 +66,7 @@ bool CAviFile::OpenFrames(int index) {
   if (index < 0 || index >= videoCount) return false;
   frameReaders[index] = platform::FrameReader::Open(*file, *videoStreams[index], nullptr);
   if (!frameReaders[index]) return false;
+  frameReaders[index]->SetBlind(Device().Blind());
   const platform::AviStream& s = *videoStreams[index];
   durations[index] = platform::StreamSampleToTime(s, int64_t{s.start} + s.length);
   return true;
