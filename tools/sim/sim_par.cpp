@@ -26,7 +26,8 @@ double StudentT975(int df) {
   if (df <= 30) return kTable[df - 1];
   // Cornish-Fisher expansion about the normal quantile.
   const double z = 1.959964, n = df;
-  return z + (z * z * z + z) / (4 * n) + (5 * std::pow(z, 5) + 16 * z * z * z + 3 * z) / (96 * n * n);
+  return z + (z * z * z + z) / (4 * n) +
+         (5 * std::pow(z, 5) + 16 * z * z * z + 3 * z) / (96 * n * n);
 }
 
 Interval MeanCi95(const std::vector<double>& values) {
@@ -77,8 +78,8 @@ pid_t StartServer(const std::string& moneyd, const fs::path& dir, int& port) {
     if (log) dup2(fileno(log), 2);
     close(fds[0]);
     std::string db = (dir / "money.db").string();
-    execl(moneyd.c_str(), moneyd.c_str(), "--port", "0", "--db", db.c_str(),
-          "--relaxed-durability", static_cast<char*>(nullptr));
+    execl(moneyd.c_str(), moneyd.c_str(), "--port", "0", "--db", db.c_str(), "--relaxed-durability",
+          static_cast<char*>(nullptr));
     _exit(127);
   }
   close(fds[1]);
@@ -129,17 +130,15 @@ int RunUnit(const ParOptions& o, const Unit& u, const fs::path& work, const fs::
   play.dbPath = (work / "money.db").string();
   play.keepGames = false;
   std::ostringstream lines;
-  PlayResult result = PlayGames(system, {"127.0.0.1", static_cast<uint16_t>(port)}, play,
-                                [&lines](const GameReport& g) {
-                                  lines << g.win << ' ' << g.cashpot << ' ' << g.turns << ' '
-                                        << g.questions << ' ' << std::lround(g.seconds * 1000)
-                                        << ' ' << g.level << ' ' << std::lround(g.balance) << ' '
-                                        << (g.outcome == "jackpot") << '\n';
-                                });
+  PlayResult result = PlayGames(
+      system, {"127.0.0.1", static_cast<uint16_t>(port)}, play, [&lines](const GameReport& g) {
+        lines << g.win << ' ' << g.cashpot << ' ' << g.turns << ' ' << g.questions << ' '
+              << std::lround(g.seconds * 1000) << ' ' << g.level << ' ' << std::lround(g.balance)
+              << ' ' << (g.outcome == "jackpot") << '\n';
+      });
   kill(server, SIGTERM);
   waitpid(server, nullptr, 0);
-  double wall =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   std::ofstream f(out);
   if (!result.error.empty() || !result.exitCode || *result.exitCode != 0) {
     f << "error " << (result.error.empty() ? "the program did not end normally" : result.error)
@@ -267,8 +266,8 @@ int RunPar(const ParOptions& o, std::string& error) {
   fs::create_directories(o.outDir, ec);
   std::ofstream json(fs::path(o.outDir) / "par.json");
   std::ofstream md(fs::path(o.outDir) / "par.md");
-  json << "{\n  \"method\": \"independent replications\",\n  \"replications\": "
-       << o.replications << ",\n  \"seed\": " << o.seed << ",\n  \"games_per_second_per_core\": "
+  json << "{\n  \"method\": \"independent replications\",\n  \"replications\": " << o.replications
+       << ",\n  \"seed\": " << o.seed << ",\n  \"games_per_second_per_core\": "
        << (o.timing && wall > 0 ? Fixed(totalGames / wall, 1) : "null") << ",\n  \"rows\": [\n";
   md << "# Payout sheet\n\n"
      << "Every row: " << o.games << " games played by the bots of `strikora-sim play` on the real "
@@ -281,6 +280,7 @@ int RunPar(const ParOptions& o, std::string& error) {
         "jackpot freq | cashpot freq | mean cashpot | VI 90 % | levels 1..7 | turns | questions "
         "| minutes | money checked |\n"
      << "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|\n";
+  std::ostringstream prizeLines;
   for (size_t k = 0; k < rows.size(); ++k) {
     const Row& r = rows[k];
     double n = r.games ? double(r.games) : 1;
@@ -305,9 +305,9 @@ int RunPar(const ParOptions& o, std::string& error) {
          << ", \"paid_prizes\": " << r.prizes << ", \"paid_cashpots\": " << r.cashpots
          << ", \"rtp\": " << Fixed(rtp, 5) << ", \"rtp_ci95\": [" << Fixed(ci.low, 5) << ", "
          << Fixed(ci.high, 5) << "], \"hit_frequency\": " << Fixed(r.hits / n, 5)
-         << ", \"prize_shares\": {" << prizes << "}, \"jackpot_frequency\": "
-         << Fixed(r.jackpots / n, 6) << ", \"cashpot_frequency\": " << Fixed(r.cashpotGames / n, 6)
-         << ", \"mean_cashpot\": "
+         << ", \"prize_shares\": {" << prizes
+         << "}, \"jackpot_frequency\": " << Fixed(r.jackpots / n, 6)
+         << ", \"cashpot_frequency\": " << Fixed(r.cashpotGames / n, 6) << ", \"mean_cashpot\": "
          << Fixed(r.cashpotGames ? double(r.cashpots) / r.cashpotGames : 0, 1)
          << ", \"volatility_index_90\": " << Fixed(vi, 3) << ", \"level_share\": [" << levels
          << "], \"mean_turns\": " << Fixed(r.turns / n, 2)
@@ -316,18 +316,19 @@ int RunPar(const ParOptions& o, std::string& error) {
          << ", \"money_checked\": " << (r.moneyChecked ? "true" : "false") << "}"
          << (k + 1 < rows.size() ? ",\n" : "\n");
     md << "| " << Fixed(r.skill, 2) << " | " << CollectName(r.collect) << " | " << r.games << " | "
-       << r.staked << " | " << r.prizes << " | " << r.cashpots << " | "
-       << Fixed(100 * rtp, 2) << " % | " << Fixed(100 * ci.low, 2) << " .. "
-       << Fixed(100 * ci.high, 2) << " % | " << Fixed(100.0 * r.hits / n, 2) << " % | "
-       << Fixed(100.0 * r.jackpots / n, 3) << " % | " << Fixed(100.0 * r.cashpotGames / n, 3)
-       << " % | " << Fixed(r.cashpotGames ? double(r.cashpots) / r.cashpotGames : 0, 0) << " | "
+       << r.staked << " | " << r.prizes << " | " << r.cashpots << " | " << Fixed(100 * rtp, 2)
+       << " % | " << Fixed(100 * ci.low, 2) << " .. " << Fixed(100 * ci.high, 2) << " % | "
+       << Fixed(100.0 * r.hits / n, 2) << " % | " << Fixed(100.0 * r.jackpots / n, 3) << " % | "
+       << Fixed(100.0 * r.cashpotGames / n, 3) << " % | "
+       << Fixed(r.cashpotGames ? double(r.cashpots) / r.cashpotGames : 0, 0) << " | "
        << Fixed(vi, 2) << " | " << levelsMd << " | " << Fixed(r.turns / n, 1) << " | "
        << Fixed(r.questions / n, 1) << " | " << Fixed(r.ms / n / 60000.0, 2) << " | "
        << (r.moneyChecked ? "yes" : "NO") << " |\n";
-    md << "\nPrizes at skill " << Fixed(r.skill, 2) << ", " << CollectName(r.collect) << ": "
-       << (prizesMd.empty() ? "none" : prizesMd) << " of games.\n\n";
+    prizeLines << "\nPrizes at skill " << Fixed(r.skill, 2) << ", " << CollectName(r.collect)
+               << ": " << (prizesMd.empty() ? "none" : prizesMd) << " of games.\n";
   }
   json << "  ]\n}\n";
+  md << prizeLines.str();
   md << "\nThe money checked column says whether, in every worker, the stakes and the bank and "
         "credit payouts its server journalled equal what the sheet counts.\n";
   for (const Row& r : rows)
