@@ -2,6 +2,7 @@
 // 127.0.0.1 (port 6667 unless told otherwise). See protocol.h for the requests and ledger.h
 // for how the money is kept.
 #include <signal.h>
+#include <sqlite3.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -86,7 +87,9 @@ int Run(const money::MoneydOptions& options) {
   const std::string db_path =
       options.db_path.empty() ? money::DefaultDatabasePath() : options.db_path;
   money::Ledger ledger;
-  if (!money::OpenLedger(db_path, money::OpenMode::kCreate, ledger, error)) {
+  if (!money::OpenLedger(db_path, money::OpenMode::kCreate, ledger, error) ||
+      (options.relaxed_durability && sqlite3_exec(ledger.db, "PRAGMA synchronous = OFF", nullptr,
+                                                  nullptr, nullptr) != SQLITE_OK)) {
     fprintf(stderr, "moneyd: cannot use the money database %s: %s\n", db_path.c_str(),
             error.c_str());
     close(listen_fd);

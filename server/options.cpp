@@ -25,6 +25,10 @@ bool ParseMoneydOptions(int argc, char** argv, MoneydOptions& options, std::stri
       options.help = true;
       continue;
     }
+    if (arg == "--relaxed-durability") {
+      options.relaxed_durability = true;
+      continue;
+    }
     std::string_view value;
     const size_t equals = arg.find('=');
     if (equals != std::string_view::npos) {

@@ -16,10 +16,14 @@ struct MoneydOptions {
   std::string bind = "127.0.0.1";  // only loopback addresses are served
   int64_t demo_credit = 0;         // top the credits up to this at start
   bool help = false;
+  bool relaxed_durability = false;  // no waiting for the disk: for simulations, never for cash
 };
 
 inline constexpr const char* kMoneydUsage =
-    "usage: moneyd [--port N] [--db FILE] [--bind 127.x.x.x] [--demo-credit PENCE]\n";
+    "usage: moneyd [--port N] [--db FILE] [--bind 127.x.x.x] [--demo-credit PENCE]\n"
+    "              [--relaxed-durability]\n"
+    "--relaxed-durability: commits do not wait for the disk, so a power cut can lose the\n"
+    "latest ones; for simulations only, never for a cabinet that takes cash.\n";
 
 // Reads moneyd's arguments (argv[0] is the program); false with a message on a bad one.
 bool ParseMoneydOptions(int argc, char** argv, MoneydOptions& options, std::string& error);

@@ -66,6 +66,7 @@ bool CAviFile::OpenFrames(int index) {
   if (index < 0 || index >= videoCount) return false;
   frameReaders[index] = platform::FrameReader::Open(*file, *videoStreams[index], nullptr);
   if (!frameReaders[index]) return false;
+  frameReaders[index]->SetBlind(Device().Blind());
   const platform::AviStream& s = *videoStreams[index];
   durations[index] = platform::StreamSampleToTime(s, int64_t{s.start} + s.length);
   return true;
@@ -174,7 +175,7 @@ void PaintClipFrame(const uint8_t* picture, int x, int y) {
   platform::LockedSurface s;
   if (Device().Lock(BackBuffer, s) != platform::DisplayResult::Ok) return;
   const int left = std::max(0, -x), right = std::min(width, s.width - x);
-  for (int r = 0; r < height && left < right; ++r) {
+  for (int r = 0; r < height && left < right && !Device().Blind(); ++r) {
     int row = h.height > 0 ? height - 1 - r : r;  // from the top
     int dy = y + row;
     if (dy < 0 || dy >= s.height) continue;

@@ -67,7 +67,7 @@ void CaptureSave(int which, const ClipRect* rect) {
   platform::LockedSurface locked;
   if (!LockSave(surface, locked)) return;
   ClipRect r = Bounded(rect);
-  for (int y = r.top; y < r.bottom; ++y) {
+  for (int y = r.top; y < r.bottom && !Device().Blind(); ++y) {
     const uint16_t* row = Row(locked, y);
     std::copy(row + r.left, row + r.right, image.begin() + y * 800 + r.left);
   }
@@ -83,7 +83,7 @@ void FadeStep(int percent, const ClipRect* rect, int keyed) {
   // A blend of two values in range stays in range, so keyed mode's clamp never bites.
   static BlendTables tables;
   MakeTables(tables, percent);
-  for (int y = r.top; y < r.bottom; ++y) {
+  for (int y = r.top; y < r.bottom && !Device().Blind(); ++y) {
     uint16_t* out = Row(locked, y);
     const uint16_t* a = gFadeA.data() + y * 800;
     const uint16_t* b = gFadeB.data() + y * 800;

@@ -76,6 +76,9 @@ class Platform {
   virtual bool OpenDisplay() = 0;
   virtual void CloseDisplay() = 0;
   virtual void ShowFrame(const uint16_t* pixels) = 0;
+  // A blind screen: copies, fills, fades and clip frames keep their checks, results and
+  // bookkeeping but write no pixel (for simulations that look at no screen).
+  virtual bool Blind() const { return false; }
 
   // A font of the system's sans-serif face for text on the back buffer; null, with the
   // reason, when none can be made.

@@ -98,4 +98,48 @@ TEST_F(SimPlayTest, TheCommandPrintsOneJsonObjectAGameAndTheTotals) {
     EXPECT_TRUE(std::filesystem::exists(dir_ / (std::string("shots/") + shot + ".png"))) << shot;
 }
 
+// A blind screen writes no pixel; the same seeds must give the same games, outcome by
+// outcome, and the same money.
+TEST_F(SimPlayTest, ABlindScreenPlaysTheSameGames) {
+  struct Row {
+    double skill;
+    sim::CollectStrategy collect;
+    uint32_t seed;
+  };
+  const Row rows[] = {{0.5, sim::CollectStrategy::Best, 11},
+                      {0.9, sim::CollectStrategy::First, 12},
+                      {1.0, sim::CollectStrategy::Never, 13}};
+  for (const Row& r : rows) {
+    std::vector<std::string> seen[2];
+    sim::PlayTotals totals[2];
+    for (int blind = 0; blind < 2; ++blind) {
+      std::filesystem::remove(dir_ / "data/Zemblar.rec");
+      Money({"cashout"});
+      platform::HeadlessPlatform::Options po;
+      po.startMs = 100000 + r.seed * 7919u;
+      po.blind = blind == 1;
+      platform::HeadlessPlatform system(po);
+      system.SetGameDir(dir_.Path());
+      sim::PlayOptions options;
+      options.games = 4;
+      options.seed = r.seed;
+      options.skill = r.skill;
+      options.collect = r.collect;
+      options.dbPath = dir_ / "money.db";
+      sim::PlayResult result =
+          sim::PlayGames(system, {"127.0.0.1", static_cast<uint16_t>(daemon_.port())}, options);
+      ASSERT_EQ(result.error, "");
+      ASSERT_EQ(result.exitCode, kExitNormal);
+      for (const sim::GameReport& g : result.games)
+        seen[blind].push_back(sim::FormatGameJson(g) + " level " + std::to_string(g.level) +
+                              " questions " + std::to_string(g.questions) + " balance " +
+                              std::to_string(g.balance));
+      totals[blind] = result.totals;
+    }
+    ASSERT_EQ(seen[0].size(), 4u);
+    EXPECT_EQ(seen[0], seen[1]) << "skill " << r.skill;
+    EXPECT_EQ(sim::FormatTotalsJson(totals[0]), sim::FormatTotalsJson(totals[1]));
+  }
+}
+
 }  // namespace

@@ -4,12 +4,18 @@
 //                    [--limit-ms N]
 //   strikora-sim play --game-dir DIR --server HOST:PORT --games N [--seed S] [--skill P]
 //                    [--collect first|best|never] [--shots DIR] [--json] [--db FILE]
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 
+#include "sim_par.h"
 #include "sim_play.h"
 #include "sim_run.h"
 
@@ -22,9 +28,17 @@ int Usage() {
       "Script lines: \"<virtual ms> touch <x> <y>\" and \"<virtual ms> shot <name>\".\n"
       "       strikora-sim play --game-dir DIR --server HOST:PORT --games N [--seed S]\n"
       "                         [--skill P] [--collect first|best|never] [--shots DIR] [--json]\n"
-      "                         [--db FILE]\n"
+      "                         [--db FILE] [--no-pixels]\n"
       "Bots play N games against the money server; coins go into its database (--db, by\n"
-      "default money.db in the game folder) whenever credits and bank fall below the stake.\n",
+      "default money.db in the game folder) whenever credits and bank fall below the stake.\n"
+      "       strikora-sim par --game-dir DIR [--games N] [--skills 0.5,0.7,0.9,1.0]\n"
+      "                        [--collect best[,first,never]] [--jobs J] [--seed S]\n"
+      "                        [--record FILE] [--out DIR] [--replications R] [--no-timing]\n"
+      "                        [--moneyd FILE]\n"
+      "The payout sheet (par.md, par.json in --out, by default par): N games (2000 unless\n"
+      "given) per skill and strategy, in R independent replications (10) over J worker\n"
+      "processes (one a core), each with its own moneyd (--moneyd, by default the one\n"
+      "beside this program) with relaxed durability in a temporary folder.\n",
       stderr);
   return 64;
 }
@@ -52,11 +66,15 @@ bool ParseWholeNumber(const std::string& text, unsigned long max, unsigned long&
 int Play(int argc, char** argv) {
   std::string gameDir, serverText, shotsDir, dbPath;
   sim::PlayOptions options;
-  bool json = false, haveGames = false;
+  bool json = false, haveGames = false, blind = false;
   for (int i = 2; i < argc; ++i) {
     std::string arg = argv[i];
     if (arg == "--json") {
       json = true;
+      continue;
+    }
+    if (arg == "--no-pixels") {
+      blind = true;
       continue;
     }
     if (i + 1 >= argc) return Usage();
@@ -101,6 +119,8 @@ int Play(int argc, char** argv) {
   platform::HeadlessPlatform::Options platformOptions;
   // The seed also sets where the virtual clock starts, which seeds the game's generator.
   platformOptions.startMs = 100000 + options.seed * 7919u;
+  if (blind && !options.shotsDir.empty()) return Usage();  // shots need pixels
+  platformOptions.blind = blind;
   platform::HeadlessPlatform system(platformOptions);
   system.SetGameDir(gameDir);
   sim::PlayResult result =
@@ -135,8 +155,81 @@ int Play(int argc, char** argv) {
   return 0;
 }
 
+int Par(int argc, char** argv) {
+  sim::ParOptions o;
+  o.jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  char exe[PATH_MAX];
+  ssize_t length = readlink("/proc/self/exe", exe, sizeof exe - 1);
+  std::string self = length > 0 ? std::string(exe, static_cast<size_t>(length)) : "";
+  o.moneyd = self.substr(0, self.rfind('/') + 1) + "moneyd";
+  for (int i = 2; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (arg == "--no-timing") {
+      o.timing = false;
+      continue;
+    }
+    if (i + 1 >= argc) return Usage();
+    std::string value = argv[++i];
+    unsigned long n = 0;
+    if (arg == "--game-dir") {
+      o.gameDir = value;
+    } else if (arg == "--games" || arg == "--jobs" || arg == "--replications") {
+      if (!ParseWholeNumber(value, 100000000, n) || n == 0) return Usage();
+      (arg == "--games"  ? o.games
+       : arg == "--jobs" ? o.jobs
+                         : o.replications) = static_cast<int>(n);
+    } else if (arg == "--seed") {
+      if (!ParseWholeNumber(value, 0xFFFFFFFFul, n)) return Usage();
+      o.seed = static_cast<uint32_t>(n);
+    } else if (arg == "--skills") {
+      o.skills.clear();
+      std::stringstream list(value);
+      std::string item;
+      while (std::getline(list, item, ',')) {
+        char* end = nullptr;
+        double s = std::strtod(item.c_str(), &end);
+        if (item.empty() || *end != '\0' || !(s >= 0.0 && s <= 1.0)) return Usage();
+        o.skills.push_back(s);
+      }
+      if (o.skills.empty()) return Usage();
+    } else if (arg == "--collect") {
+      o.collects.clear();
+      std::stringstream list(value);
+      std::string item;
+      while (std::getline(list, item, ',')) {
+        if (item == "first")
+          o.collects.push_back(sim::CollectStrategy::First);
+        else if (item == "best")
+          o.collects.push_back(sim::CollectStrategy::Best);
+        else if (item == "never")
+          o.collects.push_back(sim::CollectStrategy::Never);
+        else
+          return Usage();
+      }
+      if (o.collects.empty()) return Usage();
+    } else if (arg == "--record") {
+      o.record = value;
+    } else if (arg == "--out") {
+      o.outDir = value;
+    } else if (arg == "--moneyd") {
+      o.moneyd = value;
+    } else {
+      return Usage();
+    }
+  }
+  if (o.gameDir.empty() || o.replications < 2) return Usage();
+  std::string error;
+  int status = sim::RunPar(o, error);
+  if (status != 0)
+    std::fprintf(stderr, "strikora-sim: %s\n", error.c_str());
+  else
+    std::printf("wrote %s/par.md and %s/par.json\n", o.outDir.c_str(), o.outDir.c_str());
+  return status;
+}
+
 int main(int argc, char** argv) {
   if (argc >= 2 && std::strcmp(argv[1], "play") == 0) return Play(argc, argv);
+  if (argc >= 2 && std::strcmp(argv[1], "par") == 0) return Par(argc, argv);
   if (argc < 2 || std::strcmp(argv[1], "run") != 0) return Usage();
   std::string gameDir, serverText, scriptPath, shotsDir;
   uint32_t limitMs = 10 * 60 * 1000;

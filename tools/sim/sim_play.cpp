@@ -92,6 +92,8 @@ class Bot {
     startMeters_ = Meters[0];
     startTime_ = now_;
     startWins_ = {Meters[21], Meters[32]};
+    std::copy(Meters + 1, Meters + 8, startLevels_.begin());
+    startQuestions_ = Meters[11];
     waitingForCharge_ = true;
   }
 
@@ -213,13 +215,17 @@ class Bot {
     g.seconds = (now_ - startTime_) / 1000.0;
     g.gaveUp = gaveUp_;
     gaveUp_ = false;
+    g.questions = Meters[11] - startQuestions_;
+    for (int i = 0; i < 7; ++i)
+      if (Meters[1 + i] != startLevels_[i]) g.level = i + 1;
+    g.balance = Balances[0];
     PlayTotals& t = result_.totals;
     ++t.games;
     t.staked += kStake;
     t.paidPrizes += g.win;
     t.paidCashpots += g.cashpot;
     if (g.gaveUp) ++t.gaveUp;
-    result_.games.push_back(g);
+    if (options_.keepGames) result_.games.push_back(g);
     if (onGame_) onGame_(g);
   }
 
@@ -273,6 +279,8 @@ class Bot {
   int32_t startMeters_ = 0;
   uint32_t startTime_ = 0, wonSeenAt_ = 0;
   std::array<int32_t, 2> startWins_{};
+  std::array<int32_t, 7> startLevels_{};
+  int32_t startQuestions_ = 0;
   std::set<std::string> shotsTaken_;
 };
 

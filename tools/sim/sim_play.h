@@ -25,17 +25,21 @@ struct PlayOptions {
   uint32_t seed = 1;
   double skill = 0.7;  // the chance of a right answer
   CollectStrategy collect = CollectStrategy::Best;
-  std::string shotsDir;  // PNGs of the screens of the first game; none when empty
-  std::string dbPath;    // the money server's database, where coins go in
+  std::string shotsDir;   // PNGs of the screens of the first game; none when empty
+  std::string dbPath;     // the money server's database, where coins go in
+  bool keepGames = true;  // PlayResult::games holds every game's report
 };
 
 struct GameReport {
   int game = 0;
-  std::string outcome;  // "lost", "collected" or "jackpot"
-  int32_t win = 0;      // the prize paid, pence
-  int32_t cashpot = 0;  // the cashpot paid during the game, pence
-  int32_t turns = 0;    // hexagons played
-  double seconds = 0;   // virtual seconds from the touch on Start to the menu again
+  std::string outcome;    // "lost", "collected" or "jackpot"
+  int32_t win = 0;        // the prize paid, pence
+  int32_t cashpot = 0;    // the cashpot paid during the game, pence
+  int32_t turns = 0;      // hexagons played
+  int32_t questions = 0;  // true-or-false rounds played (meter 11)
+  int level = 0;          // the balance level the game was counted at (meters 1..7), 0 if none
+  double balance = 0;     // the main payout balance once the game was settled
+  double seconds = 0;     // virtual seconds from the touch on Start to the menu again
   // From turn 61 on only questions come and nothing more can be won: a bot that could not
   // collect then answers wrongly on purpose, so that the game ends the way it must.
   bool gaveUp = false;

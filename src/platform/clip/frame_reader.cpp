@@ -149,7 +149,7 @@ const uint8_t* FrameReader::GetFrame(int64_t position) {
       return nullptr;
     }
   }
-  if (in_.bitCount == 8) IndicesToPixels();
+  if (in_.bitCount == 8 && !blind_) IndicesToPixels();
   shown_ = k;
   return dib_.data();
 }
@@ -158,8 +158,13 @@ bool FrameReader::Apply(size_t chunk) {
   if (stream_.chunks[chunk].size == 0) return true;  // a dropped frame: the picture stays
   if (!file_.ReadChunk(stream_.chunks[chunk], data_)) return false;
   if (in_.compression == kBiRle8) {
-    DecodeRle8(data_);
+    if (!blind_) DecodeRle8(data_);
     return true;
+  }
+  if (blind_) {
+    const size_t inStride = ((static_cast<size_t>(width_) * in_.bitCount + 31) / 32) * 4;
+    const size_t lastRow = (static_cast<size_t>(width_) * in_.bitCount + 7) / 8;
+    return data_.size() >= inStride * (height_ - 1) + lastRow;
   }
   return DecodeRgb(data_);
 }

@@ -46,8 +46,12 @@ class FrameReader {
   // when there is no such frame or its data is damaged. The block stays valid until the
   // next call.
   const uint8_t* GetFrame(int64_t position);
+  // Blind: frames are read and checked as ever, but no pixel is decoded (RLE8 frames
+  // cannot fail to decode; uncompressed ones keep their size check).
+  void SetBlind(bool blind) { blind_ = blind; }
 
  private:
+  bool blind_ = false;
   FrameReader(AviFile& file, const AviStream& stream) : file_(file), stream_(stream) {}
   bool Apply(size_t chunk);  // paints one frame's data over the picture
   void Clear();

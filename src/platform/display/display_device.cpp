@@ -111,6 +111,10 @@ void DisplayDevice::Close() {
   open_ = modeSet_ = false;
 }
 
+bool DisplayDevice::Blind() const {
+  return platform_.Blind();
+}
+
 void DisplayDevice::SetColourKey(Surface surface, uint16_t key) {
   if (Buffer* b = Get(surface)) {
     b->hasKey = true;
@@ -150,6 +154,7 @@ DisplayResult DisplayDevice::Blit(Surface dst, const Rect& dstRect, Surface src,
     return DisplayResult::Failed;
   bool keyed = keyOverride || (keySource && s->hasKey);
   uint16_t key = keyOverride ? *keyOverride : s->key;
+  if (platform_.Blind()) return DisplayResult::Ok;
   int dw = dstRect.right - dstRect.left, dh = dstRect.bottom - dstRect.top;
   int sw = srcRect.right - srcRect.left, sh = srcRect.bottom - srcRect.top;
   // A copy within one surface reads from a snapshot, so overlapping areas come out right.
@@ -189,6 +194,7 @@ DisplayResult DisplayDevice::Fill(Surface dst, const Rect* rect, uint16_t colour
   Rect whole{0, 0, d->width, d->height};
   const Rect& f = rect ? *rect : whole;
   if (!Inside(f, d->width, d->height)) return DisplayResult::Failed;
+  if (platform_.Blind()) return DisplayResult::Ok;
   for (int y = f.top; y < f.bottom; ++y)
     std::fill_n(d->pixels.data() + static_cast<size_t>(y) * d->pitchPixels + f.left,
                 f.right - f.left, colour);

@@ -57,6 +57,7 @@ class DisplayDevice {
   void Release(Surface surface);  // the back buffer goes with its primary
   void Close();                   // everything, and the device
   bool IsOpen() const { return open_; }
+  bool Blind() const;  // the platform's blind screen: no pixel is written
 
   void SetColourKey(Surface surface, uint16_t key);
   bool GetSize(Surface surface, int& width, int& height) const;

@@ -35,6 +35,7 @@ class HeadlessPlatform : public Platform {
     // Local time at virtual 0 ms; the local clock runs with the virtual one.
     LocalTime localBase{2026, 12, 8, 12, 0, 0};
     std::optional<uint32_t> limitMs;  // virtual time past which the run stops
+    bool blind = false;               // see Platform::Blind
   };
 
   using Driver = std::function<void(HeadlessPlatform&)>;
@@ -53,6 +54,7 @@ class HeadlessPlatform : public Platform {
   bool OpenDisplay() override;
   void CloseDisplay() override;
   void ShowFrame(const uint16_t* pixels) override;
+  bool Blind() const override { return options_.blind; }
   HeadlessSoundDevice& Sound() override { return sound_; }
   SystemFontHandle CreateFont(int height, int weight, std::string* error) override;
   int SocketCreate() override;

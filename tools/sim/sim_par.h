@@ -1,0 +1,42 @@
+// The payout sheet: many games per skill and collect strategy, played by the bots of
+// `play` on the real program, in worker processes that each run their own money server.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "sim_play.h"
+
+namespace sim {
+
+struct ParOptions {
+  std::string gameDir;
+  std::string moneyd;  // the money server program
+  int games = 2000;    // per skill and strategy
+  std::vector<double> skills{0.5, 0.7, 0.9, 1.0};
+  std::vector<CollectStrategy> collects{CollectStrategy::Best};
+  int jobs = 2;
+  int replications = 10;  // independent replications per row, each from the same record
+  uint32_t seed = 1;
+  std::string record;  // a statistics record every worker starts from; fresh when empty
+  std::string outDir = "par";
+  bool timing = true;  // games_per_second_per_core in par.json (off for byte-identical runs)
+};
+
+// The 0.975 quantile of Student's t with df degrees of freedom (df >= 1).
+double StudentT975(int df);
+
+struct Interval {
+  double mean = 0, low = 0, high = 0;
+};
+// The mean of independent values with its two-sided 95 % t interval.
+Interval MeanCi95(const std::vector<double>& values);
+
+// Whether the money a server journalled is what the games counted.
+bool MoneyAgrees(const PlayTotals& t, int games);
+
+// Plays the sheet and writes par.md and par.json into options.outDir; 0 when done.
+int RunPar(const ParOptions& options, std::string& error);
+
+}  // namespace sim
