@@ -18,7 +18,7 @@ for folder in Graphic_resource sounds Questions; do
   rm -rf "${root:?}$prefix/$folder"
   cp -r "$game/$folder" "$root$prefix/$folder"
 done
-for unit in deploy/systemd/*.service deploy/systemd/*.path; do
+for unit in deploy/systemd/*.service deploy/systemd/*.path deploy/systemd/*.timer; do
   sed "s|@PREFIX@|$prefix|g" "$unit" > "$root/etc/systemd/system/$(basename "$unit")"
   chmod 0644 "$root/etc/systemd/system/$(basename "$unit")"
 done
@@ -31,6 +31,6 @@ install -d -o strikora -g strikora "$prefix/data" "$prefix/~system"
 chown strikora:strikora "$prefix"
 if [ -d /run/systemd/system ]; then
   systemctl daemon-reload
-  systemctl enable strikora-moneyd.service strikora.service strikora-meters.path
+  systemctl enable strikora-moneyd.service strikora.service strikora-meters.path strikora-money-metrics.timer
   echo "install-cabinet: enabled; 'systemctl start strikora' starts the game now"
 fi

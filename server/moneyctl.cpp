@@ -7,6 +7,10 @@
 //   head             the chain's head, SEQ:HASH, to note down or send elsewhere
 //   verify [--head SEQ:HASH]  check the journal's chain and that it adds up to the totals,
 //                    and that it still holds the head noted earlier
+//   prometheus OUT   the credits, bank, journal totals and the audit's verdict in the
+//                    Prometheus text format, written to OUT atomically (node exporter)
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -21,7 +25,8 @@ using ll = long long;
 
 constexpr const char* kUsage =
     "usage: moneyctl [--db FILE] status | insert PENCE | cashout |\n"
-    "                journal [--client N] [--last N] | head | verify [--head SEQ:HASH]\n";
+    "                journal [--client N] [--last N] | head | verify [--head SEQ:HASH] |\n"
+    "                prometheus OUT\n";
 
 int Usage(const std::string& problem) {
   fprintf(stderr, "moneyctl: %s\n%s", problem.c_str(), kUsage);
@@ -147,6 +152,63 @@ int Verify(money::Ledger& ledger, const money::ChainHead& head) {
 
 }  // namespace
 
+// The figures for the node exporter's textfile collector, through a temporary file beside
+// OUT that is flushed and renamed, so a reader sees the old file or the new one.
+int Prometheus(money::Ledger& ledger, const std::string& out) {
+  money::Audit audit;
+  money::Totals totals;
+  std::string error;
+  if (!money::VerifyLedger(ledger, audit, totals, error, money::ChainHead{})) {
+    return Failed("cannot read the journal", error);
+  }
+  struct Sum {
+    const char* kind;
+    int64_t entries = 0, pence = 0;
+  };
+  Sum sums[] = {{"CUSE"}, {"BADD"}, {"CADD"}, {"INSERT"}, {"CASHOUT"}};
+  if (!money::ForEachJournalRow(
+          ledger, 0,
+          [&sums](const money::JournalRow& row) {
+            for (Sum& sum : sums) {
+              if (row.kind != sum.kind) continue;
+              ++sum.entries;
+              sum.pence +=
+                  row.kind == "CASHOUT" ? -(row.change.credits + row.change.bank) : row.amount;
+            }
+          },
+          error)) {
+    return Failed("cannot read the journal", error);
+  }
+  std::string text;
+  auto gauge = [&text](const char* name, const char* help) {
+    text += std::string("# HELP ") + name + " " + help + "\n# TYPE " + name + " gauge\n";
+  };
+  gauge("strikora_money_pence", "The player's money the server holds, in pence.");
+  text += "strikora_money_pence{account=\"credits\"} " + std::to_string(totals.credits) + "\n";
+  text += "strikora_money_pence{account=\"bank\"} " + std::to_string(totals.bank) + "\n";
+  gauge("strikora_journal_entries", "Entries in the money server's journal.");
+  text += "strikora_journal_entries " + std::to_string(audit.entries) + "\n";
+  gauge("strikora_journal_kind_entries", "Journal entries by kind.");
+  for (const Sum& sum : sums)
+    text += std::string("strikora_journal_kind_entries{kind=\"") + sum.kind + "\"} " +
+            std::to_string(sum.entries) + "\n";
+  gauge("strikora_journal_kind_pence", "Money moved by each kind of journal entry, in pence.");
+  for (const Sum& sum : sums)
+    text += std::string("strikora_journal_kind_pence{kind=\"") + sum.kind + "\"} " +
+            std::to_string(sum.pence) + "\n";
+  gauge("strikora_journal_problems", "Problems verify finds in the journal (0 when sound).");
+  text += "strikora_journal_problems " + std::to_string(audit.problem_count) + "\n";
+
+  const std::string temporary = out + ".tmp";
+  FILE* f = fopen(temporary.c_str(), "wb");
+  bool ok = f && fwrite(text.data(), 1, text.size(), f) == text.size();
+  ok = f && fflush(f) == 0 && fsync(fileno(f)) == 0 && ok;
+  if (f) fclose(f);
+  if (ok && rename(temporary.c_str(), out.c_str()) == 0) return 0;
+  remove(temporary.c_str());
+  return Failed("cannot write " + out, "the file could not be written and renamed");
+}
+
 int main(int argc, char** argv) {
   std::string db_path;
   std::vector<std::string> words;
@@ -179,6 +241,8 @@ int main(int argc, char** argv) {
     }
   } else if (command == "insert") {
     if (words.size() != 2) return Usage("insert takes the amount in pence");
+  } else if (command == "prometheus") {
+    if (words.size() != 2) return Usage("prometheus takes the file to write");
   } else if (command == "journal") {
     for (size_t i = 1; i < words.size(); i += 2) {
       int64_t* value = words[i] == "--last" ? &last : words[i] == "--client" ? &client : nullptr;
@@ -210,6 +274,8 @@ int main(int argc, char** argv) {
     status = Journal(ledger, last, client);
   } else if (command == "head") {
     status = Head(ledger);
+  } else if (command == "prometheus") {
+    status = Prometheus(ledger, words[1]);
   } else {
     status = Verify(ledger, head);
   }

@@ -4,6 +4,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 
 #include "server/event_log.h"
 #include "server/ledger.h"
@@ -50,6 +53,32 @@ TEST_F(MoneyctlTest, StatusShowsPoundsAndPence) {
   Sql("UPDATE totals SET credits = 1234, bank = 500");
   r = Ctl({"status"});
   EXPECT_EQ(r.out, "credits: \u00a312.34 (1234p)\nbank:    \u00a35.00 (500p)\n");
+}
+
+// The node exporter's textfile: the totals, the journal's sums by kind and verify's verdict,
+// valid to promtool; a journal altered by hand shows as problems.
+TEST_F(MoneyctlTest, PrometheusWritesTheTotalsAndTheJournalsSums) {
+  Record({money::Kind::kInsert, 0, 300, "coin"});
+  Record({money::Kind::kUseCredits, 1, 50, ""});
+  Record({money::Kind::kAddBank, 1, 100, ""});
+  const std::string out = dir_.File("money.prom");
+  ProgramResult r = Ctl({"prometheus", out});
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  std::ifstream in(out);
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  for (const char* want :
+       {"strikora_money_pence{account=\"credits\"} 250\n",
+        "strikora_money_pence{account=\"bank\"} 100\n",
+        "strikora_journal_kind_pence{kind=\"CUSE\"} 50\n",
+        "strikora_journal_kind_pence{kind=\"BADD\"} 100\n",
+        "strikora_journal_kind_pence{kind=\"INSERT\"} 300\n", "strikora_journal_problems 0\n"})
+    EXPECT_NE(text.find(want), std::string::npos) << want << "\n" << text;
+  EXPECT_EQ(system(("promtool check metrics < " + out + " > /dev/null 2>&1").c_str()), 0) << text;
+  Sql("UPDATE journal SET amount = 5000 WHERE kind = 'BADD'");
+  ASSERT_EQ(Ctl({"prometheus", out}).exit_code, 0);
+  std::ifstream again(out);
+  std::string tampered((std::istreambuf_iterator<char>(again)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(tampered.find("strikora_journal_problems 0\n"), std::string::npos) << tampered;
 }
 
 TEST_F(MoneyctlTest, InsertAddsCreditsUpToTheLimit) {
