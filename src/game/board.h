@@ -23,7 +23,7 @@ enum HexType : int32_t {
   kHexPoints10000 = 16,
   kHexPoints20000 = 17,  // 17..21: known to the reveal, never planned
   kHexPoints100000 = 21,
-  kHexPointsPlaceholder = 22,  // only while the plan is made
+  kHexPointsToDraw = 22,  // a points hexagon whose value is drawn later, only while planning
 };
 
 struct Hexagon {
@@ -42,7 +42,7 @@ extern int32_t bonusBudget;
 extern bool cashpotBoost;
 extern int32_t previewPatterns[10][kHexagons];  // shuffled in place before use
 
-// Counts of questions, points placeholders and double-or-quits hexagons in the plan, and
+// Counts of questions, points hexagons and double-or-quits hexagons in the plan, and
 // the points range (minimum, maximum, step in thousands), by controlModeGrid.
 extern const int32_t gridTypeCounts[5][3];
 extern const int32_t gridPointsRanges[5][3];

@@ -118,7 +118,7 @@ void PlanHexTypes(int grid) {
     teamOrder[i] = static_cast<int32_t>(r);
   }
   lives = 0;
-  static const int32_t kKinds[3] = {kHexQuestion, kHexPointsPlaceholder, kHexDoubleOrQuits};
+  static const int32_t kKinds[3] = {kHexQuestion, kHexPointsToDraw, kHexDoubleOrQuits};
   for (int j = 0; j < 3; ++j) {
     for (int n = 0; n < gridTypeCounts[grid][j]; ++n) {
       uint32_t s;
@@ -153,7 +153,7 @@ void PlaceBoots() {
 
 void FinishHexTypes() {
   for (int32_t& t : hexTypes) {
-    if (t == kHexPointsPlaceholder) t = PickPointsType();
+    if (t == kHexPointsToDraw) t = PickPointsType();
     if (t == kHexQuestion && bonusBudget != 0 && RandomPercent(50)) {
       t = kHexExtraLife;
       if (RandomPercent(50)) t = kHexReveal;

@@ -60,7 +60,7 @@ TEST_F(RulesTest, EachGridModePlansItsCountsAndPointsRange) {
     for (int game = 0; game < 200; ++game) {
       PlanHexTypes(r.grid);
       ASSERT_EQ(Count(kHexQuestion), r.questions) << "mode " << r.grid;
-      ASSERT_EQ(Count(kHexPointsPlaceholder), r.points);
+      ASSERT_EQ(Count(kHexPointsToDraw), r.points);
       ASSERT_EQ(Count(kHexDoubleOrQuits), r.doubles);
       bonusBudget = 0;
       cashpotBoost = false;

@@ -14,22 +14,11 @@ if (exec 3<>/dev/tcp/127.0.0.1/6667) 2>/dev/null; then
   exit 77
 fi
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source "$source_dir/tests/smoke/xvfb_support.sh"
 fail=0
 check() { if ! eval "$2"; then echo "FAIL: $1"; fail=1; fi; }
 
-exec 5> "$work/display"
-Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp > "$work/xvfb.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-display=":$(cat "$work/display")"
+start_xvfb
 
 "$game/moneyd" --port 6667 --db "$work/money.db" --demo-credit 500 2> "$work/moneyd.log" &
 pids+=($!)
@@ -46,7 +35,7 @@ set -e
 check "no display gives -1 (255), not $code" '[ "$code" -eq 255 ]'
 
 # 2. SIGTERM on the menu: the same shut-down as Main Menu, at once.
-DISPLAY=$display "$game/strikora" 2> "$work/first.err" &
+"$game/strikora" 2> "$work/first.err" &
 pid=$!
 sleep 5
 kill -TERM "$pid"
@@ -64,35 +53,17 @@ sleep 1
 
 # 3. A standard error whose reader has gone, and SIGTERM in the middle of a game.
 cuse_before=$(journal | grep -c " CUSE " || true)
-DISPLAY=$display "$game/strikora" 2> >(head -c 200 > "$work/second.err") &
+"$game/strikora" 2> >(head -c 200 > "$work/second.err") &
 pid=$!
-window=""
-for _ in $(seq 100); do
-  window=$(DISPLAY=$display xdotool search --onlyvisible --class strikora 2>/dev/null | tail -n 1 || true)
-  [ -n "$window" ] && break
-  sleep 0.1
-done
-sleep 3  # loading screen, fade, menu; SDL may have made its window anew for the renderer
-window=$(DISPLAY=$display xdotool search --onlyvisible --class strikora 2>/dev/null | tail -n 1 || true)
-eval "$(DISPLAY=$display xdotool getwindowgeometry --shell "$window")"
-click() {
-  local sx sy
-  read -r sx sy < <(awk -v x="$1" -v y="$2" -v X="$X" -v Y="$Y" -v W="$WIDTH" -v H="$HEIGHT" \
-    'BEGIN { s = W / 800; if (H / 600 < s) s = H / 600;
-             printf "%d %d\n", X + (W - 800 * s) / 2 + x * s, Y + (H - 600 * s) / 2 + y * s }')
-  DISPLAY=$display xdotool mousemove "$sx" "$sy" click 1 || true
-  sleep "$3"
-}
+wait_for_window || { echo "FAIL: no window"; exit 1; }
+sleep 3  # loading screen, fade, menu
+locate_window
 click 650 540 5   # Start: a paid game
 kill -TERM "$pid"
-points=("400 267" "151 392" "427 392" "245 48")
-for column in 0 1 2 3 4; do for row in 0 1 2 3; do
-  points+=("$((75 + 107 * column)) $((196 + 77 * row))")
-done; done
 i=0
 start=$SECONDS
 while kill -0 "$pid" 2>/dev/null && [ $((SECONDS - start)) -lt 240 ]; do
-  click ${points[$((i % ${#points[@]}))]} 0.4
+  click ${game_points[$((i % ${#game_points[@]}))]} 0.4
   click 650 540 0.1  # Start again, which must not be taken
   i=$((i + 1))
 done
@@ -107,7 +78,7 @@ check "the game was played to its end" 'grep -qE "LOSE GAME|JACKPOT" "$log" || j
 check "the game was saved" '[ -f "$game/data/Zemblar.rec" ] && [ ! -f "$game/data/Zemblar.game" ]'
 
 # 4. Two starts a second apart seed differently.
-DISPLAY=$display "$game/strikora" 2> "$work/third.err" &
+"$game/strikora" 2> "$work/third.err" &
 pid=$!
 sleep 4
 kill -TERM "$pid"

@@ -4,7 +4,7 @@
 #   install_cabinet_test.sh SOURCE_DIR      (exit 77: skipped)
 set -euo pipefail
 source_dir=$(cd "$1" && pwd)
-[ -x "$source_dir/build/game/strikora" ] || { echo "skip: not built"; exit 77; }
+[ -x "$source_dir/build/game/strikora" ] || { echo "skip: build the game first (scripts/build.sh)"; exit 77; }
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
 DESTDIR=$root "$source_dir/scripts/install-cabinet.sh" /opt/strikora

@@ -25,46 +25,16 @@ games_charged() {
 }
 charged_before=$(games_charged)
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-exec 5> "$work/display"
-Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp > "$work/xvfb.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-export DISPLAY=":$(cat "$work/display")"
+source "$source_dir/tests/smoke/xvfb_support.sh"
+start_xvfb
 
 STRIKORA_MONEY_DB="$work/money.db" SDL_AUDIODRIVER=dummy "$source_dir/scripts/play.sh" \
   > "$work/play.log" 2>&1 &
 play_pid=$!
 pids+=($play_pid)
-window=""
-for _ in $(seq 600); do
-  window=$(xdotool search --onlyvisible --class strikora 2>/dev/null | head -n 1 || true)
-  [ -n "$window" ] && break
-  sleep 0.1
-done
-[ -n "$window" ] || { echo "FAIL: no window"; cat "$work/play.log"; exit 1; }
-
+wait_for_window || { echo "FAIL: no window"; cat "$work/play.log"; exit 1; }
 sleep 3  # loading screen, fade, menu slide-in
-# Where the window is (SDL may have made it anew for its renderer), and so where a point
-# of the 800x600 picture, letterboxed in it, is.
-window=$(xdotool search --onlyvisible --class strikora | tail -n 1)
-eval "$(xdotool getwindowgeometry --shell "$window")"
-click() {  # x y in the 800x600 picture, then seconds to wait
-  local sx sy
-  read -r sx sy < <(awk -v x="$1" -v y="$2" -v X="$X" -v Y="$Y" -v W="$WIDTH" -v H="$HEIGHT" \
-    'BEGIN { s = W / 800; if (H / 600 < s) s = H / 600;
-             printf "%d %d\n", X + (W - 800 * s) / 2 + x * s, Y + (H - 600 * s) / 2 + y * s }')
-  xdotool mousemove "$sx" "$sy" click 1
-  sleep "$3"
-}
+locate_window
 log="$game/~system/logs/SKV.txt"
 click 400 540 3   # Rules: fade to the rules, Back slides up
 click 430 460 3   # the rules' touch area: back to the menu
@@ -75,16 +45,12 @@ ended() {
   grep -qE "LOSE GAME|JACKPOT" "$log" && return 0
   "$game/moneyctl" --db "$work/money.db" journal | grep -qE " (BADD|CADD) "
 }
-points=("400 267" "151 392" "427 392" "245 48")
-for column in 0 1 2 3 4; do for row in 0 1 2 3; do
-  points+=("$((75 + 107 * column)) $((196 + 77 * row))")
-done; done
 start=$SECONDS
 i=0
 until ended; do
   if [ $((SECONDS - start)) -gt 240 ]; then echo "FAIL: the game did not end in 240 s"; break; fi
   kill -0 "$play_pid" 2>/dev/null || break
-  click ${points[$((i % ${#points[@]}))]} 0.4
+  click ${game_points[$((i % ${#game_points[@]}))]} 0.4
   i=$((i + 1))
 done
 echo "smoke: the game ended after $((SECONDS - start)) s and $i clicks"

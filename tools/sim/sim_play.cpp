@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <random>
 #include <set>
+#include <vector>
 
 #include "accounting/accounting.h"
 #include "frontend/buttons.h"
@@ -348,29 +349,44 @@ std::string FormatGameJson(const GameReport& g) {
   return line;
 }
 
+namespace {
+
+// The totals once, named for both forms of the report.
+struct TotalsField {
+  const char* json;
+  const char* text;
+  int64_t value;
+  bool pence;
+};
+
+std::vector<TotalsField> TotalsFields(const PlayTotals& t) {
+  return {{"games", "games", t.games, false},
+          {"staked", "staked", t.staked, true},
+          {"paid_prizes", "paid in prizes", t.paidPrizes, true},
+          {"paid_cashpots", "paid in cashpots", t.paidCashpots, true},
+          {"inserted", "inserted", t.inserted, true},
+          {"cashed_out", "cashed out", t.cashedOut, true},
+          {"gave_up", "gave up", t.gaveUp, false},
+          {"server_stakes", "the server took", t.serverStakes, true},
+          {"server_payouts", "the server paid", t.serverPayouts, true}};
+}
+
+}  // namespace
+
 std::string FormatTotalsLine(const PlayTotals& t) {
-  char line[300];
-  std::snprintf(line, sizeof line,
-                "games %d, staked %lldp, paid in prizes %lldp, paid in cashpots %lldp, inserted "
-                "%lldp, cashed out %lldp, gave up %d; the server took %lldp and paid %lldp",
-                t.games, static_cast<long long>(t.staked), static_cast<long long>(t.paidPrizes),
-                static_cast<long long>(t.paidCashpots), static_cast<long long>(t.inserted),
-                static_cast<long long>(t.cashedOut), t.gaveUp,
-                static_cast<long long>(t.serverStakes), static_cast<long long>(t.serverPayouts));
+  std::string line;
+  for (const TotalsField& f : TotalsFields(t))
+    line += (line.empty() ? "" : ", ") + std::string(f.text) + " " + std::to_string(f.value) +
+            (f.pence ? "p" : "");
   return line;
 }
 
 std::string FormatTotalsJson(const PlayTotals& t) {
-  char line[300];
-  std::snprintf(line, sizeof line,
-                "{\"games\": %d, \"staked\": %lld, \"paid_prizes\": %lld, \"paid_cashpots\": %lld, "
-                "\"inserted\": %lld, \"cashed_out\": %lld, \"gave_up\": %d, \"server_stakes\": "
-                "%lld, \"server_payouts\": %lld}",
-                t.games, static_cast<long long>(t.staked), static_cast<long long>(t.paidPrizes),
-                static_cast<long long>(t.paidCashpots), static_cast<long long>(t.inserted),
-                static_cast<long long>(t.cashedOut), t.gaveUp,
-                static_cast<long long>(t.serverStakes), static_cast<long long>(t.serverPayouts));
-  return line;
+  std::string line;
+  for (const TotalsField& f : TotalsFields(t))
+    line +=
+        (line.empty() ? "{\"" : ", \"") + std::string(f.json) + "\": " + std::to_string(f.value);
+  return line + "}";
 }
 
 }  // namespace sim
