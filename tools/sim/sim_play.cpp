@@ -67,7 +67,6 @@ class Bot {
       // A touch that the wait did not take is decided again after a while.
       planned_ = false;
       touchAt_ = now_ + 1000;
-      serialTouched_ = serial_;
     }
   }
 
@@ -270,7 +269,7 @@ class Bot {
   const std::function<void(const GameReport&)>& onGame_;
   std::mt19937 random_;
   uint32_t now_ = 0;
-  uint32_t serial_ = 0, serialTouched_ = 0;
+  uint32_t serial_ = 0;
   bool planned_ = false;
   Point touch_{0, 0};
   uint32_t touchAt_ = 0;
