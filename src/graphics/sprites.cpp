@@ -2,6 +2,7 @@
 
 #include "graphics/display.h"
 #include "shell/entry.h"
+#include "shell/system.h"
 #include "shell/timing.h"
 
 using platform::DisplayResult;
@@ -129,7 +130,9 @@ void FlipPaced() {
       Device().Flip(PrimarySurface);
     }
   }
+  // Nothing but the messages is done until the next frame is due.
   do {
+    Sys().WaitingUntil(gPacingDeadline);
     PumpMessages();
   } while (!TimerExpired(gPacingDeadline));
   TimerStart(gPacingDeadline, 15);

@@ -64,6 +64,10 @@ class Platform {
 
   // Clock, time and diagnostics.
   virtual uint32_t TimeGetTime() = 0;
+  // The program is about to pump its messages, doing nothing else, until the clock reads
+  // `clockValue` (or a touch ends the wait). A real clock ignores it; a virtual one may
+  // move straight there when nothing happens before.
+  virtual void WaitingUntil(uint32_t clockValue) { (void)clockValue; }
   virtual LocalTime GetLocalTime() = 0;
   virtual void OutputDebugString(std::string_view text) = 0;
   virtual void MessageBox(std::string_view text, std::string_view title) = 0;
@@ -110,9 +114,13 @@ class Platform {
   std::string ResolvePath(std::string_view path) const;
   const std::string& GameDir() const { return gameDir_; }
   void SetGameDir(std::string dir) { gameDir_ = std::move(dir); }
+  // Only for simulations whose files are thrown away: WriteFileAtomically still writes a
+  // temporary file and renames it, but flushes nothing to disk.
+  void SetFlushFiles(bool flush) { flushFiles_ = flush; }
 
  private:
   std::string gameDir_ = ".";
+  bool flushFiles_ = true;
   DisplayDevice display_{*this};
 };
 

@@ -76,6 +76,7 @@ int WaitOrTouch(uint32_t ms) {
   for (;;) {
     if (TimerExpired(deadline)) return 1;
     if (TouchX != -1) return TouchX;
+    Sys().WaitingUntil(deadline);
     PumpMessages();
   }
 }

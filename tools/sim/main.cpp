@@ -28,17 +28,20 @@ int Usage() {
       "Script lines: \"<virtual ms> touch <x> <y>\" and \"<virtual ms> shot <name>\".\n"
       "       strikora-sim play --game-dir DIR --server HOST:PORT --games N [--seed S]\n"
       "                         [--skill P] [--collect first|best|never] [--shots DIR] [--json]\n"
-      "                         [--db FILE] [--no-pixels]\n"
+      "                         [--db FILE] [--no-pixels] [--clock-step MS] [--every-reading]\n"
       "Bots play N games against the money server; coins go into its database (--db, by\n"
       "default money.db in the game folder) whenever credits and bank fall below the stake.\n"
+      "The virtual clock skips the idle readings of frame waits and runs coarse at the menu;\n"
+      "--every-reading makes it move 1 ms at every reading everywhere (the same games, slower),\n"
+      "--clock-step MS moves it MS at every reading in a game (the same games, longer frames).\n"
       "       strikora-sim par --game-dir DIR [--games N] [--skills 0.5,0.7,0.9,1.0]\n"
       "                        [--collect best[,first,never]] [--jobs J] [--seed S]\n"
       "                        [--record FILE] [--out DIR] [--replications R] [--no-timing]\n"
-      "                        [--moneyd FILE]\n"
-      "The payout sheet (par.md, par.json in --out, by default par): N games (2000 unless\n"
-      "given) per skill and strategy, in R independent replications (10) over J worker\n"
-      "processes (one a core), each with its own moneyd (--moneyd, by default the one\n"
-      "beside this program) with relaxed durability in a temporary folder.\n",
+      "                        [--moneyd FILE] [--clock-step MS]\n"
+      "The payout sheet (par.md, par.json and pictures in --out, by default par): N games\n"
+      "(100000 unless given) per skill and strategy, in R independent replications (10) over\n"
+      "J worker processes (one a core), each with its own moneyd (--moneyd, by default the\n"
+      "one beside this program) with relaxed durability in a temporary folder.\n",
       stderr);
   return 64;
 }
@@ -66,7 +69,7 @@ bool ParseWholeNumber(const std::string& text, unsigned long max, unsigned long&
 int Play(int argc, char** argv) {
   std::string gameDir, serverText, shotsDir, dbPath;
   sim::PlayOptions options;
-  bool json = false, haveGames = false, blind = false;
+  bool json = false, haveGames = false, blind = false, everyReading = false;
   for (int i = 2; i < argc; ++i) {
     std::string arg = argv[i];
     if (arg == "--json") {
@@ -75,6 +78,10 @@ int Play(int argc, char** argv) {
     }
     if (arg == "--no-pixels") {
       blind = true;
+      continue;
+    }
+    if (arg == "--every-reading") {
+      everyReading = true;
       continue;
     }
     if (i + 1 >= argc) return Usage();
@@ -95,6 +102,9 @@ int Play(int argc, char** argv) {
     } else if (arg == "--seed") {
       if (!ParseWholeNumber(value, 0xFFFFFFFFul, n)) return Usage();
       options.seed = static_cast<uint32_t>(n);
+    } else if (arg == "--clock-step") {
+      if (!ParseWholeNumber(value, 100, n) || n == 0) return Usage();
+      options.gameClockStepMs = static_cast<uint32_t>(n);
     } else if (arg == "--skill") {
       char* end = nullptr;
       options.skill = std::strtod(value.c_str(), &end);
@@ -121,6 +131,9 @@ int Play(int argc, char** argv) {
   platformOptions.startMs = 100000 + options.seed * 7919u;
   if (blind && !options.shotsDir.empty()) return Usage();  // shots need pixels
   platformOptions.blind = blind;
+  platformOptions.skipIdle = !everyReading;
+  if (everyReading) options.menuClockStepMs = 1;
+
   platform::HeadlessPlatform system(platformOptions);
   system.SetGameDir(gameDir);
   sim::PlayResult result =
@@ -213,6 +226,9 @@ int Par(int argc, char** argv) {
       o.outDir = value;
     } else if (arg == "--moneyd") {
       o.moneyd = value;
+    } else if (arg == "--clock-step") {
+      if (!ParseWholeNumber(value, 100, n) || n == 0) return Usage();
+      o.clockStepMs = static_cast<uint32_t>(n);
     } else {
       return Usage();
     }

@@ -1,6 +1,8 @@
 #include "sim_par.h"
 
+#include <sched.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,6 +14,7 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -120,8 +123,10 @@ int RunUnit(const ParOptions& o, const Unit& u, const fs::path& work, const fs::
   platform::HeadlessPlatform::Options po;
   po.startMs = 100000 + u.seed * 7919u;
   po.blind = true;
+  po.skipIdle = true;
   platform::HeadlessPlatform system(po);
   system.SetGameDir(work.string());
+  system.SetFlushFiles(false);  // the worker's record is thrown away
   PlayOptions play;
   play.games = u.games;
   play.seed = u.seed;
@@ -129,6 +134,7 @@ int RunUnit(const ParOptions& o, const Unit& u, const fs::path& work, const fs::
   play.collect = u.collect;
   play.dbPath = (work / "money.db").string();
   play.keepGames = false;
+  play.gameClockStepMs = o.clockStepMs;
   std::ostringstream lines;
   PlayResult result = PlayGames(
       system, {"127.0.0.1", static_cast<uint16_t>(port)}, play, [&lines](const GameReport& g) {
@@ -202,13 +208,32 @@ int RunPar(const ParOptions& o, std::string& error) {
   auto resultPath = [&](size_t i) { return tmp / ("unit-" + std::to_string(i) + ".txt"); };
   size_t next = 0;
   int running = 0;
+  const int cores = o.jobs <= static_cast<int>(std::thread::hardware_concurrency())
+                        ? static_cast<int>(std::thread::hardware_concurrency())
+                        : 0;
+  auto cpuSeconds = [] {
+    rusage u{};
+    getrusage(RUSAGE_CHILDREN, &u);
+    return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+  };
+  const double cpuBefore = cpuSeconds();
+  const auto wallBefore = std::chrono::steady_clock::now();
   std::fflush(stdout);
   std::fflush(stderr);
   while (next < units.size() || running > 0) {
     while (running < o.jobs && next < units.size()) {
       pid_t pid = fork();
-      if (pid == 0)
+      if (pid == 0) {
+        // A worker and its server take turns, so they share one core: each exchange
+        // then needs no wake-up across cores.
+        if (cores > 0) {
+          cpu_set_t set;
+          CPU_ZERO(&set);
+          CPU_SET(static_cast<int>(next % static_cast<size_t>(cores)), &set);
+          sched_setaffinity(0, sizeof set, &set);
+        }
         _exit(RunUnit(o, units[next], tmp / ("w" + std::to_string(next)), resultPath(next)));
+      }
       if (pid < 0) {
         error = "cannot start a worker";
         return 1;
@@ -218,6 +243,9 @@ int RunPar(const ParOptions& o, std::string& error) {
     }
     if (wait(nullptr) > 0) --running;
   }
+  const double cpu = cpuSeconds() - cpuBefore;
+  const double runWall =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - wallBefore).count();
   double wall = 0;
   for (size_t i = 0; i < units.size(); ++i) {
     std::ifstream in(resultPath(i));
@@ -267,7 +295,12 @@ int RunPar(const ParOptions& o, std::string& error) {
   std::ofstream json(fs::path(o.outDir) / "par.json");
   std::ofstream md(fs::path(o.outDir) / "par.md");
   json << "{\n  \"method\": \"independent replications\",\n  \"replications\": " << o.replications
-       << ",\n  \"seed\": " << o.seed << ",\n  \"games_per_second_per_core\": "
+       << ",\n  \"seed\": " << o.seed << ",\n  \"clock_step_ms\": " << o.clockStepMs
+       << ",\n  \"jobs\": " << o.jobs << ",\n  \"games_per_second_per_core\": "
+       << (o.timing && cpu > 0 ? Fixed(totalGames / cpu, 1) : "null")
+       << ",\n  \"games_per_second\": "
+       << (o.timing && runWall > 0 ? Fixed(totalGames / runWall, 1) : "null")
+       << ",\n  \"games_per_worker_second\": "
        << (o.timing && wall > 0 ? Fixed(totalGames / wall, 1) : "null") << ",\n  \"rows\": [\n";
   md << "# Payout sheet\n\n"
      << "Every row: " << o.games << " games played by the bots of `strikora-sim play` on the real "

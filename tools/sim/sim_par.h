@@ -13,7 +13,7 @@ namespace sim {
 struct ParOptions {
   std::string gameDir;
   std::string moneyd;  // the money server program
-  int games = 2000;    // per skill and strategy
+  int games = 100000;  // per skill and strategy
   std::vector<double> skills{0.5, 0.7, 0.9, 1.0};
   std::vector<CollectStrategy> collects{CollectStrategy::Best};
   int jobs = 2;
@@ -21,7 +21,8 @@ struct ParOptions {
   uint32_t seed = 1;
   std::string record;  // a statistics record every worker starts from; fresh when empty
   std::string outDir = "par";
-  bool timing = true;  // games_per_second_per_core in par.json (off for byte-identical runs)
+  bool timing = true;        // games_per_second_per_core in par.json (off for byte-identical runs)
+  uint32_t clockStepMs = 1;  // the virtual clock's step in a game (see PlayOptions)
 };
 
 // The 0.975 quantile of Student's t with df degrees of freedom (df >= 1).

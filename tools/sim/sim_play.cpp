@@ -51,14 +51,21 @@ class Bot {
     now_ = p.Now();
     if (shooting_) TakeShots(p);
     const Button* list = ActiveButtonWait();
+    // The game has returned once it has added its length to meter 36.
+    if (inGame_ && !gameOver_ && Meters[36] != startPlaySeconds_) {
+      gameOver_ = true;
+      endTime_ = now_;
+      p.SetStep(options_.menuClockStepMs);
+    }
     if (!list) return;
+    if (list == MenuButtons) p.SetStep(options_.menuClockStepMs);
     if (ButtonWaitSerial() != serial_) {
       serial_ = ButtonWaitSerial();
       planned_ = false;
       if (list == MenuButtons) AtMenu(p);
     }
     if (!planned_) {
-      Plan(list);
+      Plan(p, list);
       KeepScreenWhileShooting(p);
       planned_ = true;
     }
@@ -68,6 +75,8 @@ class Bot {
       planned_ = false;
       touchAt_ = now_ + 1000;
     }
+    // A clock that skips idle time must not pass the bot's touch, nor a shot's moment.
+    p.WakeDriverAt(shooting_ ? now_ + 1 : touchAt_);
   }
 
   void Finish() {
@@ -88,9 +97,8 @@ class Bot {
     MakeMoney();
     // A long run keeps only what happened since the last menu.
     p.ForgetHistory();
-    Aim(Centre(MenuButtons[2]), Between(300, 800));
+    Aim(Centre(MenuButtons[2]), Between(40, 120));
     startMeters_ = Meters[0];
-    startTime_ = now_;
     startWins_ = {Meters[21], Meters[32]};
     std::copy(Meters + 1, Meters + 8, startLevels_.begin());
     startQuestions_ = Meters[11];
@@ -128,12 +136,12 @@ class Bot {
     touchAt_ = now_ + delay;
   }
 
-  void Plan(const Button* list) {
+  void Plan(platform::HeadlessPlatform& p, const Button* list) {
     if (list == MenuButtons) {
       // Decided when the menu came up; only a touch that was not taken comes here.
       Aim(Centre(MenuButtons[played_ >= options_.games ? 0 : 2]), 200);
     } else if (list == LivesPickButtons) {
-      StartGameIfCharged();
+      StartGameIfCharged(p);
       Aim(Centre(LivesPickButtons[Between(0, 2)]), Between(500, 2000));
     } else if (list == BoardButtons) {
       PlanBoard();
@@ -142,11 +150,15 @@ class Bot {
     }
   }
 
-  void StartGameIfCharged() {
+  void StartGameIfCharged(platform::HeadlessPlatform& p) {
     if (!waitingForCharge_ || Meters[0] == startMeters_) return;
     waitingForCharge_ = false;
     inGame_ = true;
+    gameOver_ = false;
     ++played_;
+    p.SetStep(options_.gameClockStepMs);
+    startTime_ = now_;
+    startPlaySeconds_ = Meters[36];
   }
 
   // Frames are kept only while the first game's shots are being taken.
@@ -212,7 +224,7 @@ class Bot {
     g.outcome = jackpot ? "jackpot" : winAmount > 0 ? "collected" : "lost";
     // The turn that collects is not played; the turn that ends a game otherwise is.
     g.turns = turnCount + (g.outcome == "collected" ? 0 : 1);
-    g.seconds = (now_ - startTime_) / 1000.0;
+    g.seconds = ((gameOver_ ? endTime_ : now_) - startTime_) / 1000.0;
     g.gaveUp = gaveUp_;
     gaveUp_ = false;
     g.questions = Meters[11] - startQuestions_;
@@ -271,13 +283,15 @@ class Bot {
   uint32_t now_ = 0;
   uint32_t serial_ = 0;
   bool planned_ = false;
+  bool gameOver_ = false;
   Point touch_{0, 0};
   uint32_t touchAt_ = 0;
   int played_ = 0;
   bool inGame_ = false, waitingForCharge_ = false, gaveUp_ = false;
   bool shooting_;  // the menu and the first game
   int32_t startMeters_ = 0;
-  uint32_t startTime_ = 0, wonSeenAt_ = 0;
+  uint32_t startTime_ = 0, endTime_ = 0, wonSeenAt_ = 0;
+  int32_t startPlaySeconds_ = 0;  // meter 36 when the game began
   std::array<int32_t, 2> startWins_{};
   std::array<int32_t, 7> startLevels_{};
   int32_t startQuestions_ = 0;

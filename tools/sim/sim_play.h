@@ -23,6 +23,12 @@ enum class CollectStrategy {
 struct PlayOptions {
   int games = 1;
   uint32_t seed = 1;
+  // How far the virtual clock moves at every reading: in a game (from its start pick to its
+  // end), and between games, where the menu decides nothing in any game and its frames
+  // then cost little. Start-up, which seeds the game's generator from the clock, runs at
+  // 1 ms. A coarser game step gives the same games in fewer frames, each lasting longer.
+  uint32_t gameClockStepMs = 1;
+  uint32_t menuClockStepMs = 25;
   double skill = 0.7;  // the chance of a right answer
   CollectStrategy collect = CollectStrategy::Best;
   std::string shotsDir;   // PNGs of the screens of the first game; none when empty

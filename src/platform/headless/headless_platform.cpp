@@ -28,16 +28,46 @@ void HeadlessPlatform::DeliverDueTouches() {
 bool HeadlessPlatform::PeekMessage(Message& out) {
   DeliverDueTouches();
   if (queue_.empty()) return false;
+  waitingUntil_.reset();  // a message may end the wait: no time is skipped in this pump
   out = queue_.front();
   queue_.pop_front();
   return true;
 }
 
 void HeadlessPlatform::QueueEmpty() {
-  if (!driver_ || inDriver_) return;
-  inDriver_ = true;
-  driver_(*this);
-  inDriver_ = false;
+  if (driver_ && !inDriver_) {
+    inDriver_ = true;
+    driverWake_.reset();
+    driver_(*this);
+    inDriver_ = false;
+  }
+  if (options_.skipIdle && waitingUntil_ && queue_.empty() && !inDriver_) SkipIdleTime();
+}
+
+void HeadlessPlatform::WaitingUntil(uint32_t clockValue) {
+  if (options_.skipIdle) waitingUntil_ = clockValue;
+}
+
+void HeadlessPlatform::WakeDriverAt(uint32_t clockValue) {
+  uint32_t ahead = clockValue - now_;
+  uint64_t at = ahead > 0x80000000u ? elapsed_ : elapsed_ + ahead;
+  if (!driverWake_ || at < *driverWake_) driverWake_ = at;
+}
+
+// Moves the clock on to just before the first thing that can happen: the deadline's
+// reading, a touch's arrival, an action's turn or the driver's wake-up.
+void HeadlessPlatform::SkipIdleTime() {
+  uint32_t ahead = *waitingUntil_ - now_;
+  waitingUntil_.reset();
+  if (ahead == 0 || ahead > 0x80000000u) return;
+  uint64_t target = elapsed_ + ahead;
+  if (!touches_.empty()) target = std::min(target, touches_.front().at);
+  for (const Action& a : actions_) target = std::min(target, a.at);
+  if (driverWake_) target = std::min(target, *driverWake_);
+  if (target <= elapsed_ + 1) return;
+  uint64_t skip = target - 1 - elapsed_;
+  now_ += static_cast<uint32_t>(skip);
+  elapsed_ += skip;
 }
 
 void HeadlessPlatform::RunDueActions() {
@@ -56,6 +86,7 @@ void HeadlessPlatform::RunDueActions() {
 }
 
 uint32_t HeadlessPlatform::TimeGetTime() {
+  waitingUntil_.reset();
   uint32_t value = now_;
   now_ += step_;
   elapsed_ += step_;

@@ -36,6 +36,12 @@ class HeadlessPlatform : public Platform {
     LocalTime localBase{2026, 12, 8, 12, 0, 0};
     std::optional<uint32_t> limitMs;  // virtual time past which the run stops
     bool blind = false;               // see Platform::Blind
+    // When the program says it waits for a deadline (WaitingUntil) and its next pump finds
+    // no message, the clock moves straight on to the last reading before the deadline, or
+    // before the next scripted touch, scheduled action or driver's wake-up if one comes
+    // first. The program then reads what it would have read reading by reading: the run
+    // is the same, without the idle readings in between.
+    bool skipIdle = false;
   };
 
   using Driver = std::function<void(HeadlessPlatform&)>;
@@ -47,6 +53,7 @@ class HeadlessPlatform : public Platform {
   bool PeekMessage(Message& out) override;
   void QueueEmpty() override;
   uint32_t TimeGetTime() override;
+  void WaitingUntil(uint32_t clockValue) override;
   LocalTime GetLocalTime() override;
   void OutputDebugString(std::string_view text) override;
   void MessageBox(std::string_view text, std::string_view title) override;
@@ -72,6 +79,9 @@ class HeadlessPlatform : public Platform {
   void PostMessage(const Message& m) { queue_.push_back(m); }
   void Touch(int x, int y);  // a press arriving now
   void SetDriver(Driver driver) { driver_ = std::move(driver); }
+  // From within the driver: the clock may not skip past this reading before the driver
+  // has been called again (with skipIdle). Each call of the driver starts without one.
+  void WakeDriverAt(uint32_t clockValue);
   // Called with the virtual time each time it passes atMs (once).
   void ScheduleAt(uint32_t atMs, std::function<void(HeadlessPlatform&)> action);
   HeadlessFaults& Faults() { return faults_; }
@@ -104,11 +114,14 @@ class HeadlessPlatform : public Platform {
  private:
   void DeliverDueTouches();
   void RunDueActions();
+  void SkipIdleTime();
 
   Options options_;
   uint32_t now_;
   uint32_t step_;
   uint64_t elapsed_ = 0;  // total virtual ms since start, for the limit and local time
+  std::optional<uint32_t> waitingUntil_;  // the deadline waited for since the last reading
+  std::optional<uint64_t> driverWake_;    // elapsed ms the driver wants to be called by
   HeadlessFaults faults_;
   bool windowCreated_ = false;
   bool displayOpen_ = false;

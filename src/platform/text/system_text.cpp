@@ -11,12 +11,22 @@
 
 namespace platform {
 
+// A byte's rendered coverage, kept so that text drawn every frame is rasterised once.
+struct CachedGlyph {
+  bool rendered = false;  // looked up yet
+  bool ok = false;        // the face has it
+  int left = 0, top = 0;  // FreeType's bitmap_left and bitmap_top
+  unsigned rows = 0, width = 0;
+  std::vector<unsigned char> alpha;  // rows x width
+};
+
 struct SystemFont {
   FT_Library library = nullptr;
   FT_Face face = nullptr;
   int lineHeight = 0;
   int ascent = 0;
   int advance[256] = {};  // cached advances per byte, -1 when not yet measured
+  CachedGlyph glyphs[256];
 };
 
 void SystemFontDeleter::operator()(SystemFont* font) const {
@@ -43,6 +53,25 @@ const char* const kBoldFaces[] = {
 bool LoadGlyph(SystemFont& font, unsigned char c, bool render) {
   FT_Int32 flags = FT_LOAD_DEFAULT | (render ? FT_LOAD_RENDER : 0);
   return FT_Load_Char(font.face, c, flags) == 0;
+}
+
+const CachedGlyph& RenderedGlyph(SystemFont& font, unsigned char c) {
+  CachedGlyph& cached = font.glyphs[c];
+  if (cached.rendered) return cached;
+  cached.rendered = true;
+  cached.ok = LoadGlyph(font, c, true);
+  if (!cached.ok) return cached;
+  const FT_GlyphSlot g = font.face->glyph;
+  const FT_Bitmap& bm = g->bitmap;
+  cached.left = g->bitmap_left;
+  cached.top = g->bitmap_top;
+  cached.rows = bm.rows;
+  cached.width = bm.width;
+  cached.alpha.resize(static_cast<size_t>(bm.rows) * bm.width);
+  for (unsigned row = 0; row < bm.rows; ++row)
+    std::memcpy(cached.alpha.data() + static_cast<size_t>(row) * bm.width,
+                bm.buffer + static_cast<ptrdiff_t>(row) * bm.pitch, bm.width);
+  return cached;
 }
 
 int Advance(SystemFont& font, unsigned char c) {
@@ -198,17 +227,16 @@ int DrawSystemText(const Canvas565& target, SystemFont& font, const char* text, 
     }
     int penX = x;
     for (unsigned char c : line) {
-      if (LoadGlyph(font, c, true)) {
-        const FT_GlyphSlot g = font.face->glyph;
-        const FT_Bitmap& bm = g->bitmap;
-        int left = penX + g->bitmap_left, top = y + font.ascent - g->bitmap_top;
-        for (unsigned row = 0; row < bm.rows; ++row) {
+      const CachedGlyph& g = RenderedGlyph(font, c);
+      if (g.ok) {
+        int left = penX + g.left, top = y + font.ascent - g.top;
+        for (unsigned row = 0; row < g.rows; ++row) {
           int py = top + static_cast<int>(row);
           if (py < clipTop || py >= clipBottom) continue;
-          for (unsigned col = 0; col < bm.width; ++col) {
+          for (unsigned col = 0; col < g.width; ++col) {
             int px = left + static_cast<int>(col);
             if (px < clipLeft || px >= clipRight) continue;
-            int alpha = bm.buffer[row * bm.pitch + col];
+            int alpha = g.alpha[row * g.width + col];
             if (alpha) Blend(target.pixels[py * target.pitch + px], tr, tg, tb, alpha);
           }
         }
