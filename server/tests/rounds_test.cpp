@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -183,26 +182,6 @@ TEST_F(RoundsTest, AnswersEachSessionInTheOrderOfItsLines) {
     EXPECT_EQ(commits_, c.commits);
     EXPECT_EQ(Problems(), 0);
   }
-}
-
-TEST_F(RoundsTest, AStreamDelaysAnotherSessionsQueryByOneRoundAtMost) {
-  std::vector<Session> sessions = MakeSessions({std::vector<std::string>(50, "CADD,1"), {}});
-  const RoundLimits limits{64, 4};
-  for (int round = 0; round < 13; ++round) {
-    sessions[1].lines.push_back(Line{"CGET", false});
-    const size_t replies_before = sessions[0].out.size();
-    Round(sessions, limits);
-    // Answered in this very round, from what the rounds before it committed.
-    EXPECT_EQ(sessions[1].lines.size(), 0u);
-    const std::string expected = "CTEL," + std::to_string(std::min(50, round * 4)) + "\r\n";
-    ASSERT_GE(sessions[1].out.size(), expected.size());
-    EXPECT_EQ(sessions[1].out.substr(sessions[1].out.size() - expected.size()), expected)
-        << "round " << round;
-    EXPECT_GT(sessions[0].out.size(), replies_before) << "round " << round;
-  }
-  EXPECT_FALSE(HasWork(sessions[0]));
-  EXPECT_EQ(commits_, 13);
-  EXPECT_EQ(Read(), (Totals{50, 0}));
 }
 
 enum class Breakage { kWrite, kCommit };
