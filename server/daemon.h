@@ -1,6 +1,9 @@
 // moneyd's serving loop: one thread, poll() over the listening socket and every client.
-// Each client's lines are answered in order; a reply is queued only after its change is
-// committed. Every connect, TERM and disconnect is journalled.
+// Each poll round reads from every ready client and serves them all together in rounds
+// (exchange.h): queries at once, every waiting change in one commit, each client's replies in
+// the order of its lines and a change's reply only after its commit. When every slot is taken,
+// a new connection closes the one that has been idle longest. Every connect, TERM and
+// disconnect is journalled.
 #pragma once
 
 #include <signal.h>
@@ -8,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "server/exchange.h"
 #include "server/ledger.h"
 
 namespace money {
@@ -15,7 +19,9 @@ namespace money {
 struct ServeConfig {
   int listen_fd = -1;
   int64_t first_client = 1;  // the number given to the first client
-  size_t max_clients = 64;   // further connections are closed at once
+  // Connections served at once; one more closes the longest idle to make room.
+  size_t max_clients = 64;
+  RoundLimits limits;  // how much of each client one round serves
   // The signal mask to wait with: the stopping signals are blocked except while waiting.
   sigset_t wait_mask{};
 };
