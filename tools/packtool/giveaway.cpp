@@ -233,10 +233,10 @@ std::string FormatGiveawayReport(const GiveawayReport& report, const GiveawayLim
 
 GiveawayLimits SourceLimits() {
   GiveawayLimits limits;
-  limits.overall = 0.66;
-  limits.perCategory = 0.84;
-  limits.lopsidedTerms = 106;
-  limits.lengthGap = 14;
+  limits.overall = 0.56;
+  limits.perCategory = 0.70;
+  limits.lopsidedTerms = 40;
+  limits.lengthGap = 4;
   return limits;
 }
 
