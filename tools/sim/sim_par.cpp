@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -15,6 +16,9 @@
 #include <map>
 #include <sstream>
 #include <thread>
+
+#include "accounting/accounting.h"
+#include "par_plot.h"
 
 namespace fs = std::filesystem;
 
@@ -154,7 +158,8 @@ int RunUnit(const ParOptions& o, const Unit& u, const fs::path& work, const fs::
   const PlayTotals& t = result.totals;
   f << "ok " << t.games << ' ' << t.staked << ' ' << t.paidPrizes << ' ' << t.paidCashpots << ' '
     << t.serverStakes << ' ' << t.serverPayouts << ' ' << MoneyAgrees(t, u.games) << ' ' << wall
-    << '\n'
+    << ' ' << std::lround(result.start.mainBalance) << ' '
+    << std::lround(result.start.cashpotBalance) << ' ' << result.start.cashpot << '\n'
     << lines.str();
   return 0;
 }
@@ -247,6 +252,8 @@ int RunPar(const ParOptions& o, std::string& error) {
   const double runWall =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - wallBefore).count();
   double wall = 0;
+  std::array<long, 3> start{};
+  bool sameStart = true;
   for (size_t i = 0; i < units.size(); ++i) {
     std::ifstream in(resultPath(i));
     std::string word;
@@ -263,6 +270,12 @@ int RunPar(const ParOptions& o, std::string& error) {
     int agrees;
     double seconds;
     in >> games >> staked >> prizes >> cashpots >> sStakes >> sPayouts >> agrees >> seconds;
+    long startMain = 0, startFund = 0, startCashpot = 0;
+    in >> startMain >> startFund >> startCashpot;
+    // Every worker starts from the same record, fresh or given.
+    if (i == 0) start = {startMain, startFund, startCashpot};
+    sameStart =
+        sameStart && start[0] == startMain && start[1] == startFund && start[2] == startCashpot;
     wall += seconds;
     r.games += games;
     r.staked += staked;
@@ -288,6 +301,10 @@ int RunPar(const ParOptions& o, std::string& error) {
     }
   }
   fs::remove_all(tmp, ec);
+  if (!sameStart) {
+    error = "the workers did not all start from the same record";
+    return 1;
+  }
   int64_t totalGames = 0;
   for (const Row& r : rows) totalGames += r.games;
 
@@ -296,6 +313,10 @@ int RunPar(const ParOptions& o, std::string& error) {
   std::ofstream md(fs::path(o.outDir) / "par.md");
   json << "{\n  \"method\": \"independent replications\",\n  \"replications\": " << o.replications
        << ",\n  \"seed\": " << o.seed << ",\n  \"clock_step_ms\": " << o.clockStepMs
+       << ",\n  \"start\": {\"record\": "
+       << (o.record.empty() ? "null" : "\"" + fs::path(o.record).filename().string() + "\"")
+       << ", \"main_balance\": " << start[0] << ", \"cashpot_balance\": " << start[1]
+       << ", \"cashpot\": " << start[2] << "}"
        << ",\n  \"jobs\": " << o.jobs << ",\n  \"games_per_second_per_core\": "
        << (o.timing && cpu > 0 ? Fixed(totalGames / cpu, 1) : "null")
        << ",\n  \"games_per_second\": "
@@ -307,7 +328,9 @@ int RunPar(const ParOptions& o, std::string& error) {
      << "program, in " << o.replications
      << " independent replications, each with its own money server and "
      << (o.record.empty() ? "a fresh statistics record" : "a copy of the record " + o.record)
-     << "; seed " << o.seed << ". Money in pence, stake 50p. The 95 % interval of the return "
+     << "; seed " << o.seed << ". Every worker began with the main balance at " << start[0]
+     << ", the cashpot balance at " << start[1] << " and the cashpot at " << start[2]
+     << "p. Money in pence, stake 50p. The 95 % interval of the return "
      << "to player is Student's t over the replications' own returns.\n\n"
      << "| skill | collect | games | staked | prizes | cashpots | RTP | RTP 95 % | hit freq | "
         "jackpot freq | cashpot freq | mean cashpot | VI 90 % | levels 1..7 | turns | questions "
@@ -362,8 +385,28 @@ int RunPar(const ParOptions& o, std::string& error) {
   }
   json << "  ]\n}\n";
   md << prizeLines.str();
+  md << "\n![Return to player against skill](rtp-by-skill.png)\n\n"
+     << "![The main balance over the games](balance.png)\n\n"
+     << "![The prize distribution](prizes.png)\n";
   md << "\nThe money checked column says whether, in every worker, the stakes and the bank and "
         "credit payouts its server journalled equal what the sheet counts.\n";
+  std::vector<PlotRow> plots;
+  for (const Row& r : rows) {
+    PlotRow p;
+    p.skill = r.skill;
+    p.collect = CollectName(r.collect);
+    Interval ci = MeanCi95(r.repRtp);
+    p.rtp = r.staked ? double(r.prizes + r.cashpots) / r.staked : 0;
+    p.rtpLow = ci.low;
+    p.rtpHigh = ci.high;
+    p.balance = r.balance;
+    for (const auto& [amount, count] : r.prizeCounts)
+      p.prizeShares[amount] = r.games ? double(count) / r.games : 0;
+    plots.push_back(p);
+  }
+  // The lower bounds of balance levels 1 to 6; level 7 has none.
+  std::vector<int> thresholds(PayoutLevelRows, PayoutLevelRows + 6);
+  if (!WriteParPictures(plots, thresholds, o.outDir, error)) return 1;
   for (const Row& r : rows)
     if (!r.moneyChecked) {
       error = "the money a server journalled differs from what the sheet counts";

@@ -59,6 +59,8 @@ class Bot {
     }
     if (!list) return;
     if (list == MenuButtons) p.SetStep(options_.menuClockStepMs);
+    if (list == MenuButtons && !result_.start.seen)
+      result_.start = {true, Balances[0], Balances[1], Cashpot};
     if (ButtonWaitSerial() != serial_) {
       serial_ = ButtonWaitSerial();
       planned_ = false;

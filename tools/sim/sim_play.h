@@ -64,8 +64,16 @@ struct PlayTotals {
   int64_t serverPayouts = 0;
 };
 
+// The statistics record's money as the program had it at its first menu.
+struct StartState {
+  bool seen = false;
+  double mainBalance = 0, cashpotBalance = 0;
+  int32_t cashpot = 0;  // pence
+};
+
 struct PlayResult {
   std::optional<int> exitCode;  // empty when the run stopped at its virtual-time limit
+  StartState start;
   std::vector<GameReport> games;
   PlayTotals totals;
   std::vector<std::string> notes;  // shots written, problems met
