@@ -98,9 +98,24 @@ TEST_F(SimPlayTest, TheCommandPrintsOneJsonObjectAGameAndTheTotals) {
     EXPECT_TRUE(std::filesystem::exists(dir_ / (std::string("shots/") + shot + ".png"))) << shot;
 }
 
-// A blind screen writes no pixel; the same seeds must give the same games, outcome by
-// outcome, and the same money.
-TEST_F(SimPlayTest, ABlindScreenPlaysTheSameGames) {
+// The same seeds must give the same games, outcome by outcome, and the same money, whether
+// the screen is drawn or blind, and whether the clock makes every idle reading, skips them
+// or moves coarsely in a game (which lengthens the games' frames, so only their seconds
+// may differ).
+TEST_F(SimPlayTest, TheSameSeedsGiveTheSameGamesWhateverTheScreenAndTheClock) {
+  struct Clock {
+    const char* name;
+    bool blind, skipIdle;
+    uint32_t gameStep, menuStep;
+    bool sameSeconds;
+    int games;  // of each row's games: drawn screens are slow
+  };
+  const Clock clocks[] = {
+      {"every reading, blind (the reference)", true, false, 1, 1, true, 100},
+      {"idle readings skipped, blind", true, true, 1, 25, true, 100},
+      {"coarse game clock, blind", true, true, 5, 25, false, 100},
+      {"idle readings skipped, drawn", false, true, 1, 25, true, 30},
+  };
   struct Row {
     double skill;
     sim::CollectStrategy collect;
@@ -110,36 +125,89 @@ TEST_F(SimPlayTest, ABlindScreenPlaysTheSameGames) {
                       {0.9, sim::CollectStrategy::First, 12},
                       {1.0, sim::CollectStrategy::Never, 13}};
   for (const Row& r : rows) {
-    std::vector<std::string> seen[2];
-    sim::PlayTotals totals[2];
-    for (int blind = 0; blind < 2; ++blind) {
+    // The reference's games, with their seconds and without.
+    std::vector<std::string> reference[2];
+    std::vector<double> referenceSeconds;
+    std::string referenceTotals;
+    for (const Clock& c : clocks) {
       std::filesystem::remove(dir_ / "data/Zemblar.rec");
       Money({"cashout"});
       platform::HeadlessPlatform::Options po;
       po.startMs = 100000 + r.seed * 7919u;
-      po.blind = blind == 1;
+      po.blind = c.blind;
+      po.skipIdle = c.skipIdle;
       platform::HeadlessPlatform system(po);
       system.SetGameDir(dir_.Path());
+      system.KeepScreen(false);
       sim::PlayOptions options;
-      options.games = 4;
+      options.games = c.games;
       options.seed = r.seed;
       options.skill = r.skill;
       options.collect = r.collect;
+      options.gameClockStepMs = c.gameStep;
+      options.menuClockStepMs = c.menuStep;
       options.dbPath = dir_ / "money.db";
       sim::PlayResult result =
           sim::PlayGames(system, {"127.0.0.1", static_cast<uint16_t>(daemon_.port())}, options);
-      ASSERT_EQ(result.error, "");
-      ASSERT_EQ(result.exitCode, kExitNormal);
-      for (const sim::GameReport& g : result.games)
-        seen[blind].push_back(sim::FormatGameJson(g) + " level " + std::to_string(g.level) +
-                              " questions " + std::to_string(g.questions) + " balance " +
-                              std::to_string(g.balance));
-      totals[blind] = result.totals;
+      ASSERT_EQ(result.error, "") << c.name;
+      ASSERT_EQ(result.exitCode, kExitNormal) << c.name;
+      ASSERT_EQ(result.games.size(), static_cast<size_t>(c.games)) << c.name;
+      std::vector<std::string> seen[2];
+      for (sim::GameReport g : result.games)
+        for (int withSeconds = 1; withSeconds >= 0; --withSeconds) {
+          if (!withSeconds) g.seconds = 0;
+          seen[withSeconds].push_back(sim::FormatGameJson(g) + " level " + std::to_string(g.level) +
+                                      " questions " + std::to_string(g.questions) + " balance " +
+                                      std::to_string(g.balance));
+        }
+      if (reference[0].empty()) {
+        reference[0] = seen[0];
+        reference[1] = seen[1];
+        for (const sim::GameReport& g : result.games) referenceSeconds.push_back(g.seconds);
+        referenceTotals = sim::FormatTotalsJson(result.totals);
+        continue;
+      }
+      for (size_t i = 0; i < seen[0].size(); ++i) {
+        ASSERT_EQ(seen[c.sameSeconds][i], reference[c.sameSeconds][i])
+            << c.name << ", skill " << r.skill << ", game " << i + 1;
+        // A coarser clock only lengthens the games.
+        EXPECT_GE(result.games[i].seconds, referenceSeconds[i]) << c.name;
+      }
+      if (c.games == clocks[0].games) {
+        EXPECT_EQ(sim::FormatTotalsJson(result.totals), referenceTotals) << c.name;
+      }
     }
-    ASSERT_EQ(seen[0].size(), 4u);
-    EXPECT_EQ(seen[0], seen[1]) << "skill " << r.skill;
-    EXPECT_EQ(sim::FormatTotalsJson(totals[0]), sim::FormatTotalsJson(totals[1]));
   }
+}
+
+// par from a cabinet's record: every worker starts from its balances and cashpot, and the
+// same seed gives the same sheet, byte for byte.
+TEST_F(SimPlayTest, ParStartsFromTheGivenRecordAndRepeatsItselfByteForByte) {
+  RecordImage image;
+  image.balances[0] = 5000;  // far above level 1's bound: every game counts at level 1
+  image.balances[1] = -300;
+  image.cashpot = 777;
+  image.dateWord = "12/01/26";
+  testing_support::WriteFile(dir_ / "cabinet.rec", EncodeRecord(image));
+  std::string sheets[2];
+  for (int run = 0; run < 2; ++run) {
+    std::string out = dir_ / ("sheet" + std::to_string(run));
+    std::string command = std::string(SIM_BINARY) + " par --game-dir " + GAME_DIR +
+                          " --games 6 --skills 0.7 --jobs 2 --replications 2 --seed 5 " +
+                          "--no-timing --record " + (dir_ / "cabinet.rec") + " --out " + out;
+    testing_support::Outcome o = testing_support::RunCommand(command);
+    ASSERT_EQ(o.status, 0) << o.output;
+    sheets[run] = testing_support::ReadFile(out + "/par.json");
+    for (const char* picture : {"rtp-by-skill.png", "balance.png", "prizes.png"})
+      EXPECT_GT(std::filesystem::file_size(out + "/" + picture), 1000u) << picture;
+  }
+  EXPECT_EQ(sheets[0], sheets[1]);
+  EXPECT_NE(sheets[0].find("\"start\": {\"record\": \"cabinet.rec\", \"main_balance\": 5000, "
+                           "\"cashpot_balance\": -300, \"cashpot\": 777}"),
+            std::string::npos)
+      << sheets[0];
+  EXPECT_NE(sheets[0].find("\"level_share\": [1.0000, 0.0000"), std::string::npos) << sheets[0];
+  EXPECT_NE(sheets[0].find("\"money_checked\": true"), std::string::npos) << sheets[0];
 }
 
 }  // namespace
