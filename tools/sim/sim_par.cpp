@@ -385,11 +385,22 @@ int RunPar(const ParOptions& o, std::string& error) {
   }
   json << "  ]\n}\n";
   md << prizeLines.str();
+  md << "\nThe money checked column says whether, in every worker, the stakes and the bank and "
+        "credit payouts its server journalled equal what the sheet counts. The virtual clock "
+        "moved "
+     << o.clockStepMs << " ms at every reading in a game"
+     << (o.clockStepMs == 1 ? ", as on the cabinet's own clock, so the minutes are a game's length"
+                            : "; the games are the same as at 1 ms, but their minutes are longer")
+     << ".";
+  if (o.timing)
+    md << " Made by " << o.jobs << " workers in " << Fixed(runWall / 60, 1) << " minutes, "
+       << Fixed(cpu > 0 ? totalGames / cpu : 0, 1)
+       << " games a second for each core's time (the workers' and their servers').";
+  md << "\n";
   md << "\n![Return to player against skill](rtp-by-skill.png)\n\n"
      << "![The main balance over the games](balance.png)\n\n"
      << "![The prize distribution](prizes.png)\n";
-  md << "\nThe money checked column says whether, in every worker, the stakes and the bank and "
-        "credit payouts its server journalled equal what the sheet counts.\n";
+
   std::vector<PlotRow> plots;
   for (const Row& r : rows) {
     PlotRow p;
