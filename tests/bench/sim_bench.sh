@@ -56,7 +56,7 @@ base=""
 printf "%-28s %8s %10s %14s %8s\n" "run (skill 0.7)" games "cpu s" "games/s/core" ratio
 for r in "${results[@]}"; do
   read -r name n cpu <<< "$r"
-  rate=$(awk -v n="$n" -v c="$cpu" 'BEGIN {printf "%.1f", c > 0 ? n / c : 0}')
+  rate=$(awk -v n="$n" -v c="$cpu" 'BEGIN {printf "%.1f", (c > 0 ? n / c : 0)}')
   [ -z "$base" ] && base=$rate
   printf "%-28s %8s %10s %14s %8s\n" "$name" "$n" "$cpu" "$rate" \
     "$(awk -v r="$rate" -v b="$base" 'BEGIN {printf "%.2fx", r / b}')"
