@@ -11,9 +11,13 @@ platform::Surface SaveSurface[3] = {0, 0, 0};
 int DisplayDepth = 16;
 uint16_t KeyColour = 0xF81F;
 
+namespace display_detail {
+bool up = false;
+}  // namespace display_detail
+
 namespace {
 
-bool gDisplayUp = false;
+bool& gDisplayUp = display_detail::up;
 int gFailureCode = 0;
 int gLastShutdownCode = 0;
 
@@ -34,13 +38,6 @@ void FillBackBuffer(const platform::Rect* rect, uint16_t colour) {
 
 }  // namespace
 
-platform::DisplayDevice& Device() {
-  return Sys().Display();
-}
-
-bool DisplayUp() {
-  return gDisplayUp;
-}
 int DisplayFailureCode() {
   return gFailureCode;
 }

@@ -7,6 +7,7 @@
 
 #include "platform/display/display_device.h"
 #include "platform/text/system_text.h"
+#include "shell/system.h"
 
 extern platform::Surface PrimarySurface;
 extern platform::Surface BackBuffer;
@@ -21,7 +22,12 @@ void ClearScreen();
 void FillRect(int left, int top, int right, int bottom, uint16_t colour);
 
 // Whether the display is up; false before InitDisplay and after any ShutdownDisplay.
-bool DisplayUp();
+namespace display_detail {
+extern bool up;
+}
+inline bool DisplayUp() {
+  return display_detail::up;
+}
 // The code of the fatal graphics error that shut the display down mid-run, 0 if none.
 int DisplayFailureCode();
 // The code of the most recent ShutdownDisplay, 0 if none yet.
@@ -32,6 +38,8 @@ bool GetBackBufferDC(platform::Canvas565& canvas);
 void ReleaseBackBufferDC();
 
 // The device, for the other graphics operations.
-platform::DisplayDevice& Device();
+inline platform::DisplayDevice& Device() {
+  return Sys().Display();
+}
 // Back to the state of a program that has just started.
 void ResetDisplayState();

@@ -3,18 +3,15 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
-platform::Platform* gSystem = nullptr;
-}
+namespace system_detail {
+platform::Platform* installed = nullptr;
 
-platform::Platform& Sys() {
-  if (!gSystem) {
-    std::fputs("strikora: no platform installed\n", stderr);
-    std::abort();
-  }
-  return *gSystem;
+void NoneInstalled() {
+  std::fputs("strikora: no platform installed\n", stderr);
+  std::abort();
 }
+}  // namespace system_detail
 
 void SetSystem(platform::Platform* system) {
-  gSystem = system;
+  system_detail::installed = system;
 }

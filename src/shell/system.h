@@ -4,5 +4,14 @@
 
 #include "platform/platform.h"
 
-platform::Platform& Sys();
+namespace system_detail {
+extern platform::Platform* installed;
+[[noreturn]] void NoneInstalled();
+}  // namespace system_detail
+
+// Inline: every draw of every frame goes through it.
+inline platform::Platform& Sys() {
+  if (!system_detail::installed) system_detail::NoneInstalled();
+  return *system_detail::installed;
+}
 void SetSystem(platform::Platform* system);

@@ -97,12 +97,16 @@ class DisplayDevice {
   };
 
   bool Injected(DisplayOp op, DisplayResult& result);
+  // The pixel work of a Blit whose checks passed.
+  [[gnu::noinline]] void CopyPixels(Buffer& d, const Rect& dstRect, const Buffer& s,
+                                    const Rect& srcRect, bool keyed, uint16_t key);
   Buffer* Get(Surface s);
   const Buffer* Get(Surface s) const;
   Surface NewBuffer(int width, int height, int pitchPixels);
 
   Platform& platform_;
   bool open_ = false, modeSet_ = false;
+  bool blind_ = false;              // the platform's Blind(), read when the display opens
   std::vector<Buffer> buffers_{1};  // index 0 unused: the empty handle
   std::array<std::deque<DisplayResult>, static_cast<size_t>(DisplayOp::kCount)> injected_;
 };
