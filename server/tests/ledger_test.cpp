@@ -42,13 +42,7 @@ class LedgerTest : public ::testing::Test {
     return rows;
   }
 
-  Audit Verify() {
-    Audit audit;
-    Totals totals;
-    std::string error;
-    EXPECT_TRUE(VerifyLedger(ledger_, audit, totals, error)) << error;
-    return audit;
-  }
+  Audit Verify() { return money_test::VerifiedAudit(ledger_); }
 
   void Sql(const char* sql) {
     ASSERT_EQ(sqlite3_exec(ledger_.db, sql, nullptr, nullptr, nullptr), SQLITE_OK)

@@ -94,13 +94,7 @@ class RoundsTest : public ::testing::Test {
     return kinds;
   }
 
-  int64_t Problems() {
-    Audit audit;
-    Totals totals;
-    std::string error;
-    EXPECT_TRUE(VerifyLedger(ledger_, audit, totals, error)) << error;
-    return audit.problem_count;
-  }
+  int64_t Problems() { return money_test::VerifiedAudit(ledger_).problem_count; }
 
   money_test::TempDir dir_;
   std::string path_ = dir_.File("money.db");

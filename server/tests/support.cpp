@@ -1,6 +1,7 @@
 #include "support.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -17,6 +18,14 @@
 extern char** environ;
 
 namespace money_test {
+
+money::Audit VerifiedAudit(money::Ledger& ledger) {
+  money::Audit audit;
+  money::Totals totals;
+  std::string error;
+  EXPECT_TRUE(money::VerifyLedger(ledger, audit, totals, error)) << error;
+  return audit;
+}
 
 namespace {
 

@@ -6,7 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "server/ledger.h"
+
 namespace money_test {
+
+// The ledger's audit; the test fails when the ledger cannot be read.
+money::Audit VerifiedAudit(money::Ledger& ledger);
 
 // A fresh folder under the system's temporary folder, removed with all it holds.
 class TempDir {

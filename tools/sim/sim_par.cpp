@@ -337,11 +337,19 @@ int RunPar(const ParOptions& o, std::string& error) {
         "| minutes | money checked |\n"
      << "|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|---|\n";
   std::ostringstream prizeLines;
+  std::vector<PlotRow> plots;
   for (size_t k = 0; k < rows.size(); ++k) {
-    const Row& r = rows[k];
+    Row& r = rows[k];
     double n = r.games ? double(r.games) : 1;
     double rtp = r.staked ? double(r.prizes + r.cashpots) / r.staked : 0;
     Interval ci = MeanCi95(r.repRtp);
+    PlotRow& plot = plots.emplace_back();
+    plot.skill = r.skill;
+    plot.collect = CollectName(r.collect);
+    plot.rtp = rtp;
+    plot.rtpLow = ci.low;
+    plot.rtpHigh = ci.high;
+    plot.balance = std::move(r.balance);
     double var = r.returnSquares / n - rtp * rtp;
     double vi = 1.645 * std::sqrt(var > 0 ? var : 0);
     std::string levels, levelsMd;
@@ -351,6 +359,7 @@ int RunPar(const ParOptions& o, std::string& error) {
     }
     std::string prizes, prizesMd;
     for (const auto& [amount, count] : r.prizeCounts) {
+      plot.prizeShares[amount] = count / n;
       prizes += (prizes.empty() ? "" : ", ") + std::string("\"") + std::to_string(amount) +
                 "\": " + Fixed(count / n, 6);
       prizesMd += (prizesMd.empty() ? "" : ", ") + std::to_string(amount) + "p " +
@@ -401,20 +410,6 @@ int RunPar(const ParOptions& o, std::string& error) {
      << "![The main balance over the games](balance.png)\n\n"
      << "![The prize distribution](prizes.png)\n";
 
-  std::vector<PlotRow> plots;
-  for (const Row& r : rows) {
-    PlotRow p;
-    p.skill = r.skill;
-    p.collect = CollectName(r.collect);
-    Interval ci = MeanCi95(r.repRtp);
-    p.rtp = r.staked ? double(r.prizes + r.cashpots) / r.staked : 0;
-    p.rtpLow = ci.low;
-    p.rtpHigh = ci.high;
-    p.balance = r.balance;
-    for (const auto& [amount, count] : r.prizeCounts)
-      p.prizeShares[amount] = r.games ? double(count) / r.games : 0;
-    plots.push_back(p);
-  }
   // The lower bounds of balance levels 1 to 6; level 7 has none.
   std::vector<int> thresholds(PayoutLevelRows, PayoutLevelRows + 6);
   if (!WriteParPictures(plots, thresholds, o.outDir, error)) return 1;
