@@ -1,5 +1,6 @@
 #include "accounting/accounting.h"
 
+#include "accounting/game_journal.h"
 #include "accounting/money_link.h"
 #include "shell/entry.h"
 #include "shell/timing.h"
@@ -142,7 +143,12 @@ bool EndControlTable() {
 
 bool ChargeGame() {
   winAmount = 0;
-  if (!UseCredits(StakePerGame)) return false;
+  // The game is in the journal before its stake is asked for.
+  if (!JournalGameStart()) return false;
+  if (!UseCredits(StakePerGame)) {
+    JournalGameEnd(journal::kOutcomeNotPlayed, 0, nullptr);
+    return false;
+  }
   AddToBalance(0, -(StakePerGame * 20) / 100.0f);
   if (!(Balances[1] < -1000.0f))
     AddToBalance(1, -(StakePerGame * 10) / 100.0f);

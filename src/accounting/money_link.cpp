@@ -2,7 +2,11 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
+#include "accounting/game_journal.h"
+#include "accounting/record_file.h"
 #include "shell/entry.h"
 #include "shell/eventlog.h"
 #include "shell/system.h"
@@ -88,21 +92,77 @@ Outcome Change(const char* word, int32_t amount, const char* tag) {
   return ExchangeOutcome(tag);
 }
 
-// A payment the server refused is not made and must be settled by hand; one whose reply
-// never came may have been made, and the server's journal tells which.
-bool Pay(const char* word, const char* where, int32_t amount, const char* tag) {
-  switch (Change(word, amount, tag)) {
+journal::StepResult ResultOf(Outcome outcome) {
+  switch (outcome) {
+    case Outcome::kAccepted:
+      return journal::StepResult::kDone;
+    case Outcome::kRefused:
+      return journal::StepResult::kRefused;
+    case Outcome::kInDoubt:
+      break;
+  }
+  return journal::StepResult::kNoReply;
+}
+
+// The reply as the journal keeps it: the line without its end, cut short.
+std::string ReplyText() {
+  std::string text(gReply, static_cast<size_t>(gReplyLength));
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  return text.substr(0, 64);
+}
+
+// One journalled step: its intent is durable already; the request goes, and its result is
+// noted.
+Outcome Step(int64_t step, journal::StepKind kind, int32_t amount) {
+  const bool stake = kind == journal::StepKind::kStake;
+  const char* verb = journal::StepVerb(kind);
+  const Outcome outcome = Change(verb, amount, stake || !journal::StepToBank(kind) ? "CTEL" : "BTEL");
+  JournalResult(step, ResultOf(outcome), outcome == Outcome::kInDoubt && gReplyLength == 0 ? std::string() : ReplyText());
+  return outcome;
+}
+
+// A payment the server refused is not made and must be settled; one whose reply never came
+// may have been made, and the server's journal tells which (moneyctl reconcile).
+bool Pay(int64_t step, journal::StepKind kind, int32_t amount) {
+  const char* where = journal::StepToBank(kind) ? "bank" : "credits";
+  switch (Step(step, kind, amount)) {
     case Outcome::kAccepted:
       return true;
     case Outcome::kRefused:
-      LogMessage("PAYMENT NOT ACCEPTED - %s %d pence - settle by hand\n", where, amount);
+      LogMessage("PAYMENT NOT ACCEPTED - %s %d pence - game %lld - settle with moneyctl reconcile\n",
+                 where, amount, static_cast<long long>(CurrentGameNumber()));
       return false;
     case Outcome::kInDoubt:
       break;
   }
-  LogMessage("PAYMENT NOT CONFIRMED - %s %d pence - check the money server's journal\n", where,
-             amount);
+  LogMessage("PAYMENT NOT CONFIRMED - %s %d pence - game %lld - settle with moneyctl reconcile\n",
+             where, amount, static_cast<long long>(CurrentGameNumber()));
   return false;
+}
+
+// Whole pounds to the bank, the pence left over to the credits: every part's intent is
+// durable (with the record image, when given) before the first request goes.
+void PaySplit(int32_t amount, journal::StepKind toBank, journal::StepKind toCredits,
+              const std::string* recordImage) {
+  std::vector<journal::Intent> parts;
+  if (amount >= 100) parts.push_back({toBank, amount / 100 * 100});
+  if (amount % 100 != 0) parts.push_back({toCredits, amount < 100 ? amount : amount % 100});
+  if (parts.empty()) {
+    if (recordImage) {
+      JournalPendingRecord(*recordImage);
+      WriteRecordBytes(*recordImage);
+    }
+    return;
+  }
+  std::vector<int64_t> steps = JournalIntents(parts, recordImage);
+  if (steps.size() != parts.size()) {
+    // The journal cannot say what is owed: the player is paid all the same, and the
+    // money server's journal is the account of it.
+    steps.assign(parts.size(), 0);
+  }
+  if (recordImage) WriteRecordBytes(*recordImage);
+  for (size_t i = 0; i < parts.size(); ++i)
+    Pay(steps[i], parts[i].kind, static_cast<int32_t>(parts[i].amount));
 }
 
 }  // namespace
@@ -123,24 +183,31 @@ uint16_t QueryBank() {
   return Query("BGET\r\n", "BTEL");
 }
 // A refused stake is an ordinary refused game; a stake whose reply was lost may have been
-// taken all the same.
+// taken all the same. The stake's intent is durable before it is asked for; when it cannot
+// be made durable the stake is not asked for.
 bool UseCredits(int32_t amount) {
-  const Outcome outcome = Change("CUSE", amount, "CTEL");
+  std::vector<int64_t> steps = JournalIntents({{journal::StepKind::kStake, amount}}, nullptr);
+  if (steps.empty()) return false;
+  const Outcome outcome = Step(steps.front(), journal::StepKind::kStake, amount);
   if (outcome == Outcome::kInDoubt) {
-    LogMessage("STAKE NOT CONFIRMED - credits %d pence - check the money server's journal\n",
-               amount);
+    LogMessage("STAKE NOT CONFIRMED - credits %d pence - game %lld - settle with moneyctl "
+               "reconcile\n",
+               amount, static_cast<long long>(CurrentGameNumber()));
   }
   return outcome == Outcome::kAccepted;
 }
 
-// Additions are the game paying the player; one that is not accepted is logged with its
-// amount for the operator.
+// Additions are the game paying the player (a prize); one that is not accepted is logged
+// with its amount for the operator.
 bool AddBank(int32_t amount) {
-  return Pay("BADD", "bank", amount, "BTEL");
+  std::vector<int64_t> steps = JournalIntents({{journal::StepKind::kPrizeToBank, amount}}, nullptr);
+  return Pay(steps.empty() ? 0 : steps.front(), journal::StepKind::kPrizeToBank, amount);
 }
 
 bool AddCredits(int32_t amount) {
-  return Pay("CADD", "credits", amount, "CTEL");
+  std::vector<int64_t> steps =
+      JournalIntents({{journal::StepKind::kPrizeToCredits, amount}}, nullptr);
+  return Pay(steps.empty() ? 0 : steps.front(), journal::StepKind::kPrizeToCredits, amount);
 }
 
 void SendTerminate() {
@@ -159,13 +226,11 @@ uint16_t GetBank() {
 }
 
 void PayToPlayer(int16_t amount) {
-  if (amount == 0) return;
-  if (amount < 100) {
-    AddCredits(amount);
-  } else if (amount % 100 != 0) {
-    AddBank((amount / 100) * 100);
-    AddCredits(amount % 100);
-  } else {
-    AddBank(amount);
-  }
+  if (amount <= 0) return;
+  PaySplit(amount, journal::StepKind::kPrizeToBank, journal::StepKind::kPrizeToCredits, nullptr);
+}
+
+void PayCashpot(int32_t amount, const std::string& recordImage) {
+  PaySplit(amount, journal::StepKind::kCashpotToBank, journal::StepKind::kCashpotToCredits,
+           &recordImage);
 }

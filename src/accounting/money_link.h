@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 // The value text of the last accepted reply (after its first comma), cut to 255.
 extern char ReplyValue[256];
@@ -16,7 +17,11 @@ void SendTerminate();  // "TERM\r\n", no reply expected
 
 uint16_t GetCredits();  // 0..9999 for the panels; a failure or 10000 and more reads 0
 uint16_t GetBank();
-// Whole pounds to the bank, the pence left over to the credits.
+// Whole pounds to the bank, the pence left over to the credits; every part's intent is in
+// the game journal before the first request goes.
 void PayToPlayer(int16_t amount);
+// The cashpot paid the same way, its intents durable together with the record image that
+// resets it (written to the record file before the first request goes).
+void PayCashpot(int32_t amount, const std::string& recordImage);
 
 void ParseReply();

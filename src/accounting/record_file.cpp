@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "accounting/game_journal.h"
 #include "shell/eventlog.h"
 #include "shell/system.h"
 
@@ -130,10 +131,7 @@ void LoadRecord() {
   Cashpot = image.cashpot;
 }
 
-void SaveRecord() {
-  // The folder is made whenever it is missing: a record that has nowhere to go is lost.
-  Sys().CreateFolder("data");
-
+std::string RecordBytes() {
   std::string dateWord;
   if (FILE* f = Sys().OpenFile(kRecordPath, "rb")) {
     uint8_t tail[8];
@@ -147,27 +145,33 @@ void SaveRecord() {
 
   RecordImage image = ImageOfAccounting();
   image.dateWord = dateWord;
-  std::string bytes = EncodeRecord(image);
+  return EncodeRecord(image);
+}
+
+bool WriteRecordBytes(const std::string& bytes) {
+  // The folder is made whenever it is missing: a record that has nowhere to go is lost.
+  Sys().CreateFolder("data");
   Sys().MakeWritable(kRecordPath);
   std::string error;
-  if (!Sys().WriteFileAtomically(kRecordPath, bytes.data(), bytes.size(), &error))
+  if (!Sys().WriteFileAtomically(kRecordPath, bytes.data(), bytes.size(), &error)) {
     LogMessage("RECORD NOT SAVED - %s\n", error.c_str());
+    return false;
+  }
+  RecordWritten();
+  return true;
 }
 
-namespace {
-
-// A small text file's contents, at most `limit` bytes; empty when it cannot be read.
-std::string ReadSmallFile(const char* path, size_t limit) {
-  std::string text;
-  FILE* f = Sys().OpenFile(path, "rb");
-  if (!f) return text;
-  std::vector<char> buffer(limit);
-  size_t got = std::fread(buffer.data(), 1, limit, f);
-  std::fclose(f);
-  return std::string(buffer.data(), got);
+void SaveRecord() {
+  std::string bytes = RecordBytes();
+  JournalPendingRecord(bytes);
+  WriteRecordBytes(bytes);
 }
 
-}  // namespace
+void SaveRecordAtGameEnd(const char* outcome, int32_t win) {
+  std::string bytes = RecordBytes();
+  JournalGameEnd(outcome, win, &bytes);
+  WriteRecordBytes(bytes);
+}
 
 bool ParseGameMarker(const std::string& text, int32_t& game, int32_t& stakePence,
                      std::string& started) {
@@ -186,54 +190,3 @@ bool ParseGameMarker(const std::string& text, int32_t& game, int32_t& stakePence
   return true;
 }
 
-namespace {
-
-std::string Stamp() {
-  platform::LocalTime t = Sys().GetLocalTime();
-  char text[32];
-  std::snprintf(text, sizeof text, "%02d/%02d/%04d %02d:%02d:%02d", t.day % 100, t.month % 100,
-                t.year % 10000, t.hour % 100, t.minute % 100, t.second % 100);
-  return text;
-}
-
-}  // namespace
-
-void MarkGameInPlay(int32_t game, int32_t stakePence) {
-  Sys().CreateFolder("data");
-  std::string text = "game " + std::to_string(game) + " stake " + std::to_string(stakePence) +
-                     " started " + Stamp() + "\n";
-  std::string error;
-  if (!Sys().WriteFileAtomically(kGameMarkerPath, text.data(), text.size(), &error))
-    LogMessage("GAME MARKER NOT SAVED - %s\n", error.c_str());
-}
-
-void ClearGameInPlay() {
-  Sys().RemoveFile(kGameMarkerPath);
-}
-
-bool ReportInterruptedGame() {
-  if (Sys().FileSize(kGameMarkerPath) < 0) return false;
-  std::string marker = ReadSmallFile(kGameMarkerPath, 128);
-  int32_t game = 0, stake = 0;
-  std::string started, entry;
-  if (ParseGameMarker(marker, game, stake, started)) {
-    LogMessage("GAME INTERRUPTED - game %d - stake %d pence - settle by hand\n", game, stake);
-    entry = "game " + std::to_string(game) + " stake " + std::to_string(stake) + " pence";
-    if (!started.empty()) entry += " started " + started;
-  } else {
-    LogMessage("GAME INTERRUPTED - game unknown - stake unknown - settle by hand\n");
-    entry = "game unknown stake unknown";
-  }
-  // The list keeps every interrupted game once, with the time it was found.
-  std::string list = ReadSmallFile(kInterruptedListPath, 1 << 20);
-  if (list.find(entry + " - found ") == std::string::npos || started.empty()) {
-    list += entry + " - found " + Stamp() + "\n";
-    std::string error;
-    if (!Sys().WriteFileAtomically(kInterruptedListPath, list.data(), list.size(), &error)) {
-      LogMessage("INTERRUPTED GAME NOT LISTED - %s\n", error.c_str());
-      return true;  // the marker stays, to be found again
-    }
-  }
-  ClearGameInPlay();
-  return true;
-}

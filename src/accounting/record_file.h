@@ -35,20 +35,21 @@ std::string EncodeRecord(const RecordImage& image);
 bool IsRecordDateWord(const std::string& word);
 
 void LoadRecord();
+// The record as it would be saved now (the trailer keeps the date the file was first
+// written), and the atomic write of such bytes (logged when it fails).
+std::string RecordBytes();
+bool WriteRecordBytes(const std::string& bytes);
+// Saves the record: its image goes to the game journal first, so that a write cut off is
+// done again at the next start.
 void SaveRecord();
+// The game's end and its record, written together into the game journal, then the file.
+void SaveRecordAtGameEnd(const char* outcome, int32_t win);
 
-// A game charged but not yet settled: a marker beside the record from
-// the moment the stake is taken until the settled record is saved. One found at start-up
-// was never settled (power cut, kill, crash): it is logged for the operator, who refunds
-// the player by hand, and added to the list of interrupted games beside the record.
+// The marker an older version kept beside the record while a game was in play ("game N
+// stake S started TIME"); the game journal takes in one it finds.
 inline constexpr const char* kGameMarkerPath = "data\\Zemblar.game";
+// The list of interrupted games an older version kept; meters still shows it.
 inline constexpr const char* kInterruptedListPath = "data\\Interrupted.txt";
-
-void MarkGameInPlay(int32_t game, int32_t stakePence);
-void ClearGameInPlay();
-// True when a marker was found (and reported).
-bool ReportInterruptedGame();
-// Reads a marker's text ("game N stake S started TIME"); false when it does not have the
-// marker's form.
+// Reads a marker's text; false when it does not have the marker's form.
 bool ParseGameMarker(const std::string& text, int32_t& game, int32_t& stakePence,
                      std::string& started);

@@ -51,8 +51,11 @@ void DrawDigit(int frame, int x) {
 }  // namespace
 
 void DrawCashpot() {
+  DrawCashpotAmount(GetCashpot());
+}
+
+void DrawCashpotAmount(int32_t amount) {
   DrawPanel(kAmountArea);
-  int32_t amount = GetCashpot();
   int x = amount >= 1000 ? 468 : 473;
   DrawDigit(kPound, x);
   if (amount >= 1000) {
@@ -105,38 +108,30 @@ void WinCashpot() {
   for (int slot = 0; slot < 3; ++slot) DrawBoot(slot, kBootComplete);
   Present();
 
-  // Whole pounds to the bank, the pence to the credits.
+  // The cashpot is booked and reset first; the reset is durable together with the intent
+  // to pay it (the record image goes into the game journal with it, then to the record
+  // file), so that a crash at any later instant cannot pay it a second time. Whole pounds
+  // go to the bank, the pence to the credits.
   int32_t a = GetCashpot();
-  if (a > 0) {
-    if (a < 100) {
-      AddCredits(a);
-    } else if (a % 100 == 0) {
-      AddBank(a);
-    } else {
-      AddBank(a / 100 * 100);
-      AddCredits(a % 100);
-    }
-  }
   AddToBalance(1, static_cast<float>(a));
   CountMeter(31);
   AddToMeter(32, static_cast<int16_t>(a));
   AddToMeter(22, static_cast<int16_t>(a));
+  ResetCashpot();
+  PayCashpot(a, RecordBytes());
 
-  // The amount counts down to nothing in steps of 5 pence; a last step of less takes
-  // what is left of an amount that is not a multiple of 5.
-  while (GetCashpot() > 0) {
-    AddToCashpot(static_cast<int16_t>(GetCashpot() < 5 ? -GetCashpot() : -5));
-    DrawCashpot();
+  // The amount paid counts down to nothing on the screen in steps of 5 pence; a last step
+  // of less takes what is left of an amount that is not a multiple of 5.
+  int32_t shown = a;
+  while (shown > 0) {
+    shown -= shown < 5 ? shown : 5;
+    DrawCashpotAmount(shown);
     DrawBoots();
     Present();
     PumpWait(50);
   }
-  ResetCashpot();
   bootCount = 0;
   cashpotBoost = false;
-  // The payment is on the money server's journal now: the record says at once that this
-  // cashpot is gone, so that a crash later in the game cannot pay it a second time.
-  SaveRecord();
 
   StartSound(kSoundExtraLifeAnim);
   TweenStart(500);

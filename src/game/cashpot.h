@@ -8,6 +8,8 @@ extern int32_t bootCount;      // 0..3, boots collected in this game
 extern bool collectAvailable;  // a prize of the win plan is reached and may be collected
 
 void DrawCashpot();
+// The cashpot panel showing a given amount (the count-down of a cashpot paid shows a copy).
+void DrawCashpotAmount(int32_t amount);
 void DrawBoots();
 void CollectBoot();
 void WinCashpot();

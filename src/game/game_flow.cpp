@@ -1,6 +1,7 @@
 #include "game/game_flow.h"
 
 #include "accounting/accounting.h"
+#include "accounting/game_journal.h"
 #include "accounting/money_link.h"
 #include "frontend/buttons.h"
 #include "game/board.h"
@@ -60,6 +61,9 @@ int PlayGame() {
   if (GameState == GameLost) {
     winAmount = 0;
     if (!DisplayFailureCode()) ShowGameOver();
+  } else if (GameState == GameWon && DisplayFailureCode()) {
+    // Nobody can see the prize screen: the prize is paid all the same.
+    PayToPlayer(static_cast<int16_t>(winAmount));
   } else if (GameState == GameWon) {
     ShowPrizeWon(winAmount);
   }
@@ -68,12 +72,45 @@ int PlayGame() {
   return 0;
 }
 
+namespace {
+
+// The screen failed during a turn: every wait of that turn ran out on its own, so the turn
+// counts for nothing. A prize reached before it is the player's, as if collected; with none
+// the game is cut short and its stake is left for the operator to give back.
+void EndWithFailedScreen(int32_t prizeBeforeTurn) {
+  if (GameState == GameWon) return;  // collected, or the jackpot reached, by a real touch
+  if (prizeBeforeTurn > 0) {
+    GameState = GameWon;
+    winAmount = prizeBeforeTurn;
+    LogMessage("DISPLAY FAILED - game %lld - prize %d pence reached - paid\n",
+               static_cast<long long>(CurrentGameNumber()), prizeBeforeTurn);
+  } else {
+    GameState = GamePlaying;
+    winAmount = 0;
+    LogMessage("DISPLAY FAILED - game %lld - no prize reached - stake to give back - settle "
+               "with moneyctl reconcile\n",
+               static_cast<long long>(CurrentGameNumber()));
+  }
+}
+
+}  // namespace
+
+const char* GameOutcome() {
+  if (GameState == GameLost) return journal::kOutcomeLost;
+  if (GameState == GameWon) return journal::kOutcomeWon;
+  return journal::kOutcomeCutShort;
+}
+
 int PlayRounds() {
   SetUpGame();
   bool ended = false;
   do {
+    const int32_t prizeBeforeTurn = HighestPrizeReached();
     PlayTurn();
-    if (GameState == GameLost) {
+    if (DisplayFailureCode()) {
+      EndWithFailedScreen(prizeBeforeTurn);
+      ended = true;
+    } else if (GameState == GameLost) {
       LogMessage("LOSE GAME\n");
       ended = true;
     } else if (points > kJackpotPoints) {
@@ -84,17 +121,13 @@ int PlayRounds() {
       winAmount = HighestPrizeReached();
       ended = true;
     }
-    if (GameState != GameLost && GameState != GameWon && DisplayFailureCode()) {
-      // The screen has gone: the game ends with the turn in play, as nobody can see it.
-      ended = true;
-    } else if (GameState != GameLost && GameState != GameWon) {
+    if (GameState == GameWon) ended = true;
+    if (!ended) {
       ++turnCount;
       if (turnCount % 20 == 0) {
         LogMessage("PrepareNextRound()\n");
         PrepareNextRound();
       }
-    } else {
-      ended = true;
     }
   } while (!ended);
   return 1;

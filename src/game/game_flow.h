@@ -19,6 +19,9 @@ extern int32_t lastPrizeReached;
 extern bool prizeMeterDone;
 
 int PlayGame();
+// How the game just played ended, in the game journal's words: lost, won or cut short (the
+// screen failed with no prize reached).
+const char* GameOutcome();
 uint8_t GetGameState();
 void SetGameState(uint8_t value);
 int PlayRounds();

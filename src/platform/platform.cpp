@@ -5,6 +5,7 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -53,6 +54,19 @@ long Platform::SocketReceive(int sock, void* data, size_t size) {
 
 void Platform::SocketClose(int sock) {
   if (sock >= 0) ::close(sock);
+}
+
+uint16_t Platform::SocketLocalPort(int sock) {
+  sockaddr_in addr{};
+  socklen_t size = sizeof addr;
+  if (::getsockname(sock, reinterpret_cast<sockaddr*>(&addr), &size) != 0) return 0;
+  return addr.sin_family == AF_INET ? ntohs(addr.sin_port) : 0;
+}
+
+int64_t Platform::WallClockMs() {
+  timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
 }
 
 std::string Platform::ResolvePath(std::string_view path) const {

@@ -97,6 +97,9 @@ class Platform {
   virtual long SocketSend(int sock, const void* data, size_t size);
   virtual long SocketReceive(int sock, void* data, size_t size);
   virtual void SocketClose(int sock);
+  // The local port the connected socket's requests come from (the money server's journal
+  // names its clients by it); 0 when it cannot be told.
+  virtual uint16_t SocketLocalPort(int sock);
 
   // Files relative to the game folder. Paths may use backslashes (the game's tables
   // do); they are turned into '/' here.
@@ -117,6 +120,10 @@ class Platform {
   // Only for simulations whose files are thrown away: WriteFileAtomically still writes a
   // temporary file and renames it, but flushes nothing to disk.
   void SetFlushFiles(bool flush) { flushFiles_ = flush; }
+  bool FlushFiles() const { return flushFiles_; }
+  // The wall clock in UTC milliseconds since 1970, for the journals' time stamps only (the
+  // game's timing never reads it): the real time on both backends.
+  static int64_t WallClockMs();
 
  private:
   std::string gameDir_ = ".";

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "accounting/accounting.h"
+#include "accounting/game_journal.h"
 #include "accounting/money_link.h"
 #include "accounting/record_file.h"
 #include "frontend/buttons.h"
@@ -91,8 +92,14 @@ int StrikoraMain(platform::Platform& system, const ServerAddress& server) {
   PumpWait(1);
   DrawSprite(loadingScreen, 0, 0, 0, nullptr, 0);
   Present();
+  // The journal before the record: a record write it finds cut off is done again first.
+  if (!OpenGameJournal(Sys().SocketLocalPort(ServerSocket))) {
+    ReleaseGraphicSurfaces();
+    ShutdownDisplay(255);
+    return EndWithTermination(kExitNoJournal);
+  }
   LoadRecord();
-  ReportInterruptedGame();
+  ReportOpenGames();
   if (!LoadQuestionPacks()) {
     ReleaseGraphicSurfaces();
     ShutdownDisplay(18);
@@ -131,22 +138,21 @@ int StrikoraMain(platform::Platform& system, const ServerAddress& server) {
       if (!displayFailed() && Sys().StopRequested()) LogMessage("STOP REQUESTED - closing down\n");
       break;
     }
-    // The stake is taken: until this game is settled and saved, a marker beside the record
-    // says so, for the next start to find should the game never end.
-    MarkGameInPlay(GetGamesPlayed(), StakePerGame);
+    // The stake is taken, and the game journal holds it: should the game never end, the
+    // next start finds it open.
     CountMeter(static_cast<int16_t>(1 + BalanceLevel(0)));
     uint32_t started = timeGetTime();
     PlayGame();
     uint32_t ended = timeGetTime();
     AddToMeter(36, static_cast<int16_t>((ended - started) / 1000));
     SettleGame();
-    SaveRecord();
-    ClearGameInPlay();
+    SaveRecordAtGameEnd(GameOutcome(), winAmount);
     IgnoreInputFor(200);
   }
 
   LogMessage("Closing log\n");
   CloseLog();
+  CloseGameJournal();
   ClearScreen();
   FlipPaced();
   ClearScreen();
@@ -157,6 +163,7 @@ int StrikoraMain(platform::Platform& system, const ServerAddress& server) {
 
 void EndOfProcess() {
   CloseLog();
+  CloseGameJournal();
   if (ServerSocket >= 0) Sys().SocketClose(ServerSocket);
   ServerSocket = -1;
 }

@@ -21,6 +21,7 @@ enum ExitCode : int {
   kExitNoDisplay = -6,
   kExitNoQuestionPacks = -7,
   kExitNoSound = -8,
+  kExitNoJournal = -9,  // the game journal could not be opened: no stake can be taken
 };
 
 extern int16_t TouchX;
