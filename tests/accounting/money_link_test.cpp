@@ -83,9 +83,9 @@ TEST_F(MoneyLink, AnUnacceptedPaymentIsLoggedForTheOperator) {
   server_.AddReply("FAIL\r\n");
   PayToPlayer(1050);
   std::string log = Log();
-  EXPECT_NE(log.find("PAYMENT NOT ACCEPTED - bank 1000 pence - settle by hand"), std::string::npos)
+  EXPECT_NE(log.find("PAYMENT NOT ACCEPTED - bank 1000 pence - game 0 - settle with moneyctl reconcile"), std::string::npos)
       << log;
-  EXPECT_NE(log.find("PAYMENT NOT ACCEPTED - credits 50 pence - settle by hand"), std::string::npos)
+  EXPECT_NE(log.find("PAYMENT NOT ACCEPTED - credits 50 pence - game 0 - settle with moneyctl reconcile"), std::string::npos)
       << log;
   EXPECT_EQ(log.find("NOT CONFIRMED"), std::string::npos) << log;
 }
@@ -121,16 +121,18 @@ INSTANTIATE_TEST_SUITE_P(
         LostReply{"Bank",
                   {},
                   300,
-                  "PAYMENT NOT CONFIRMED - bank 300 pence - check the money "
-                  "server's journal\n"},
+                  "PAYMENT NOT CONFIRMED - bank 300 pence - game 0 - settle with moneyctl "
+                  "reconcile\n"},
         LostReply{"CreditsAfterTheBank",
                   {"BTEL,200\r\n"},
                   250,
-                  "PAYMENT NOT CONFIRMED - credits 50 pence - check the money server's journal\n"},
+                  "PAYMENT NOT CONFIRMED - credits 50 pence - game 0 - settle with moneyctl "
+                  "reconcile\n"},
         LostReply{"Stake",
                   {},
                   0,
-                  "STAKE NOT CONFIRMED - credits 50 pence - check the money server's journal\n"}),
+                  "STAKE NOT CONFIRMED - credits 50 pence - game 0 - settle with moneyctl "
+                  "reconcile\n"}),
     [](const ::testing::TestParamInfo<LostReply>& info) { return std::string(info.param.name); });
 
 TEST_F(MoneyLink, ARefusedStakeIsAnOrdinaryRefusedGame) {
