@@ -1,6 +1,7 @@
 #include "platform/platform.h"
 
 #include <arpa/inet.h>
+#include <dirent.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -54,6 +55,25 @@ long Platform::SocketReceive(int sock, void* data, size_t size) {
 
 void Platform::SocketClose(int sock) {
   if (sock >= 0) ::close(sock);
+}
+
+bool Platform::RenameFile(std::string_view from, std::string_view to) {
+  return ::rename(ResolvePath(from).c_str(), ResolvePath(to).c_str()) == 0;
+}
+
+std::vector<Platform::FileEntry> Platform::ListFiles(std::string_view folder) {
+  std::vector<FileEntry> files;
+  const std::string dir = ResolvePath(folder);
+  DIR* d = ::opendir(dir.c_str());
+  if (!d) return files;
+  while (dirent* e = ::readdir(d)) {
+    struct stat info {};
+    const std::string path = dir + "/" + e->d_name;
+    if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+      files.push_back({e->d_name, static_cast<long long>(info.st_size)});
+  }
+  ::closedir(d);
+  return files;
 }
 
 uint16_t Platform::SocketLocalPort(int sock) {

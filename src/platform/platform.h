@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/audio/sound_device.h"
 #include "platform/display/display_device.h"
@@ -108,6 +109,15 @@ class Platform {
   // Size in bytes, -1 when the file cannot be looked at.
   virtual long long FileSize(std::string_view path);
   virtual bool RemoveFile(std::string_view path);
+  // Renames a file within the game folder (over any file of the new name).
+  virtual bool RenameFile(std::string_view from, std::string_view to);
+  // The plain files of a folder with their sizes, in no particular order; empty when the
+  // folder cannot be read.
+  struct FileEntry {
+    std::string name;
+    long long size = 0;
+  };
+  virtual std::vector<FileEntry> ListFiles(std::string_view folder);
   virtual void MakeWritable(std::string_view path);
   // Replaces the file's contents so that a crash or power cut at any instant leaves
   // either the old file or the new one: the bytes go to a temporary file beside it,

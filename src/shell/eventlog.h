@@ -1,6 +1,9 @@
 // The running event log "~system/logs/SKV.txt" and the system folders it lives in.
-// The log is rewritten at every start; each entry is stamped with the local date and
-// time, flushed at once and copied to the debug output without its stamp.
+// Each start writes a new log; the previous run's is kept beside it under its start time
+// ("SKV-YYYYMMDD-HHMMSS.txt", the newest 100 and at most 16 MiB of them). Each entry is
+// stamped with the local date and time, flushed at once and copied to the debug output
+// (standard error on the shipped program) without its stamp, after its syslog priority:
+// "<3>" for what an operator must act on, "<4>" for warnings, "<6>" for the rest.
 #pragma once
 
 inline constexpr const char* kLogPath = "~system/logs/SKV.txt";

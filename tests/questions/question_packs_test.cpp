@@ -149,7 +149,7 @@ TEST_F(PackTest, APackGoneSinceStartUpGivesAStandbyQuestionAndALogLine) {
 
   const auto& debug = system_.DebugOutput();
   EXPECT_NE(std::find(debug.begin(), debug.end(),
-                      "Question pack Questions\\trueorfalse\\Data17.pck cannot be opened - a "
+                      "<4>Question pack Questions\\trueorfalse\\Data17.pck cannot be opened - a "
                       "standby question was asked\n"),
             debug.end());
   std::string log = testing_support::ReadFile(dir_ / "~system/logs/SKV.txt");

@@ -222,7 +222,7 @@ TEST_F(EntryTest, StartUpRunsInOrderAndAnIdleMenuEndsNormally) {
                       "CreateMainWindow", "SocketCreate", "SocketConnect ok",
                       "CreateFolder ~system", "CreateFolder ~system/logs",
                       "CreateFolder ~system/upload", "OpenFile ~system/logs/SKV.txt w",
-                      "Debug Strikora Vexal Version 1.0.0.1 - Start of Log\n\n", "OpenDisplay",
+                      "Debug <6>Strikora Vexal Version 1.0.0.1 - Start of Log\n\n", "OpenDisplay",
                       "OpenFile Graphic_resource\\Loading\\LoadingScreen.BMP rb"}));
   // The loading screen is up before the record, the packs and the sound.
   EXPECT_LT(IndexOf("ShowFrame"), IndexOf("OpenFile data\\Zemblar.rec rb failed"));
@@ -235,7 +235,7 @@ TEST_F(EntryTest, StartUpRunsInOrderAndAnIdleMenuEndsNormally) {
   EXPECT_EQ(menu, Rgb565(111, 60, 90));
   // The shut-down: log closed, screen left black, display released, then goodbye.
   std::vector<std::string> tail(calls.end() - 5, calls.end());
-  EXPECT_EQ(tail, (std::vector<std::string>{"Debug Closing log\n", "ShowFrame", "CloseDisplay",
+  EXPECT_EQ(tail, (std::vector<std::string>{"Debug <6>Closing log\n", "ShowFrame", "CloseDisplay",
                                             "Send TERM\r\n", "SocketClose"}));
   ASSERT_FALSE(system_.Screen().empty());
   EXPECT_TRUE(std::all_of(system_.Screen().begin(), system_.Screen().end(),
