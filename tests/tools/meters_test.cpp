@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "accounting/record_file.h"
+#include "journal_builder.h"
 #include "run_command.h"
 #include "temp_dir.h"
 
@@ -83,23 +84,37 @@ TEST(MetersTool, WhatTheFileDoesNotHoldIsSaidPlainly) {
   }
 }
 
-TEST(MetersTool, ShowsTheGameInPlayAndTheInterruptedGames) {
+// The open games of the game journal beside the record, and the list an older version kept.
+TEST(MetersTool, ShowsTheOpenGamesOfTheJournal) {
+  using journal::StepKind;
+  using journal::StepResult;
   testing_support::TempDir dir;
   testing_support::WriteFile(dir / "Zemblar.rec", EncodeRecord(RecordImage{}));
-  testing_support::WriteFile(dir / "Zemblar.game",
-                             "game 12 stake 50 started 09/12/2026 10:00:00\n");
   testing_support::WriteFile(dir / "Interrupted.txt",
                              "game 3 stake 50 pence started 01/12/2026 09:00:00 - found "
                              "01/12/2026 09:05:00\n");
+  testing_support::AddRun(
+      dir / "Zemblar.journal", 40000, 1765270800000,
+      {{{{StepKind::kStake, 50, StepResult::kDone}}, journal::kOutcomeLost},
+       {{{StepKind::kStake, 50, StepResult::kDone},
+         {StepKind::kPrizeToBank, 100, StepResult::kNoReply}},
+        journal::kOutcomeWon,
+        100}});
   auto table = RunCommand(std::string(METERS_BINARY) + " " + dir / "Zemblar.rec");
-  EXPECT_NE(table.output.find("Game in play   game 12, stake 50 pence, started 09/12/2026"),
+  EXPECT_NE(table.output.find("Open games     1 (money to settle: moneyctl reconcile"),
             std::string::npos)
       << table.output;
-  EXPECT_NE(table.output.find("Interrupted    1 game, charged but never settled"),
+  EXPECT_NE(table.output.find("game 2, started 2025-12-09 09:00:00 UTC: stake 50 pence taken - "
+                              "prize 100 pence to bank not confirmed"),
+            std::string::npos)
+      << table.output;
+  EXPECT_NE(table.output.find("Interrupted    1 game an older version listed"),
             std::string::npos);
-  EXPECT_NE(table.output.find("game 3 stake 50 pence started 01/12/2026"), std::string::npos);
   auto json = RunCommand(std::string(METERS_BINARY) + " --json " + dir / "Zemblar.rec");
-  EXPECT_NE(json.output.find("\"gameInPlay\": {\"game\": 12, \"stake\": 50, "), std::string::npos)
+  EXPECT_NE(json.output.find("\"openGames\": [{\"game\": 2, \"started\": \"2025-12-09 "
+                             "09:00:00\", \"outcome\": \"won\", \"steps\": \"stake 50 pence "
+                             "taken - prize 100 pence to bank not confirmed\"}],"),
+            std::string::npos)
       << json.output;
   EXPECT_NE(json.output.find("\"interruptedGames\": 1, \"interrupted\": [\"game 3 stake 50"),
             std::string::npos);
@@ -123,7 +138,7 @@ TEST(MetersTool, WritesPrometheusTextThatPromtoolAccepts) {
        {"strikora_meter{index=\"0\",meaning=\"games charged\"} 1000\n",
         "strikora_meter{index=\"22\",meaning=\"total paid out (pence)\"} 17760\n",
         "strikora_balance{balance=\"main\"} 400\n", "strikora_cashpot_pence 340\n",
-        "strikora_interrupted_games 1\n", "strikora_game_in_play 0\n"})
+        "strikora_interrupted_games 1\n"})
     EXPECT_NE(text.find(want), std::string::npos) << want << "\n" << text;
   EXPECT_FALSE(std::filesystem::exists(dir / "strikora.prom.tmp"));
   auto check = RunCommand("promtool check metrics < " + dir / "strikora.prom");

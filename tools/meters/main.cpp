@@ -2,7 +2,10 @@
 //
 //   meters [FILE] [--json | --prometheus OUT]
 //
-// --prometheus writes the meters, balances, cashpot and interrupted games to OUT in the
+// Beside the record it reads the game journal (data/Zemblar.journal) for the open games,
+// those that leave money to settle with moneyctl reconcile.
+//
+// --prometheus writes the meters, balances, cashpot and open games to OUT in the
 // Prometheus text format, atomically (a temporary file beside it, flushed and renamed),
 // for the node exporter's textfile collector.
 //
@@ -19,6 +22,7 @@
 #include <vector>
 
 #include "accounting/accounting.h"
+#include "accounting/journal_store.h"
 #include "accounting/record_file.h"
 
 namespace {
@@ -83,6 +87,18 @@ bool WriteAtomically(const std::string& path, const std::string& text) {
   return false;
 }
 
+// The open games of the journal at `path`; the reason when it cannot be read ("" when read,
+// and also when there is no journal yet: a cabinet that never played has no open game).
+std::string ReadOpenGames(const std::string& path, std::vector<journal::Game>& open) {
+  if (::access(path.c_str(), F_OK) != 0) return "";
+  journal::Store store;
+  std::string error;
+  if (journal::OpenStore(path, journal::OpenFor::kReading, store, error))
+    journal::ReadOpenGames(store, open, error);
+  journal::CloseStore(store);
+  return error;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -112,14 +128,12 @@ int main(int argc, char** argv) {
   buffer << in.rdbuf();
   std::string bytes = buffer.str();
   const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
-  // Beside the record: the marker of a game charged but not settled yet, and the list of
-  // games found interrupted at a start-up, which the operator settles by hand.
+  // Beside the record: the game journal, whose open games leave money to settle (one of
+  // them may be the game in play), and the list of interrupted games an older version kept.
   std::string folder = path.find('/') == std::string::npos ? "." : path.substr(0, path.rfind('/'));
   std::vector<std::string> interrupted = Lines(ReadSmall(folder + "/Interrupted.txt"));
-  std::string marker = ReadSmall(folder + "/Zemblar.game");
-  int32_t inPlayGame = 0, inPlayStake = 0;
-  std::string inPlayStarted;
-  bool inPlay = ParseGameMarker(marker, inPlayGame, inPlayStake, inPlayStarted);
+  std::vector<journal::Game> open;
+  std::string journalError = ReadOpenGames(folder + "/Zemblar.journal", open);
   RecordImage record;
   int items = DecodeRecordItems(data, bytes.size(), record);
   std::string date = DecodeRecordDateWord(data, bytes.size());
@@ -163,10 +177,14 @@ int main(int argc, char** argv) {
         text += "strikora_meter{index=\"" + std::to_string(i) +
                 "\",meaning=" + JsonString(MeterMeaning(i)) + "} " +
                 std::to_string(record.meters[i]) + "\n";
-    metric("strikora_interrupted_games", "Games charged but never settled, to settle by hand.");
+    metric("strikora_interrupted_games", "Games an older version listed as never settled.");
     text += "strikora_interrupted_games " + std::to_string(interrupted.size()) + "\n";
-    metric("strikora_game_in_play", "1 while a charged game is not settled yet.");
-    text += std::string("strikora_game_in_play ") + (inPlay ? "1" : "0") + "\n";
+    if (journalError.empty()) {
+      metric("strikora_open_games",
+             "Games of the game journal that leave money to settle (moneyctl reconcile), the "
+             "game in play among them.");
+      text += "strikora_open_games " + std::to_string(open.size()) + "\n";
+    }
     return WriteAtomically(prometheus, text) ? 0 : 1;
   }
 
@@ -184,12 +202,16 @@ int main(int argc, char** argv) {
     std::printf("{\"file\": %s, \"size\": %zu, \"items\": %d, \"replacedByDefaults\": %s,\n",
                 JsonString(path).c_str(), bytes.size(), held, replaced ? "true" : "false");
     std::printf(" \"balances\": [%s, %s],\n", balance(0, true).c_str(), balance(1, false).c_str());
-    std::printf(" \"gameInPlay\": %s,\n",
-                inPlay ? ("{\"game\": " + std::to_string(inPlayGame) +
-                          ", \"stake\": " + std::to_string(inPlayStake) +
-                          ", \"started\": " + JsonString(inPlayStarted) + "}")
-                             .c_str()
-                       : "null");
+    std::printf(" \"openGames\": ");
+    if (!journalError.empty()) std::printf("null, \"journalError\": %s", JsonString(journalError).c_str());
+    if (journalError.empty()) std::printf("[");
+    for (size_t i = 0; journalError.empty() && i < open.size(); ++i)
+      std::printf("%s{\"game\": %lld, \"started\": %s, \"outcome\": %s, \"steps\": %s}",
+                  i ? ", " : "", static_cast<long long>(open[i].game),
+                  JsonString(journal::UtcText(open[i].startedMs)).c_str(),
+                  JsonString(open[i].endedMs ? open[i].outcome : "in play or interrupted").c_str(),
+                  JsonString(journal::DescribeSteps(open[i])).c_str());
+    std::printf("%s,\n", journalError.empty() ? "]" : "");
     std::printf(" \"interruptedGames\": %zu, \"interrupted\": [", interrupted.size());
     for (size_t i = 0; i < interrupted.size(); ++i)
       std::printf("%s%s", i ? ", " : "", JsonString(interrupted[i]).c_str());
@@ -230,15 +252,21 @@ int main(int argc, char** argv) {
     std::printf("Cashpot        %s (%d pence)\n\n", Pounds(record.cashpot).c_str(), record.cashpot);
   else
     std::printf("Cashpot        (not in the file)\n\n");
-  if (inPlay)
-    std::printf(
-        "Game in play   game %d, stake %d pence, started %s (or interrupted: the next "
-        "start will say)\n",
-        inPlayGame, inPlayStake, inPlayStarted.c_str());
-  std::printf("Interrupted    %zu game%s%s\n", interrupted.size(),
-              interrupted.size() == 1 ? "" : "s",
-              interrupted.empty() ? "" : ", charged but never settled: settle each by hand");
-  for (const std::string& line : interrupted) std::printf("               %s\n", line.c_str());
+  if (!journalError.empty()) {
+    std::printf("Open games     (no game journal: %s)\n", journalError.c_str());
+  } else {
+    std::printf("Open games     %zu%s\n", open.size(),
+                open.empty() ? "" : " (money to settle: moneyctl reconcile; a game in play is "
+                                    "open until it ends)");
+  }
+  for (const journal::Game& g : open)
+    std::printf("               game %lld, started %s UTC: %s\n", static_cast<long long>(g.game),
+                journal::UtcText(g.startedMs).c_str(), journal::DescribeSteps(g).c_str());
+  if (!interrupted.empty()) {
+    std::printf("Interrupted    %zu game%s an older version listed, to settle by hand\n",
+                interrupted.size(), interrupted.size() == 1 ? "" : "s");
+    for (const std::string& line : interrupted) std::printf("               %s\n", line.c_str());
+  }
   std::printf("\n");
   std::printf("  #  %-42s %12s\n", "meter", "value");
   for (int i = 0; i < kMeterCount; ++i)
