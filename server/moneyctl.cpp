@@ -9,6 +9,8 @@
 //                    and that it still holds the head noted earlier
 //   prometheus OUT   the credits, bank, journal totals and the audit's verdict in the
 //                    Prometheus text format, written to OUT atomically (node exporter)
+//   reconcile GAME_DIR [--json]  matches the open games of the game's journal with this
+//                    journal: each step done, not done (and what is owed) or unknown
 #include <unistd.h>
 
 #include <cstdint>
@@ -18,6 +20,7 @@
 
 #include "server/ledger.h"
 #include "server/options.h"
+#include "server/reconcile.h"
 
 namespace {
 
@@ -26,7 +29,7 @@ using ll = long long;
 constexpr const char* kUsage =
     "usage: moneyctl [--db FILE] status | insert PENCE | cashout |\n"
     "                journal [--client N] [--last N] | head | verify [--head SEQ:HASH] |\n"
-    "                prometheus OUT\n";
+    "                prometheus OUT | reconcile GAME_DIR [--json]\n";
 
 int Usage(const std::string& problem) {
   fprintf(stderr, "moneyctl: %s\n%s", problem.c_str(), kUsage);
@@ -243,6 +246,9 @@ int main(int argc, char** argv) {
     if (words.size() != 2) return Usage("insert takes the amount in pence");
   } else if (command == "prometheus") {
     if (words.size() != 2) return Usage("prometheus takes the file to write");
+  } else if (command == "reconcile") {
+    if (words.size() < 2 || words.size() > 3 || (words.size() == 3 && words[2] != "--json"))
+      return Usage("reconcile takes the game's folder and, if wanted, --json");
   } else if (command == "journal") {
     for (size_t i = 1; i < words.size(); i += 2) {
       int64_t* value = words[i] == "--last" ? &last : words[i] == "--client" ? &client : nullptr;
@@ -276,6 +282,8 @@ int main(int argc, char** argv) {
     status = Head(ledger);
   } else if (command == "prometheus") {
     status = Prometheus(ledger, words[1]);
+  } else if (command == "reconcile") {
+    status = money::RunReconcile(ledger, words[1], words.size() == 3);
   } else {
     status = Verify(ledger, head);
   }

@@ -57,7 +57,6 @@ void TakeInOldMarker() {
   int64_t game = 0;
   std::vector<int64_t> steps;
   const bool ok = journal::NextGameNumber(gStore, marked, game, error) &&
-                  journal::BeginGame(gStore, game, gRun, Now(), error) &&
                   journal::AddIntents(gStore, game, gRun, {{journal::StepKind::kStake, stake}},
                                       nullptr, Now(), steps, error) &&
                   journal::SetResult(gStore, steps.front(), journal::StepResult::kDone,
@@ -118,8 +117,9 @@ bool JournalGameStart() {
   if (!GameJournalOpen()) return true;
   std::string error;
   int64_t game = 0;
-  if (!journal::NextGameNumber(gStore, GetGamesPlayed(), game, error) ||
-      !journal::BeginGame(gStore, game, gRun, Now(), error)) {
+  // The game's row is written with its stake's intent: a game cut off before that moved
+  // no money and leaves nothing behind.
+  if (!journal::NextGameNumber(gStore, GetGamesPlayed(), game, error)) {
     LogMessage("GAME JOURNAL NOT WRITTEN - %s - no stake taken\n", error.c_str());
     return false;
   }

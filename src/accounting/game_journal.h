@@ -24,8 +24,9 @@ bool GameJournalOpen();
 // Returns how many there are.
 int ReportOpenGames();
 
-// A new game, before its stake is asked for. False (logged) when the journal cannot take
-// it: the stake must not be asked for.
+// A new game's number, before its stake is asked for (the game is written with the
+// stake's intent). False (logged) when the journal cannot give one: the stake must not be
+// asked for.
 bool JournalGameStart();
 int64_t CurrentGameNumber();  // 0 outside a game
 

@@ -256,7 +256,7 @@ bool StepToBank(StepKind kind) {
 }
 
 bool GameIsOpen(const Game& game) {
-  if (game.settledMs != 0) return false;
+  if (game.settledMs != 0 || game.steps.empty()) return false;
   bool stakeRefused = false, prizeOwed = false, unknown = false, paidPrize = false;
   for (const MoneyStep& m : game.steps) {
     const bool stake = m.kind == StepKind::kStake;
@@ -452,7 +452,7 @@ bool NextGameNumber(Store& store, int64_t atLeast, int64_t& game, std::string& e
 }
 
 bool BeginGame(Store& store, int64_t game, int64_t run, int64_t nowMs, std::string& error) {
-  Statement s(store, "INSERT INTO games (game, run, started_ms) VALUES (?1, ?2, ?3)");
+  Statement s(store, "INSERT OR IGNORE INTO games (game, run, started_ms) VALUES (?1, ?2, ?3)");
   s.Bind(1, game).Bind(2, run).Bind(3, nowMs);
   return s.Run(error);
 }
@@ -462,7 +462,7 @@ bool AddIntents(Store& store, int64_t game, int64_t run, const std::vector<Inten
                 std::string& error) {
   steps.clear();
   Transaction t(store);
-  if (!t.Begun(error)) return false;
+  if (!t.Begun(error) || !BeginGame(store, game, run, nowMs, error)) return false;
   for (const Intent& intent : intents) {
     Statement s(store,
                 "INSERT INTO money (game, run, kind, amount, sent_ms) VALUES (?1, ?2, ?3, ?4, ?5)");

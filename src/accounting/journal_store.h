@@ -131,13 +131,15 @@ void SetDurable(Store& store, bool durable);
 bool BeginRun(Store& store, int64_t nowMs, int localPort, int64_t& run, std::string& error);
 // The next game's number: past every game in the journal and past `atLeast`.
 bool NextGameNumber(Store& store, int64_t atLeast, int64_t& game, std::string& error);
+// The game's row (once; AddIntents makes it with its first intent when it is not there).
 bool BeginGame(Store& store, int64_t game, int64_t run, int64_t nowMs, std::string& error);
 
 struct Intent {
   StepKind kind = StepKind::kStake;
   int64_t amount = 0;
 };
-// The intents of the requests about to be sent, in the order they will go, with the record
+// The intents of the requests about to be sent, in the order they will go (with the game's
+// row, the first time), with the record
 // image that goes with them (null for none), in one transaction. Returns their step numbers.
 bool AddIntents(Store& store, int64_t game, int64_t run, const std::vector<Intent>& intents,
                 const std::string* recordImage, int64_t nowMs, std::vector<int64_t>& steps,

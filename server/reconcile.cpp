@@ -1,0 +1,378 @@
+#include "server/reconcile.h"
+
+#include <sqlite3.h>
+#include <time.h>
+
+#include <cstdio>
+#include <map>
+
+#include "server/money_rules.h"
+
+namespace money {
+
+namespace {
+
+using ll = long long;
+
+// A CONNECT may be journalled this long before the game's run begins (the game connects,
+// then opens its display and its journal) and a little after (clocks read apart).
+constexpr int64_t kConnectBeforeRunMs = 120000;
+constexpr int64_t kConnectAfterRunMs = 2000;
+
+struct ServerRow {
+  int64_t seq = 0;
+  std::string kind;
+  int64_t amount = 0;
+};
+
+// "YYYY-MM-DD HH:MM:SS.SSS" (UTC) in ms; 0 when it has not that form.
+int64_t MsOfTime(const std::string& text) {
+  tm t{};
+  int ms = 0;
+  if (std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d.%d", &t.tm_year, &t.tm_mon, &t.tm_mday,
+                  &t.tm_hour, &t.tm_min, &t.tm_sec, &ms) != 7)
+    return 0;
+  t.tm_year -= 1900;
+  t.tm_mon -= 1;
+  return static_cast<int64_t>(timegm(&t)) * 1000 + ms;
+}
+
+class Query {
+ public:
+  Query(Ledger& ledger, const char* sql) {
+    if (sqlite3_prepare_v2(ledger.db, sql, -1, &s_, nullptr) != SQLITE_OK) s_ = nullptr;
+  }
+  ~Query() { sqlite3_finalize(s_); }
+  Query(const Query&) = delete;
+  Query& operator=(const Query&) = delete;
+  sqlite3_stmt* operator*() const { return s_; }
+  bool Next(bool& failed) {
+    const int rc = s_ ? sqlite3_step(s_) : SQLITE_ERROR;
+    failed = rc != SQLITE_ROW && rc != SQLITE_DONE;
+    return rc == SQLITE_ROW;
+  }
+
+ private:
+  sqlite3_stmt* s_ = nullptr;
+};
+
+std::string Text(sqlite3_stmt* s, int c) {
+  const unsigned char* t = sqlite3_column_text(s, c);
+  return t ? reinterpret_cast<const char*>(t) : "";
+}
+
+// The client the run's connection was: the latest CONNECT from its port in the window
+// around its start. 0 when there is none.
+bool FindClient(Ledger& ledger, const journal::Run& run, int64_t& client, bool& connected,
+                std::string& error) {
+  client = 0;
+  connected = false;
+  Query q(ledger,
+          "SELECT client, time, seq FROM journal WHERE kind = 'CONNECT' AND detail = ?1");
+  const std::string from = "from 127.0.0.1:" + std::to_string(run.localPort);
+  sqlite3_bind_text(*q, 1, from.c_str(), -1, SQLITE_TRANSIENT);
+  bool failed = false;
+  int64_t best = 0, connectSeq = 0;
+  while (q.Next(failed)) {
+    const int64_t at = MsOfTime(Text(*q, 1));
+    if (at < run.startedMs - kConnectBeforeRunMs || at > run.startedMs + kConnectAfterRunMs)
+      continue;
+    if (at >= best) {
+      best = at;
+      client = sqlite3_column_int64(*q, 0);
+      connectSeq = sqlite3_column_int64(*q, 2);
+    }
+  }
+  if (failed) {
+    error = sqlite3_errmsg(ledger.db);
+    return false;
+  }
+  if (client == 0) return true;
+  // Still connected unless its disconnection was journalled, or moneyd started again since
+  // (a server killed journals no disconnection).
+  Query d(ledger,
+          "SELECT count(*) FROM journal WHERE (client = ?1 AND kind = 'DISCONNECT') OR "
+          "(kind = 'START' AND seq > ?2)");
+  sqlite3_bind_int64(*d, 1, client);
+  sqlite3_bind_int64(*d, 2, connectSeq);
+  if (d.Next(failed)) connected = sqlite3_column_int64(*d, 0) == 0;
+  if (failed) error = sqlite3_errmsg(ledger.db);
+  return !failed;
+}
+
+bool ClientChanges(Ledger& ledger, int64_t client, std::vector<ServerRow>& rows,
+                   std::string& error) {
+  Query q(ledger,
+          "SELECT seq, kind, amount FROM journal WHERE client = ?1 AND kind IN ('CUSE', 'BADD', "
+          "'CADD') ORDER BY seq");
+  sqlite3_bind_int64(*q, 1, client);
+  bool failed = false;
+  while (q.Next(failed)) rows.push_back({sqlite3_column_int64(*q, 0), Text(*q, 1), sqlite3_column_int64(*q, 2)});
+  if (failed) error = sqlite3_errmsg(ledger.db);
+  return !failed;
+}
+
+std::string StepWords(const journal::MoneyStep& m) {
+  return std::string(journal::StepKindName(m.kind)) + " " + std::to_string(m.amount) + " pence";
+}
+
+// Decides one step from what the game saw and what the server journalled for it.
+StepFinding Decide(const journal::MoneyStep& m, const ServerRow* match, bool clientKnown) {
+  StepFinding f;
+  f.step = m;
+  const std::string verb = journal::StepVerb(m.kind);
+  const std::string made = match ? verb + " " + std::to_string(m.amount) + " is entry " +
+                                       std::to_string(match->seq) + " of the money journal"
+                                 : "";
+  if (match) f.seq = match->seq;
+  if (m.result == journal::StepResult::kDone) {
+    f.verdict = match || !clientKnown ? Verdict::kDone : Verdict::kUnknown;
+    f.why = match ? made
+            : clientKnown
+                ? "the game saw it accepted, but the money journal has no " + verb + " " +
+                      std::to_string(m.amount) + " for its connection in that place"
+                : "the game saw it accepted";
+  } else if (m.result == journal::StepResult::kRefused) {
+    f.verdict = match ? Verdict::kUnknown : Verdict::kNotDone;
+    f.why = match ? "the game saw it refused, yet " + made : "the money server refused it";
+  } else if (!clientKnown) {
+    f.verdict = Verdict::kUnknown;
+    f.why = "no reply came, and the money journal has no connection from this run's port "
+            "at its start";
+  } else {
+    f.verdict = match ? Verdict::kDone : Verdict::kNotDone;
+    f.why = match ? made + " (its reply was lost)"
+                  : "no reply came, and the money journal has no " + verb + " for it: it was "
+                    "never made";
+  }
+  return f;
+}
+
+void AddOwed(GameFinding& g, const std::string& gameDir) {
+  if (g.inPlay) return;  // nothing is owed for a game that may still go on
+  const std::string where = " --game " + std::to_string(g.game.game) +
+                            (gameDir.empty() ? "" : " --game-dir " + gameDir);
+  bool stakeTaken = false, prizePaid = false;
+  for (const StepFinding& s : g.steps) {
+    if (s.verdict == Verdict::kUnknown) g.unknown = true;
+    const journal::StepKind k = s.step.kind;
+    if (k == journal::StepKind::kStake) {
+      stakeTaken = s.verdict == Verdict::kDone;
+      continue;
+    }
+    if (k == journal::StepKind::kPrizeToBank || k == journal::StepKind::kPrizeToCredits)
+      prizePaid = prizePaid || s.verdict == Verdict::kDone;
+    if (s.verdict != Verdict::kNotDone) continue;
+    const bool bank = journal::StepToBank(k);
+    g.owed.push_back({bank ? "pay to bank" : "pay to credits", s.step.amount,
+                      "moneyctl pay " + std::to_string(s.step.amount) + " --to " +
+                          (bank ? "bank" : "credits") + where});
+    if (k == journal::StepKind::kPrizeToBank || k == journal::StepKind::kPrizeToCredits)
+      prizePaid = true;  // owed now, and paid by the settlement
+  }
+  // A game cut off before its end, or never played, gives its stake back unless its prize
+  // was paid (or is owed).
+  if (stakeTaken && !journal::GameFinished(g.game) && !prizePaid) {
+    const int64_t stake = g.steps.front().step.amount;
+    g.owed.push_back({"refund", stake, "moneyctl refund " + std::to_string(stake) + where});
+  }
+  g.nothingOwed = !g.unknown && g.owed.empty() && !g.inPlay;
+}
+
+std::string JsonText(const std::string& s) {
+  std::string out = "\"";
+  for (char c : s) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (static_cast<unsigned char>(c) < 0x20) {
+      char u[8];
+      std::snprintf(u, sizeof u, "\\u%04x", c);
+      out += u;
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
+void PrintJson(const std::vector<GameFinding>& findings, int left) {
+  std::printf("{\"games\": [");
+  for (size_t i = 0; i < findings.size(); ++i) {
+    const GameFinding& g = findings[i];
+    std::printf("%s\n {\"game\": %lld, \"client\": %lld, \"in_play\": %s, \"outcome\": %s, "
+                "\"settled_now\": %s, \"steps\": [",
+                i ? "," : "", static_cast<ll>(g.game.game), static_cast<ll>(g.client),
+                g.inPlay ? "true" : "false",
+                JsonText(g.game.endedMs ? g.game.outcome : "cut off in play").c_str(),
+                g.nothingOwed ? "true" : "false");
+    for (size_t j = 0; j < g.steps.size(); ++j) {
+      const StepFinding& s = g.steps[j];
+      std::printf("%s{\"kind\": %s, \"amount\": %lld, \"game_saw\": %s, \"verdict\": %s, "
+                  "\"entry\": %lld, \"why\": %s}",
+                  j ? ", " : "", JsonText(journal::StepKindName(s.step.kind)).c_str(),
+                  static_cast<ll>(s.step.amount),
+                  JsonText(journal::StepResultName(s.step.result)).c_str(),
+                  JsonText(VerdictName(s.verdict)).c_str(), static_cast<ll>(s.seq),
+                  JsonText(s.why).c_str());
+    }
+    std::printf("], \"owed\": [");
+    for (size_t j = 0; j < g.owed.size(); ++j)
+      std::printf("%s{\"what\": %s, \"amount\": %lld, \"command\": %s}", j ? ", " : "",
+                  JsonText(g.owed[j].what).c_str(), static_cast<ll>(g.owed[j].amount),
+                  JsonText(g.owed[j].command).c_str());
+    std::printf("]}");
+  }
+  std::printf("%s], \"left_to_settle\": %d}\n", findings.empty() ? "" : "\n", left);
+}
+
+void PrintTable(const std::vector<GameFinding>& findings, int left) {
+  for (const GameFinding& g : findings) {
+    std::printf("game %lld (%s, started %s UTC, client %s):\n", static_cast<ll>(g.game.game),
+                g.game.endedMs ? g.game.outcome.c_str() : "cut off in play",
+                journal::UtcText(g.game.startedMs).c_str(),
+                g.client ? std::to_string(g.client).c_str() : "not found");
+    for (const StepFinding& s : g.steps)
+      std::printf("  %-28s %-9s %s\n", StepWords(s.step).c_str(), VerdictName(s.verdict),
+                  s.why.c_str());
+    if (g.inPlay) std::printf("  in play: the game is still connected; reconcile after it ends\n");
+    for (const Owed& o : g.owed)
+      std::printf("  owed: %s %s: %s\n", o.what.c_str(), PoundsAndPence(o.amount).c_str(),
+                  o.command.c_str());
+    if (g.nothingOwed) std::printf("  nothing owed: closed in the game journal\n");
+  }
+  std::printf("reconcile: %zu open game%s, %d left to settle\n", findings.size(),
+              findings.size() == 1 ? "" : "s", left);
+}
+
+}  // namespace
+
+const char* VerdictName(Verdict verdict) {
+  switch (verdict) {
+    case Verdict::kDone:
+      return "done";
+    case Verdict::kNotDone:
+      return "not done";
+    case Verdict::kUnknown:
+      break;
+  }
+  return "unknown";
+}
+
+std::string GameJournalPath(const std::string& gameDir) {
+  return gameDir + "/data/Zemblar.journal";
+}
+
+bool ReconcileGames(Ledger& ledger, journal::Store& store, const std::string& gameDir,
+                    std::vector<GameFinding>& findings, std::string& error) {
+  std::vector<journal::Game> open;
+  if (!journal::ReadOpenGames(store, open, error)) return false;
+  // Each run is matched once, from its first step: its steps went over one connection, in
+  // order, each after the reply to the one before.
+  struct RunMatch {
+    int64_t client = 0;
+    bool connected = false;
+    std::map<int64_t, ServerRow> byStep;
+  };
+  std::map<int64_t, RunMatch> runs;
+  for (const journal::Game& g : open) {
+    if (runs.count(g.run)) continue;
+    RunMatch& m = runs[g.run];
+    std::optional<journal::Run> run;
+    std::vector<journal::MoneyStep> steps;
+    std::vector<ServerRow> rows;
+    if (!journal::ReadRun(store, g.run, run, error) ||
+        !journal::ReadRunSteps(store, g.run, steps, error))
+      return false;
+    if (!run || !FindClient(ledger, *run, m.client, m.connected, error)) {
+      if (!error.empty()) return false;
+      continue;
+    }
+    if (m.client == 0 || !ClientChanges(ledger, m.client, rows, error)) {
+      if (!error.empty()) return false;
+      continue;
+    }
+    size_t next = 0;
+    for (const journal::MoneyStep& s : steps) {
+      if (next < rows.size() && rows[next].kind == journal::StepVerb(s.kind) &&
+          rows[next].amount == s.amount)
+        m.byStep[s.step] = rows[next++];
+    }
+  }
+  for (const journal::Game& g : open) {
+    const RunMatch& m = runs[g.run];
+    GameFinding f;
+    f.game = g;
+    f.client = m.client;
+    f.inPlay = m.connected;
+    for (const journal::MoneyStep& s : g.steps) {
+      auto it = m.byStep.find(s.step);
+      f.steps.push_back(Decide(s, it == m.byStep.end() ? nullptr : &it->second, m.client != 0));
+    }
+    AddOwed(f, gameDir);
+    findings.push_back(std::move(f));
+  }
+  return true;
+}
+
+bool CheckGameToSettle(const std::string& gameDir, int64_t game, std::string& error) {
+  journal::Store store;
+  std::optional<journal::Game> found;
+  bool ok = journal::OpenStore(GameJournalPath(gameDir), journal::OpenFor::kReading, store,
+                               error) &&
+            journal::ReadGame(store, game, found, error);
+  journal::CloseStore(store);
+  if (!ok) return false;
+  if (!found) {
+    error = "game " + std::to_string(game) + " is not in the game journal " +
+            GameJournalPath(gameDir);
+  } else if (!journal::GameIsOpen(*found)) {
+    error = "game " + std::to_string(game) + " is not open (" +
+            (found->settledMs ? "settled " + journal::UtcText(found->settledMs) + " UTC: " +
+                                    found->settledNote
+                              : "nothing is owed for it") +
+            ")";
+  }
+  return error.empty();
+}
+
+bool MarkGameSettled(const std::string& gameDir, int64_t game, const std::string& what,
+                     std::string& error) {
+  journal::Store store;
+  const bool ok = journal::OpenStore(GameJournalPath(gameDir), journal::OpenFor::kSettling, store,
+                                     error) &&
+                  journal::MarkSettled(store, game, journal::NowUtcMs(), what, error);
+  journal::CloseStore(store);
+  return ok;
+}
+
+int RunReconcile(Ledger& ledger, const std::string& gameDir, bool json) {
+  journal::Store store;
+  std::string error;
+  std::vector<GameFinding> findings;
+  if (!journal::OpenStore(GameJournalPath(gameDir), journal::OpenFor::kSettling, store, error) ||
+      !ReconcileGames(ledger, store, gameDir, findings, error)) {
+    journal::CloseStore(store);
+    std::fprintf(stderr, "moneyctl: reconcile: %s\n", error.c_str());
+    return 1;
+  }
+  int left = 0;
+  for (GameFinding& g : findings) {
+    if (g.nothingOwed &&
+        !journal::MarkSettled(store, g.game.game, journal::NowUtcMs(),
+                              "reconcile: every step decided, nothing owed", error)) {
+      std::fprintf(stderr, "moneyctl: reconcile: game %lld: %s\n", static_cast<ll>(g.game.game),
+                   error.c_str());
+      g.nothingOwed = false;
+    }
+    if (!g.nothingOwed) ++left;
+  }
+  journal::CloseStore(store);
+  if (json)
+    PrintJson(findings, left);
+  else
+    PrintTable(findings, left);
+  return left == 0 ? 0 : 1;
+}
+
+}  // namespace money
