@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <map>
+#include <optional>
 
 #include "server/money_rules.h"
 
@@ -263,54 +264,98 @@ std::string GameJournalPath(const std::string& gameDir) {
   return gameDir + "/data/Zemblar.journal";
 }
 
+namespace {
+
+// A run's steps matched with its connection's changes in the server's journal. Its steps
+// went over one connection, in order, each after the reply to the one before, so each step
+// is the next change of that connection or was never made.
+struct RunMatch {
+  int64_t client = 0;
+  bool connected = false;
+  std::vector<journal::MoneyStep> steps;
+  std::map<int64_t, ServerRow> byStep;
+  std::vector<ServerRow> unmatched;  // changes of the connection no step accounts for
+};
+
+bool MatchRun(Ledger& ledger, journal::Store& store, int64_t runNumber, RunMatch& m,
+              std::string& error) {
+  std::optional<journal::Run> run;
+  std::vector<ServerRow> rows;
+  if (!journal::ReadRun(store, runNumber, run, error) ||
+      !journal::ReadRunSteps(store, runNumber, m.steps, error))
+    return false;
+  if (!run) return true;
+  if (!FindClient(ledger, *run, m.client, m.connected, error)) return false;
+  if (m.client == 0) return true;
+  if (!ClientChanges(ledger, m.client, rows, error)) return false;
+  size_t next = 0;
+  for (const journal::MoneyStep& s : m.steps) {
+    if (next < rows.size() && rows[next].kind == journal::StepVerb(s.kind) &&
+        rows[next].amount == s.amount)
+      m.byStep[s.step] = rows[next++];
+  }
+  for (const ServerRow& r : rows) {
+    bool used = false;
+    for (const auto& [step, row] : m.byStep) used = used || row.seq == r.seq;
+    if (!used) m.unmatched.push_back(r);
+  }
+  return true;
+}
+
+StepFinding FindingOf(const RunMatch& m, const journal::MoneyStep& s) {
+  auto it = m.byStep.find(s.step);
+  return Decide(s, it == m.byStep.end() ? nullptr : &it->second, m.client != 0);
+}
+
+}  // namespace
+
 bool ReconcileGames(Ledger& ledger, journal::Store& store, const std::string& gameDir,
                     std::vector<GameFinding>& findings, std::string& error) {
   std::vector<journal::Game> open;
   if (!journal::ReadOpenGames(store, open, error)) return false;
-  // Each run is matched once, from its first step: its steps went over one connection, in
-  // order, each after the reply to the one before.
-  struct RunMatch {
-    int64_t client = 0;
-    bool connected = false;
-    std::map<int64_t, ServerRow> byStep;
-  };
   std::map<int64_t, RunMatch> runs;
   for (const journal::Game& g : open) {
-    if (runs.count(g.run)) continue;
-    RunMatch& m = runs[g.run];
-    std::optional<journal::Run> run;
-    std::vector<journal::MoneyStep> steps;
-    std::vector<ServerRow> rows;
-    if (!journal::ReadRun(store, g.run, run, error) ||
-        !journal::ReadRunSteps(store, g.run, steps, error))
-      return false;
-    if (!run || !FindClient(ledger, *run, m.client, m.connected, error)) {
-      if (!error.empty()) return false;
-      continue;
-    }
-    if (m.client == 0 || !ClientChanges(ledger, m.client, rows, error)) {
-      if (!error.empty()) return false;
-      continue;
-    }
-    size_t next = 0;
-    for (const journal::MoneyStep& s : steps) {
-      if (next < rows.size() && rows[next].kind == journal::StepVerb(s.kind) &&
-          rows[next].amount == s.amount)
-        m.byStep[s.step] = rows[next++];
-    }
-  }
-  for (const journal::Game& g : open) {
+    if (!runs.count(g.run) && !MatchRun(ledger, store, g.run, runs[g.run], error)) return false;
     const RunMatch& m = runs[g.run];
     GameFinding f;
     f.game = g;
     f.client = m.client;
     f.inPlay = m.connected;
-    for (const journal::MoneyStep& s : g.steps) {
-      auto it = m.byStep.find(s.step);
-      f.steps.push_back(Decide(s, it == m.byStep.end() ? nullptr : &it->second, m.client != 0));
-    }
+    for (const journal::MoneyStep& s : g.steps) f.steps.push_back(FindingOf(m, s));
     AddOwed(f, gameDir);
     findings.push_back(std::move(f));
+  }
+  return true;
+}
+
+bool AuditRuns(Ledger& ledger, journal::Store& store, std::vector<RunAudit>& runs,
+               std::string& error) {
+  int64_t last = 0;
+  {
+    std::optional<journal::Run> run;
+    for (int64_t r = 1;; ++r) {
+      if (!journal::ReadRun(store, r, run, error)) return false;
+      if (!run) break;
+      last = r;
+    }
+  }
+  for (int64_t r = 1; r <= last; ++r) {
+    RunMatch m;
+    if (!MatchRun(ledger, store, r, m, error)) return false;
+    RunAudit a;
+    a.run = r;
+    a.client = m.client;
+    for (const journal::MoneyStep& s : m.steps) {
+      a.steps.push_back(FindingOf(m, s));
+      const StepFinding& f = a.steps.back();
+      if (f.step.result == journal::StepResult::kDone && f.seq == 0)
+        a.problems.push_back("step " + std::to_string(s.step) + " (" + StepWords(s) +
+                             ") was seen done by the game and is not in the money journal");
+    }
+    for (const ServerRow& row : m.unmatched)
+      a.problems.push_back(row.kind + " " + std::to_string(row.amount) + " (entry " +
+                           std::to_string(row.seq) + ") matches no step of the run");
+    runs.push_back(std::move(a));
   }
   return true;
 }

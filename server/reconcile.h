@@ -44,6 +44,18 @@ struct GameFinding {
 bool ReconcileGames(Ledger& ledger, journal::Store& store, const std::string& gameDir,
                     std::vector<GameFinding>& findings, std::string& error);
 
+// Every run of the journal matched from its first step, open games or not: for checking
+// that the two journals agree (a crash test).
+struct RunAudit {
+  int64_t run = 0;
+  int64_t client = 0;
+  std::vector<StepFinding> steps;
+  std::vector<std::string> problems;  // a step seen done that the server lacks, a change
+                                      // of the connection no step accounts for
+};
+bool AuditRuns(Ledger& ledger, journal::Store& store, std::vector<RunAudit>& runs,
+               std::string& error);
+
 // The game journal of a game folder.
 std::string GameJournalPath(const std::string& gameDir);
 

@@ -109,6 +109,7 @@ int ReportOpenGames() {
     return 0;
   }
   for (const journal::Game& g : open) LogMessage("%s\n", journal::OpenGameLine(g).c_str());
+  LogMessage("GAME JOURNAL - %zu open game%s\n", open.size(), open.size() == 1 ? "" : "s");
   return static_cast<int>(open.size());
 }
 

@@ -57,14 +57,21 @@ void KeepPreviousLog() {
     start = word;
   }
   std::string name = std::string(kLogFolder) + "/SKV-" + start + ".txt";
-  for (int n = 2; Sys().FileSize(name) >= 0 && n < 100; ++n)
-    name = std::string(kLogFolder) + "/SKV-" + start + "-" + std::to_string(n) + ".txt";
+  // Starts within one second are numbered -02, -03...: the names sort in the order of the runs.
+  for (int n = 2; Sys().FileSize(name) >= 0 && n < 100; ++n) {
+    char suffix[8];
+    std::snprintf(suffix, sizeof suffix, "-%02d", n);
+    name = std::string(kLogFolder) + "/SKV-" + start + suffix + ".txt";
+  }
   Sys().RenameFile(kLogPath, name);
 
   std::vector<platform::Platform::FileEntry> old;
   for (auto& f : Sys().ListFiles(kLogFolder))
-    if (f.name.rfind("SKV-", 0) == 0) old.push_back(f);
-  std::sort(old.begin(), old.end(), [](const auto& a, const auto& b) { return a.name > b.name; });
+    if (f.name.rfind("SKV-", 0) == 0 && f.name.size() > 8) old.push_back(f);
+  // Newest first; a name without its number is the first of its second.
+  auto stem = [](const std::string& n) { return n.substr(0, n.size() - 4); };
+  std::sort(old.begin(), old.end(),
+            [&stem](const auto& a, const auto& b) { return stem(a.name) > stem(b.name); });
   long long bytes = 0;
   for (size_t i = 0; i < old.size(); ++i) {
     bytes += old[i].size;

@@ -10,13 +10,16 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
 
 #include "sim_par.h"
 #include "sim_play.h"
+#include "kill_plan.h"
 #include "sim_run.h"
 
 namespace {
@@ -132,9 +135,20 @@ int Play(int argc, char** argv) {
   if (blind && !options.shotsDir.empty()) return Usage();  // shots need pixels
   platformOptions.blind = blind;
   platformOptions.skipIdle = !everyReading;
+  platformOptions.echoErrors = true;
   if (everyReading) options.menuClockStepMs = 1;
 
-  platform::HeadlessPlatform system(platformOptions);
+  // A crash test may ask the simulator to kill itself at a money step (see kill_plan.h).
+  sim::KillPlan killPlan;
+  const char* killText = std::getenv("STRIKORA_SIM_KILL");
+  if (killText && !sim::ParseKillPlan(killText, killPlan)) {
+    std::fprintf(stderr, "strikora-sim: STRIKORA_SIM_KILL is not send|reply:VERB:N:DELAY_US\n");
+    return 64;
+  }
+  std::unique_ptr<platform::HeadlessPlatform> systemOwned =
+      killText ? std::make_unique<sim::KillingPlatform>(platformOptions, killPlan)
+               : std::make_unique<platform::HeadlessPlatform>(platformOptions);
+  platform::HeadlessPlatform& system = *systemOwned;
   system.SetGameDir(gameDir);
   sim::PlayResult result =
       sim::PlayGames(system, server, options, [json](const sim::GameReport& g) {

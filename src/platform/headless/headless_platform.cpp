@@ -1,6 +1,7 @@
 #include "platform/headless/headless_platform.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <ctime>
 
 namespace platform {
@@ -110,6 +111,12 @@ LocalTime HeadlessPlatform::GetLocalTime() {
 }
 
 void HeadlessPlatform::OutputDebugString(std::string_view text) {
+  // Errors ("<0>" to "<3>") also go to standard error, as the shipped program sends them.
+  if (options_.echoErrors && text.size() > 3 && text[0] == '<' && text[1] >= '0' &&
+      text[1] <= '3' && text[2] == '>') {
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    std::fflush(stderr);
+  }
   debug_.emplace_back(text);
   calls_.push_back("Debug " + std::string(text));
 }

@@ -42,6 +42,8 @@ class HeadlessPlatform : public Platform {
     // first. The program then reads what it would have read reading by reading: the run
     // is the same, without the idle readings in between.
     bool skipIdle = false;
+    // Log lines of error priority also go to standard error (the simulator's runs).
+    bool echoErrors = false;
   };
 
   using Driver = std::function<void(HeadlessPlatform&)>;
