@@ -325,6 +325,56 @@ TEST_F(GamePlayTest, TheThirdBootPaysTheCashpotAtOnceAndItStartsAgainAt100) {
   EXPECT_EQ(Count(Log(), "LOSE GAME"), 2);
 }
 
+// Cut off as the cashpot is paid, while its record is being written: its reset and the
+// intents to pay it are durable in the game journal already, no request has gone. The next
+// start writes the record again from the journal (the cashpot back at 100), reports the game
+// open and reconcile names the payment owed: the cashpot is paid once, never twice.
+TEST_F(GamePlayTest, ACrashAsTheCashpotIsPaidNeverPaysItTwice) {
+  WriteRecord(1200);
+  Money({"insert", "100"});
+  Play(1, [&](const Button* list) -> std::optional<Point> {
+    if (list == LivesPickButtons) return Centre(LivesPickButtons[2]);
+    if (list != BoardButtons) return std::nullopt;
+    if (next_ == 0)
+      for (int i = 0; i < 3; ++i) axHexagons[i].type = kHexBoot;
+    return next_ < 3 ? std::optional<Point>(Centre(BoardButtons[next_++])) : std::nullopt;
+  });
+  platform::AtomicWriteHook = [](int step) {
+    if (step == platform::kWriteWrote) throw platform::VirtualTimeLimit{0};
+  };
+  sim::RunResult cut = Run();
+  platform::AtomicWriteHook = nullptr;
+  EXPECT_FALSE(cut.exitCode);
+  EXPECT_EQ(Record().cashpot, 1200);  // the file was not replaced
+  EXPECT_EQ(Moves(), (std::vector<std::string>{"CUSE 50"}));
+
+  platform::HeadlessPlatform again;
+  again.SetGameDir(dir_.Path());
+  EXPECT_EQ(sim::RunProgram(again, {"127.0.0.1", static_cast<uint16_t>(daemon_.port())}, {}, "")
+                .exitCode,
+            kExitNormal);
+  EXPECT_EQ(Record().cashpot, 100);
+  EXPECT_EQ(Record().meters[31], 1);
+  const std::string log = Log();
+  EXPECT_NE(log.find(" - RECORD WRITTEN AGAIN - from the game journal\n"), std::string::npos)
+      << log;
+  EXPECT_NE(log.find(" - GAME INTERRUPTED - game 1 - stake 50 pence taken - cashpot 1200 pence "
+                     "to bank not confirmed - cashpot 5 pence to credits not confirmed - settle "
+                     "with moneyctl reconcile\n"),
+            std::string::npos)
+      << log;
+  const std::string settle = Money({"reconcile", dir_.Path()});
+  EXPECT_NE(settle.find("owed: pay to bank £12.00 (1200p): moneyctl pay 1200 --to bank --game 1"),
+            std::string::npos)
+      << settle;
+  EXPECT_NE(settle.find("owed: pay to credits £0.05 (5p): moneyctl pay 5 --to credits --game 1"),
+            std::string::npos)
+      << settle;
+  // And the game itself was cut off: its stake goes back.
+  EXPECT_NE(settle.find("owed: refund £0.50 (50p): moneyctl refund 50 --game 1"), std::string::npos)
+      << settle;
+}
+
 // A player who never misses: the board is dealt anew after turns 20, 40 and 60 from the
 // game's plan, and from turn 61 on every hexagon turns out a question. Points are held
 // below the jackpot so that the game reaches that far.

@@ -31,6 +31,7 @@ inline int64_t AddRun(const std::string& path, int localPort, int64_t startedMs,
   std::string error;
   int64_t run = 0;
   EXPECT_TRUE(journal::OpenStore(path, journal::OpenFor::kGame, store, error)) << error;
+  journal::SetDurable(store, false);
   EXPECT_TRUE(journal::BeginRun(store, startedMs, localPort, run, error)) << error;
   int64_t at = startedMs;
   for (const BuiltGame& g : games) {
