@@ -254,6 +254,38 @@ TEST_F(GamePlayTest, ACollectedPrizeIsPaidIntoTheBankAndCountsDownFrameByFrame) 
   EXPECT_NE(countdown[0].second, prize);
 }
 
+// The screen fails in the turn after the player reached a prize: that turn counts for
+// nothing, the prize reached before it is paid as if collected, and the game is settled.
+TEST_F(GamePlayTest, AScreenThatFailsAfterAPrizeWasReachedPaysThatPrize) {
+  WriteRecord(1200);
+  Money({"insert", "100"});
+  Decide reach = PlayHexagons({{0, kHexPoints100000},
+                               {6, kHexPoints100000},
+                               {12, kHexPoints100000},
+                               {18, kHexPoints100000},
+                               {19, kHexPoints100000}},
+                              false);
+  Play(1, [&](const Button* list) -> std::optional<Point> {
+    if (list == BoardButtons && next_ == 5) {
+      system_.Display().InjectResult(platform::DisplayOp::Flip,
+                                     platform::DisplayResult::SurfaceLost);
+      system_.Display().InjectResult(platform::DisplayOp::Restore,
+                                     platform::DisplayResult::Failed);
+    }
+    return reach(list);
+  });
+  EXPECT_EQ(Run().exitCode, kExitNoDisplay);
+  EXPECT_EQ(Moves(), (std::vector<std::string>{"CUSE 50", "BADD 400"}));
+  const std::string log = Log();
+  EXPECT_NE(log.find(" - DISPLAY FAILED - game 1 - prize 400 pence reached - paid\n"),
+            std::string::npos)
+      << log;
+  EXPECT_EQ(Record().meters[22], 400);
+  const std::string settle = Money({"reconcile", dir_.Path()});
+  EXPECT_NE(settle.find("reconcile: 0 open games, 0 left to settle"), std::string::npos)
+      << settle;
+}
+
 TEST_F(GamePlayTest, DoubleOrQuitsAnsweredRightReachesTheJackpot) {
   WriteRecord(100);
   Money({"insert", "100"});
