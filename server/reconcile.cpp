@@ -68,8 +68,7 @@ bool FindClient(Ledger& ledger, const journal::Run& run, int64_t& client, bool& 
                 std::string& error) {
   client = 0;
   connected = false;
-  Query q(ledger,
-          "SELECT client, time, seq FROM journal WHERE kind = 'CONNECT' AND detail = ?1");
+  Query q(ledger, "SELECT client, time, seq FROM journal WHERE kind = 'CONNECT' AND detail = ?1");
   const std::string from = "from 127.0.0.1:" + std::to_string(run.localPort);
   sqlite3_bind_text(*q, 1, from.c_str(), -1, SQLITE_TRANSIENT);
   bool failed = false;
@@ -108,7 +107,8 @@ bool ClientChanges(Ledger& ledger, int64_t client, std::vector<ServerRow>& rows,
           "'CADD') ORDER BY seq");
   sqlite3_bind_int64(*q, 1, client);
   bool failed = false;
-  while (q.Next(failed)) rows.push_back({sqlite3_column_int64(*q, 0), Text(*q, 1), sqlite3_column_int64(*q, 2)});
+  while (q.Next(failed))
+    rows.push_back({sqlite3_column_int64(*q, 0), Text(*q, 1), sqlite3_column_int64(*q, 2)});
   if (failed) error = sqlite3_errmsg(ledger.db);
   return !failed;
 }
@@ -128,31 +128,32 @@ StepFinding Decide(const journal::MoneyStep& m, const ServerRow* match, bool cli
   if (match) f.seq = match->seq;
   if (m.result == journal::StepResult::kDone) {
     f.verdict = match || !clientKnown ? Verdict::kDone : Verdict::kUnknown;
-    f.why = match ? made
-            : clientKnown
-                ? "the game saw it accepted, but the money journal has no " + verb + " " +
-                      std::to_string(m.amount) + " for its connection in that place"
-                : "the game saw it accepted";
+    f.why = match         ? made
+            : clientKnown ? "the game saw it accepted, but the money journal has no " + verb + " " +
+                                std::to_string(m.amount) + " for its connection in that place"
+                          : "the game saw it accepted";
   } else if (m.result == journal::StepResult::kRefused) {
     f.verdict = match ? Verdict::kUnknown : Verdict::kNotDone;
     f.why = match ? "the game saw it refused, yet " + made : "the money server refused it";
   } else if (!clientKnown) {
     f.verdict = Verdict::kUnknown;
-    f.why = "no reply came, and the money journal has no connection from this run's port "
-            "at its start";
+    f.why =
+        "no reply came, and the money journal has no connection from this run's port "
+        "at its start";
   } else {
     f.verdict = match ? Verdict::kDone : Verdict::kNotDone;
     f.why = match ? made + " (its reply was lost)"
-                  : "no reply came, and the money journal has no " + verb + " for it: it was "
-                    "never made";
+                  : "no reply came, and the money journal has no " + verb +
+                        " for it: it was "
+                        "never made";
   }
   return f;
 }
 
 void AddOwed(GameFinding& g, const std::string& gameDir) {
   if (g.inPlay) return;  // nothing is owed for a game that may still go on
-  const std::string where = " --game " + std::to_string(g.game.game) +
-                            (gameDir.empty() ? "" : " --game-dir " + gameDir);
+  const std::string where =
+      " --game " + std::to_string(g.game.game) + (gameDir.empty() ? "" : " --game-dir " + gameDir);
   bool stakeTaken = false, prizePaid = false;
   for (const StepFinding& s : g.steps) {
     if (s.verdict == Verdict::kUnknown) g.unknown = true;
@@ -201,21 +202,22 @@ void PrintJson(const std::vector<GameFinding>& findings, int left) {
   std::printf("{\"games\": [");
   for (size_t i = 0; i < findings.size(); ++i) {
     const GameFinding& g = findings[i];
-    std::printf("%s\n {\"game\": %lld, \"client\": %lld, \"in_play\": %s, \"outcome\": %s, "
-                "\"settled_now\": %s, \"steps\": [",
-                i ? "," : "", static_cast<ll>(g.game.game), static_cast<ll>(g.client),
-                g.inPlay ? "true" : "false",
-                JsonText(g.game.endedMs ? g.game.outcome : "cut off in play").c_str(),
-                g.nothingOwed ? "true" : "false");
+    std::printf(
+        "%s\n {\"game\": %lld, \"client\": %lld, \"in_play\": %s, \"outcome\": %s, "
+        "\"settled_now\": %s, \"steps\": [",
+        i ? "," : "", static_cast<ll>(g.game.game), static_cast<ll>(g.client),
+        g.inPlay ? "true" : "false",
+        JsonText(g.game.endedMs ? g.game.outcome : "cut off in play").c_str(),
+        g.nothingOwed ? "true" : "false");
     for (size_t j = 0; j < g.steps.size(); ++j) {
       const StepFinding& s = g.steps[j];
-      std::printf("%s{\"kind\": %s, \"amount\": %lld, \"game_saw\": %s, \"verdict\": %s, "
-                  "\"entry\": %lld, \"why\": %s}",
-                  j ? ", " : "", JsonText(journal::StepKindName(s.step.kind)).c_str(),
-                  static_cast<ll>(s.step.amount),
-                  JsonText(journal::StepResultName(s.step.result)).c_str(),
-                  JsonText(VerdictName(s.verdict)).c_str(), static_cast<ll>(s.seq),
-                  JsonText(s.why).c_str());
+      std::printf(
+          "%s{\"kind\": %s, \"amount\": %lld, \"game_saw\": %s, \"verdict\": %s, "
+          "\"entry\": %lld, \"why\": %s}",
+          j ? ", " : "", JsonText(journal::StepKindName(s.step.kind)).c_str(),
+          static_cast<ll>(s.step.amount), JsonText(journal::StepResultName(s.step.result)).c_str(),
+          JsonText(VerdictName(s.verdict)).c_str(), static_cast<ll>(s.seq),
+          JsonText(s.why).c_str());
     }
     std::printf("], \"owed\": [");
     for (size_t j = 0; j < g.owed.size(); ++j)
@@ -363,19 +365,19 @@ bool AuditRuns(Ledger& ledger, journal::Store& store, std::vector<RunAudit>& run
 bool CheckGameToSettle(const std::string& gameDir, int64_t game, std::string& error) {
   journal::Store store;
   std::optional<journal::Game> found;
-  bool ok = journal::OpenStore(GameJournalPath(gameDir), journal::OpenFor::kReading, store,
-                               error) &&
-            journal::ReadGame(store, game, found, error);
+  bool ok =
+      journal::OpenStore(GameJournalPath(gameDir), journal::OpenFor::kReading, store, error) &&
+      journal::ReadGame(store, game, found, error);
   journal::CloseStore(store);
   if (!ok) return false;
   if (!found) {
-    error = "game " + std::to_string(game) + " is not in the game journal " +
-            GameJournalPath(gameDir);
+    error =
+        "game " + std::to_string(game) + " is not in the game journal " + GameJournalPath(gameDir);
   } else if (!journal::GameIsOpen(*found)) {
     error = "game " + std::to_string(game) + " is not open (" +
-            (found->settledMs ? "settled " + journal::UtcText(found->settledMs) + " UTC: " +
-                                    found->settledNote
-                              : "nothing is owed for it") +
+            (found->settledMs
+                 ? "settled " + journal::UtcText(found->settledMs) + " UTC: " + found->settledNote
+                 : "nothing is owed for it") +
             ")";
   }
   return error.empty();
@@ -384,9 +386,9 @@ bool CheckGameToSettle(const std::string& gameDir, int64_t game, std::string& er
 bool MarkGameSettled(const std::string& gameDir, int64_t game, const std::string& what,
                      std::string& error) {
   journal::Store store;
-  const bool ok = journal::OpenStore(GameJournalPath(gameDir), journal::OpenFor::kSettling, store,
-                                     error) &&
-                  journal::MarkSettled(store, game, journal::NowUtcMs(), what, error);
+  const bool ok =
+      journal::OpenStore(GameJournalPath(gameDir), journal::OpenFor::kSettling, store, error) &&
+      journal::MarkSettled(store, game, journal::NowUtcMs(), what, error);
   journal::CloseStore(store);
   return ok;
 }

@@ -18,8 +18,8 @@ const char* VerdictName(Verdict verdict);
 struct StepFinding {
   journal::MoneyStep step;
   Verdict verdict = Verdict::kUnknown;
-  std::string why;   // "CUSE 50 is entry 123 of the money journal", ...
-  int64_t seq = 0;   // the money journal's entry that made it, 0 for none
+  std::string why;  // "CUSE 50 is entry 123 of the money journal", ...
+  int64_t seq = 0;  // the money journal's entry that made it, 0 for none
 };
 
 // Something owed to the player and the command that settles it.
@@ -31,7 +31,7 @@ struct Owed {
 
 struct GameFinding {
   journal::Game game;
-  int64_t client = 0;  // the money server's client number of the game's run, 0 if not found
+  int64_t client = 0;   // the money server's client number of the game's run, 0 if not found
   bool inPlay = false;  // its run is still connected: nothing to decide yet
   std::vector<StepFinding> steps;
   std::vector<Owed> owed;

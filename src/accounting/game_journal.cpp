@@ -75,10 +75,10 @@ bool OpenGameJournal(uint16_t localPort) {
   Sys().CreateFolder("data");
   std::string error;
   std::optional<std::string> pending;
-  const bool ok = journal::OpenStore(Sys().ResolvePath(kJournalPath), journal::OpenFor::kGame,
-                                     gStore, error) &&
-                  journal::BeginRun(gStore, Now(), localPort, gRun, error) &&
-                  journal::PendingRecord(gStore, pending, error);
+  const bool ok =
+      journal::OpenStore(Sys().ResolvePath(kJournalPath), journal::OpenFor::kGame, gStore, error) &&
+      journal::BeginRun(gStore, Now(), localPort, gRun, error) &&
+      journal::PendingRecord(gStore, pending, error);
   if (!ok) {
     LogMessage("GAME JOURNAL NOT OPENED - %s - no game can be played\n", error.c_str());
     CloseGameJournal();

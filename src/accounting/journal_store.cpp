@@ -181,7 +181,8 @@ bool AttachSteps(Store& store, std::vector<Game>& games, std::string& error) {
 
 bool SelectGames(Store& store, const std::string& where, int64_t value, std::vector<Game>& games,
                  std::string& error) {
-  std::string sql = std::string("SELECT ") + kGameColumns + " FROM games " + where + " ORDER BY game";
+  std::string sql =
+      std::string("SELECT ") + kGameColumns + " FROM games " + where + " ORDER BY game";
   Statement s(store, sql.c_str());
   if (!s.Ok()) {
     error = Describe(store.db);
@@ -278,10 +279,11 @@ std::string DescribeSteps(const Game& game) {
   for (const MoneyStep& m : game.steps) {
     if (!out.empty()) out += " - ";
     const bool stake = m.kind == StepKind::kStake;
-    out += stake ? "stake " : std::string(m.kind == StepKind::kCashpotToBank ||
-                                                  m.kind == StepKind::kCashpotToCredits
-                                              ? "cashpot "
-                                              : "prize ");
+    out += stake ? "stake "
+                 : std::string(m.kind == StepKind::kCashpotToBank ||
+                                       m.kind == StepKind::kCashpotToCredits
+                                   ? "cashpot "
+                                   : "prize ");
     out += std::to_string(m.amount) + " pence";
     if (!stake) out += StepToBank(m.kind) ? " to bank" : " to credits";
     switch (m.result) {
@@ -365,11 +367,12 @@ bool ReadOpenGames(Store& store, std::vector<Game>& games, std::string& error) {
   std::vector<Game> candidates;
   // Settled games and games that ended with every step done are closed; only the rest
   // need looking at.
-  if (!SelectGames(store,
-                   "WHERE settled_ms = 0 AND (ended_ms = 0 OR outcome IN ('cut short', 'not played') OR "
-                   "game IN "
-                   "(SELECT game FROM money WHERE result <> 'done' AND game >= ?1))",
-                   0, candidates, error)) {
+  if (!SelectGames(
+          store,
+          "WHERE settled_ms = 0 AND (ended_ms = 0 OR outcome IN ('cut short', 'not played') OR "
+          "game IN "
+          "(SELECT game FROM money WHERE result <> 'done' AND game >= ?1))",
+          0, candidates, error)) {
     return false;
   }
   for (Game& g : candidates)
@@ -397,7 +400,8 @@ bool ReadRun(Store& store, int64_t run, std::optional<Run>& found, std::string& 
 }
 
 bool ReadRunSteps(Store& store, int64_t run, std::vector<MoneyStep>& steps, std::string& error) {
-  std::string sql = std::string("SELECT ") + kStepColumns + " FROM money WHERE run = ?1 ORDER BY step";
+  std::string sql =
+      std::string("SELECT ") + kStepColumns + " FROM money WHERE run = ?1 ORDER BY step";
   Statement s(store, sql.c_str());
   s.Bind(1, run);
   int rc;

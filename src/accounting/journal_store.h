@@ -83,8 +83,7 @@ struct Run {
 bool GameIsOpen(const Game& game);
 // Whether the game was played to its end (not cut off, and not left unplayed).
 inline bool GameFinished(const Game& game) {
-  return game.endedMs != 0 && game.outcome != kOutcomeCutShort &&
-         game.outcome != kOutcomeNotPlayed;
+  return game.endedMs != 0 && game.outcome != kOutcomeCutShort && game.outcome != kOutcomeNotPlayed;
 }
 // "stake 50 pence taken - prize 100 pence to bank not confirmed"
 std::string DescribeSteps(const Game& game);

@@ -116,8 +116,10 @@ std::string ReplyText() {
 Outcome Step(int64_t step, journal::StepKind kind, int32_t amount) {
   const bool stake = kind == journal::StepKind::kStake;
   const char* verb = journal::StepVerb(kind);
-  const Outcome outcome = Change(verb, amount, stake || !journal::StepToBank(kind) ? "CTEL" : "BTEL");
-  JournalResult(step, ResultOf(outcome), outcome == Outcome::kInDoubt && gReplyLength == 0 ? std::string() : ReplyText());
+  const Outcome outcome =
+      Change(verb, amount, stake || !journal::StepToBank(kind) ? "CTEL" : "BTEL");
+  JournalResult(step, ResultOf(outcome),
+                outcome == Outcome::kInDoubt && gReplyLength == 0 ? std::string() : ReplyText());
   return outcome;
 }
 
@@ -129,8 +131,9 @@ bool Pay(int64_t step, journal::StepKind kind, int32_t amount) {
     case Outcome::kAccepted:
       return true;
     case Outcome::kRefused:
-      LogMessage("PAYMENT NOT ACCEPTED - %s %d pence - game %lld - settle with moneyctl reconcile\n",
-                 where, amount, static_cast<long long>(CurrentGameNumber()));
+      LogMessage(
+          "PAYMENT NOT ACCEPTED - %s %d pence - game %lld - settle with moneyctl reconcile\n",
+          where, amount, static_cast<long long>(CurrentGameNumber()));
       return false;
     case Outcome::kInDoubt:
       break;
@@ -190,9 +193,10 @@ bool UseCredits(int32_t amount) {
   if (steps.empty()) return false;
   const Outcome outcome = Step(steps.front(), journal::StepKind::kStake, amount);
   if (outcome == Outcome::kInDoubt) {
-    LogMessage("STAKE NOT CONFIRMED - credits %d pence - game %lld - settle with moneyctl "
-               "reconcile\n",
-               amount, static_cast<long long>(CurrentGameNumber()));
+    LogMessage(
+        "STAKE NOT CONFIRMED - credits %d pence - game %lld - settle with moneyctl "
+        "reconcile\n",
+        amount, static_cast<long long>(CurrentGameNumber()));
   }
   return outcome == Outcome::kAccepted;
 }

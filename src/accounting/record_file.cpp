@@ -189,4 +189,3 @@ bool ParseGameMarker(const std::string& text, int32_t& game, int32_t& stakePence
   stakePence = s;
   return true;
 }
-

@@ -87,9 +87,10 @@ void EndWithFailedScreen(int32_t prizeBeforeTurn) {
   } else {
     GameState = GamePlaying;
     winAmount = 0;
-    LogMessage("DISPLAY FAILED - game %lld - no prize reached - stake to give back - settle "
-               "with moneyctl reconcile\n",
-               static_cast<long long>(CurrentGameNumber()));
+    LogMessage(
+        "DISPLAY FAILED - game %lld - no prize reached - stake to give back - settle "
+        "with moneyctl reconcile\n",
+        static_cast<long long>(CurrentGameNumber()));
   }
 }
 

@@ -1,7 +1,7 @@
 #include "shell/eventlog.h"
 
-#include <cstdarg>
 #include <algorithm>
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -35,8 +35,8 @@ std::string StartOfLog(const char* path) {
   size_t got = std::fread(head, 1, 19, f);
   std::fclose(f);
   int day, month, year, hour, minute, second;
-  if (got != 19 || std::sscanf(head, "%2d/%2d/%4d %2d:%2d:%2d", &day, &month, &year, &hour,
-                               &minute, &second) != 6)
+  if (got != 19 || std::sscanf(head, "%2d/%2d/%4d %2d:%2d:%2d", &day, &month, &year, &hour, &minute,
+                               &second) != 6)
     return "";
   char word[64];
   std::snprintf(word, sizeof word, "%04d%02d%02d-%02d%02d%02d", year, month, day, hour, minute,
@@ -83,8 +83,8 @@ void KeepPreviousLog() {
 // Lines an operator must act on are errors for the system's log; failures that leave the
 // game playing are warnings; the rest is information.
 int PriorityOf(const char* text) {
-  static const char* const kErrors[] = {"PAYMENT NOT",      "STAKE NOT",       "GAME INTERRUPTED",
-                                        "GAME NOT SETTLED", "DISPLAY FAILED",  "RECORD NOT",
+  static const char* const kErrors[] = {"PAYMENT NOT",      "STAKE NOT",      "GAME INTERRUPTED",
+                                        "GAME NOT SETTLED", "DISPLAY FAILED", "RECORD NOT",
                                         "GAME JOURNAL NOT", "error"};
   static const char* const kWarnings[] = {"graphic ", "Question pack", "RECORD WRITTEN AGAIN",
                                           "STOP REQUESTED"};

@@ -83,13 +83,12 @@ INSTANTIATE_TEST_SUITE_P(
                  true,
                  "GAME INTERRUPTED - game 1 - stake 50 pence not confirmed - settle with "
                  "moneyctl reconcile"},
-        OpenCase{"PrizeRefused",
-                 {{{kStake, 50, kDone}, {kBank, 200, StepResult::kRefused}},
-                  journal::kOutcomeWon,
-                  200},
-                 true,
-                 "GAME NOT SETTLED - game 1 - stake 50 pence taken - prize 200 pence to bank "
-                 "refused - settle with moneyctl reconcile"},
+        OpenCase{
+            "PrizeRefused",
+            {{{kStake, 50, kDone}, {kBank, 200, StepResult::kRefused}}, journal::kOutcomeWon, 200},
+            true,
+            "GAME NOT SETTLED - game 1 - stake 50 pence taken - prize 200 pence to bank "
+            "refused - settle with moneyctl reconcile"},
         OpenCase{"PrizeIntentOnly",
                  {{{kStake, 50, kDone}, {kCredits, 40, StepResult::kIntent}}, nullptr},
                  true,
@@ -149,10 +148,8 @@ TEST(GameJournal, SettlesOnceKeepsThePendingRecordAndPrunesOnlyClosedRuns) {
 
   // What is not a journal is refused by the tools, never made into one.
   testing_support::WriteFile(dir / "other", "not a database");
-  EXPECT_FALSE(journal::OpenStore(dir / "other", journal::OpenFor::kReading, store,
-                                  error));
-  EXPECT_FALSE(journal::OpenStore(dir / "missing", journal::OpenFor::kSettling, store,
-                                  error));
+  EXPECT_FALSE(journal::OpenStore(dir / "other", journal::OpenFor::kReading, store, error));
+  EXPECT_FALSE(journal::OpenStore(dir / "missing", journal::OpenFor::kSettling, store, error));
   EXPECT_NE(error.find("no game journal"), std::string::npos) << error;
 }
 

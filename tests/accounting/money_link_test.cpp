@@ -83,9 +83,13 @@ TEST_F(MoneyLink, AnUnacceptedPaymentIsLoggedForTheOperator) {
   server_.AddReply("FAIL\r\n");
   PayToPlayer(1050);
   std::string log = Log();
-  EXPECT_NE(log.find("PAYMENT NOT ACCEPTED - bank 1000 pence - game 0 - settle with moneyctl reconcile"), std::string::npos)
+  EXPECT_NE(
+      log.find("PAYMENT NOT ACCEPTED - bank 1000 pence - game 0 - settle with moneyctl reconcile"),
+      std::string::npos)
       << log;
-  EXPECT_NE(log.find("PAYMENT NOT ACCEPTED - credits 50 pence - game 0 - settle with moneyctl reconcile"), std::string::npos)
+  EXPECT_NE(
+      log.find("PAYMENT NOT ACCEPTED - credits 50 pence - game 0 - settle with moneyctl reconcile"),
+      std::string::npos)
       << log;
   EXPECT_EQ(log.find("NOT CONFIRMED"), std::string::npos) << log;
 }

@@ -112,9 +112,9 @@ pid_t gMoneyd = -1;
 void StartMoneyd() {
   const std::string log = (gDir / "moneyd.log").string();
   for (int attempt = 0; attempt < 200; ++attempt) {
-    gMoneyd = Spawn({gBin + "/moneyd", "--port", std::to_string(gPort), "--db",
-                     (gDir / "money.db").string()},
-                    log);
+    gMoneyd = Spawn(
+        {gBin + "/moneyd", "--port", std::to_string(gPort), "--db", (gDir / "money.db").string()},
+        log);
     // Ready once it accepts a connection.
     for (int i = 0; i < 500; ++i) {
       int s = socket(AF_INET, SOCK_STREAM, 0);
@@ -192,8 +192,7 @@ void Reconcile(bool settle) {
   std::string error;
   std::vector<money::GameFinding> findings;
   if (!money::OpenLedger(db, money::OpenMode::kExisting, ledger, error) ||
-      !journal::OpenStore(money::GameJournalPath(game), journal::OpenFor::kReading, store,
-                          error) ||
+      !journal::OpenStore(money::GameJournalPath(game), journal::OpenFor::kReading, store, error) ||
       !money::ReconcileGames(ledger, store, game, findings, error))
     Fail("reconcile in process: " + error);
   journal::CloseStore(store);
@@ -207,13 +206,15 @@ void Reconcile(bool settle) {
       gCounts.done += s.verdict == money::Verdict::kDone;
       gCounts.notDone += s.verdict == money::Verdict::kNotDone;
       gCounts.unknown += s.verdict == money::Verdict::kUnknown;
-      if (s.verdict == money::Verdict::kUnknown) Fail("game " + std::to_string(g.game.game) + ": unknown: " + s.why);
+      if (s.verdict == money::Verdict::kUnknown)
+        Fail("game " + std::to_string(g.game.game) + ": unknown: " + s.why);
     }
     if (g.inPlay) Fail("game " + std::to_string(g.game.game) + " is still in play after a kill");
     gCounts.closedByReconcile += g.nothingOwed;
     left += !g.nothingOwed;
   }
-  if ((status == 0) != (left == 0)) Fail("reconcile exited " + std::to_string(status) + ":\n" + out);
+  if ((status == 0) != (left == 0))
+    Fail("reconcile exited " + std::to_string(status) + ":\n" + out);
   if (!settle) return;
   for (const money::GameFinding& g : findings) {
     for (const money::Owed& o : g.owed) {
@@ -237,10 +238,8 @@ void CheckAllMoney() {
   money::Ledger ledger;
   journal::Store store;
   std::string error;
-  if (!money::OpenLedger((gDir / "money.db").string(), money::OpenMode::kExisting, ledger,
-                         error) ||
-      !journal::OpenStore(money::GameJournalPath(game), journal::OpenFor::kReading, store,
-                          error)) {
+  if (!money::OpenLedger((gDir / "money.db").string(), money::OpenMode::kExisting, ledger, error) ||
+      !journal::OpenStore(money::GameJournalPath(game), journal::OpenFor::kReading, store, error)) {
     Fail("cannot open the journals: " + error);
     return;
   }
@@ -302,15 +301,21 @@ int main(int argc, char** argv) {
   unsigned seed = std::random_device{}();
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string a = argv[i], v = argv[i + 1];
-    if (a == "--bin") gBin = v;
-    else if (a == "--kills") kills = std::atoi(v.c_str());
-    else if (a == "--mode") mode = v;
-    else if (a == "--seed") seed = static_cast<unsigned>(std::strtoul(v.c_str(), nullptr, 10));
-    else if (a == "--keep") keep = v;
+    if (a == "--bin")
+      gBin = v;
+    else if (a == "--kills")
+      kills = std::atoi(v.c_str());
+    else if (a == "--mode")
+      mode = v;
+    else if (a == "--seed")
+      seed = static_cast<unsigned>(std::strtoul(v.c_str(), nullptr, 10));
+    else if (a == "--keep")
+      keep = v;
   }
   if (gBin.empty() || kills < 1 || (mode != "game" && mode != "server" && mode != "both")) {
-    std::fprintf(stderr, "usage: game_crash --bin DIR --kills N [--mode game|server|both] "
-                         "[--seed S] [--keep DIR]\n");
+    std::fprintf(stderr,
+                 "usage: game_crash --bin DIR --kills N [--mode game|server|both] "
+                 "[--seed S] [--keep DIR]\n");
     return 64;
   }
   std::printf("game_crash: %s, %d kills, seed %u\n", mode.c_str(), kills, seed);
@@ -324,14 +329,13 @@ int main(int argc, char** argv) {
   gPort = FreePort();
   StartMoneyd();
 
-  const char* kTargets[] = {"send:CUSE", "reply:CUSE", "send:BADD",
-                            "reply:BADD", "send:CADD", "reply:CADD"};
+  const char* kTargets[] = {"send:CUSE",  "reply:CUSE", "send:BADD",
+                            "reply:BADD", "send:CADD",  "reply:CADD"};
   std::set<int64_t> openBeforeStart;
   bool firstRun = true;
   // Until the kills asked for have happened (a run may end before its kill comes).
-  for (int k = 0; gCounts.kills + (mode == "server" ? gCounts.serverKills : 0) < kills &&
-                  k < 4 * kills;
-       ++k) {
+  for (int k = 0;
+       gCounts.kills + (mode == "server" ? gCounts.serverKills : 0) < kills && k < 4 * kills; ++k) {
     const std::string out = (gDir / "sim.out").string();
     // The log a start writes is its own: the last one is moved out of its way.
     std::error_code ignored;
@@ -340,8 +344,8 @@ int main(int argc, char** argv) {
     const bool targeted = mode == "game" && k % 2 == 1;
     if (targeted) {
       const std::string target = kTargets[(k / 2) % 6];
-      env.push_back("STRIKORA_SIM_KILL=" + target + ":" +
-                    std::to_string(1 + random() % 3) + ":" + std::to_string(random() % 5000));
+      env.push_back("STRIKORA_SIM_KILL=" + target + ":" + std::to_string(1 + random() % 3) + ":" +
+                    std::to_string(random() % 5000));
     }
     const pid_t sim = Spawn({gBin + "/strikora-sim", "play", "--game-dir", (gDir / "game").string(),
                              "--server", "127.0.0.1:" + std::to_string(gPort), "--games", "40",
@@ -389,12 +393,13 @@ int main(int argc, char** argv) {
   KillMoneyd();
   const Counts& c = gCounts;
   std::printf(
-      "game_crash: %d starts (%d whose reports were checked), %d kills of the game (%d at a money step), %d of the money server; "
+      "game_crash: %d starts (%d whose reports were checked), %d kills of the game (%d at a money "
+      "step), %d of the money server; "
       "%d reconciles found %d open games: steps done %d, not done %d, unknown %d; %d closed by "
       "reconcile, %d settlements; in all %d stakes, %d prizes, %d cashpots checked; %d failures\n",
-      c.restarts, c.startsChecked, c.kills, c.targeted, c.serverKills, c.reconciles, c.openFound, c.done,
-      c.notDone, c.unknown, c.closedByReconcile, c.settlements, c.stakes, c.prizes, c.cashpots,
-      gFailures);
+      c.restarts, c.startsChecked, c.kills, c.targeted, c.serverKills, c.reconciles, c.openFound,
+      c.done, c.notDone, c.unknown, c.closedByReconcile, c.settlements, c.stakes, c.prizes,
+      c.cashpots, gFailures);
   if (keep.empty() && gFailures == 0) fs::remove_all(gDir);
   return gFailures == 0 ? 0 : 1;
 }

@@ -269,8 +269,7 @@ TEST_F(GamePlayTest, AScreenThatFailsAfterAPrizeWasReachedPaysThatPrize) {
     if (list == BoardButtons && next_ == 5) {
       system_.Display().InjectResult(platform::DisplayOp::Flip,
                                      platform::DisplayResult::SurfaceLost);
-      system_.Display().InjectResult(platform::DisplayOp::Restore,
-                                     platform::DisplayResult::Failed);
+      system_.Display().InjectResult(platform::DisplayOp::Restore, platform::DisplayResult::Failed);
     }
     return reach(list);
   });
@@ -282,8 +281,7 @@ TEST_F(GamePlayTest, AScreenThatFailsAfterAPrizeWasReachedPaysThatPrize) {
       << log;
   EXPECT_EQ(Record().meters[22], 400);
   const std::string settle = Money({"reconcile", dir_.Path()});
-  EXPECT_NE(settle.find("reconcile: 0 open games, 0 left to settle"), std::string::npos)
-      << settle;
+  EXPECT_NE(settle.find("reconcile: 0 open games, 0 left to settle"), std::string::npos) << settle;
 }
 
 TEST_F(GamePlayTest, DoubleOrQuitsAnsweredRightReachesTheJackpot) {
@@ -382,9 +380,9 @@ TEST_F(GamePlayTest, ACrashAsTheCashpotIsPaidNeverPaysItTwice) {
 
   platform::HeadlessPlatform again;
   again.SetGameDir(dir_.Path());
-  EXPECT_EQ(sim::RunProgram(again, {"127.0.0.1", static_cast<uint16_t>(daemon_.port())}, {}, "")
-                .exitCode,
-            kExitNormal);
+  EXPECT_EQ(
+      sim::RunProgram(again, {"127.0.0.1", static_cast<uint16_t>(daemon_.port())}, {}, "").exitCode,
+      kExitNormal);
   EXPECT_EQ(Record().cashpot, 100);
   EXPECT_EQ(Record().meters[31], 1);
   const std::string log = Log();

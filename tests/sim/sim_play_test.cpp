@@ -72,6 +72,28 @@ TEST_F(SimPlayTest, EveryGameEndsAndTheServerMovedWhatTheMetersCount) {
   EXPECT_NE(v.find("add up to the totals"), std::string::npos) << v;
 }
 
+// The program killed a moment after its first stake was taken: the next start says so on
+// its standard error as an error for the system's log ("<3>", what journalctl -p err lists),
+// and reconcile finds the stake taken and owed back.
+TEST_F(SimPlayTest, AGameKilledAfterItsStakeIsAnErrorOnTheNextStartsStandardError) {
+  const std::string play = std::string(SIM_BINARY) + " play --game-dir " + dir_.Path() +
+                           " --server 127.0.0.1:" + std::to_string(daemon_.port()) +
+                           " --no-pixels --seed 3 --db " + (dir_ / "money.db") + " --games ";
+  testing_support::Outcome killed =
+      testing_support::RunCommand("STRIKORA_SIM_KILL=reply:CUSE:1:0 " + play + "5 2>/dev/null");
+  EXPECT_EQ(killed.status, 128 + 9) << killed.output;  // SIGKILL, as the shell tells it
+  // Its standard error only.
+  testing_support::Outcome again = testing_support::RunCommand("(" + play + "1 2>&1 >/dev/null)");
+  EXPECT_EQ(again.status, 0) << again.output;
+  EXPECT_NE(again.output.find("<3>GAME INTERRUPTED - game 1 - stake 50 pence taken - settle "
+                              "with moneyctl reconcile\n"),
+            std::string::npos)
+      << again.output;
+  const std::string settle = Money({"reconcile", dir_.Path()});
+  EXPECT_NE(settle.find("owed: refund £0.50 (50p): moneyctl refund 50 --game 1"), std::string::npos)
+      << settle;
+}
+
 TEST_F(SimPlayTest, TheCommandPrintsOneJsonObjectAGameAndTheTotals) {
   std::string command = std::string(SIM_BINARY) + " play --game-dir " + dir_.Path() +
                         " --server 127.0.0.1:" + std::to_string(daemon_.port()) +

@@ -40,8 +40,8 @@ inline int64_t AddRun(const std::string& path, int localPort, int64_t startedMs,
     EXPECT_TRUE(journal::BeginGame(store, game, run, ++at, error)) << error;
     for (const BuiltStep& s : g.steps) {
       std::vector<int64_t> steps;
-      EXPECT_TRUE(journal::AddIntents(store, game, run, {{s.kind, s.amount}}, nullptr, ++at,
-                                      steps, error))
+      EXPECT_TRUE(
+          journal::AddIntents(store, game, run, {{s.kind, s.amount}}, nullptr, ++at, steps, error))
           << error;
       if (s.result != journal::StepResult::kIntent) {
         EXPECT_TRUE(journal::SetResult(store, steps.at(0), s.result, "", ++at, error)) << error;

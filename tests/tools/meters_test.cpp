@@ -93,13 +93,12 @@ TEST(MetersTool, ShowsTheOpenGamesOfTheJournal) {
   testing_support::WriteFile(dir / "Interrupted.txt",
                              "game 3 stake 50 pence started 01/12/2026 09:00:00 - found "
                              "01/12/2026 09:05:00\n");
-  testing_support::AddRun(
-      dir / "Zemblar.journal", 40000, 1765270800000,
-      {{{{StepKind::kStake, 50, StepResult::kDone}}, journal::kOutcomeLost},
-       {{{StepKind::kStake, 50, StepResult::kDone},
-         {StepKind::kPrizeToBank, 100, StepResult::kNoReply}},
-        journal::kOutcomeWon,
-        100}});
+  testing_support::AddRun(dir / "Zemblar.journal", 40000, 1765270800000,
+                          {{{{StepKind::kStake, 50, StepResult::kDone}}, journal::kOutcomeLost},
+                           {{{StepKind::kStake, 50, StepResult::kDone},
+                             {StepKind::kPrizeToBank, 100, StepResult::kNoReply}},
+                            journal::kOutcomeWon,
+                            100}});
   auto table = RunCommand(std::string(METERS_BINARY) + " " + dir / "Zemblar.rec");
   EXPECT_NE(table.output.find("Open games     1 (money to settle: moneyctl reconcile"),
             std::string::npos)
@@ -108,8 +107,7 @@ TEST(MetersTool, ShowsTheOpenGamesOfTheJournal) {
                               "prize 100 pence to bank not confirmed"),
             std::string::npos)
       << table.output;
-  EXPECT_NE(table.output.find("Interrupted    1 game an older version listed"),
-            std::string::npos);
+  EXPECT_NE(table.output.find("Interrupted    1 game an older version listed"), std::string::npos);
   auto json = RunCommand(std::string(METERS_BINARY) + " --json " + dir / "Zemblar.rec");
   EXPECT_NE(json.output.find("\"openGames\": [{\"game\": 2, \"started\": \"2025-12-09 "
                              "09:00:00\", \"outcome\": \"won\", \"steps\": \"stake 50 pence "

@@ -203,7 +203,8 @@ int main(int argc, char** argv) {
                 JsonString(path).c_str(), bytes.size(), held, replaced ? "true" : "false");
     std::printf(" \"balances\": [%s, %s],\n", balance(0, true).c_str(), balance(1, false).c_str());
     std::printf(" \"openGames\": ");
-    if (!journalError.empty()) std::printf("null, \"journalError\": %s", JsonString(journalError).c_str());
+    if (!journalError.empty())
+      std::printf("null, \"journalError\": %s", JsonString(journalError).c_str());
     if (journalError.empty()) std::printf("[");
     for (size_t i = 0; journalError.empty() && i < open.size(); ++i)
       std::printf("%s{\"game\": %lld, \"started\": %s, \"outcome\": %s, \"steps\": %s}",
@@ -256,8 +257,9 @@ int main(int argc, char** argv) {
     std::printf("Open games     (no game journal: %s)\n", journalError.c_str());
   } else {
     std::printf("Open games     %zu%s\n", open.size(),
-                open.empty() ? "" : " (money to settle: moneyctl reconcile; a game in play is "
-                                    "open until it ends)");
+                open.empty() ? ""
+                             : " (money to settle: moneyctl reconcile; a game in play is "
+                               "open until it ends)");
   }
   for (const journal::Game& g : open)
     std::printf("               game %lld, started %s UTC: %s\n", static_cast<long long>(g.game),

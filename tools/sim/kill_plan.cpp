@@ -13,9 +13,9 @@ namespace sim {
 bool ParseKillPlan(const std::string& text, KillPlan& plan) {
   std::stringstream in(text);
   std::string when, verb, nth, delay;
-  if (!std::getline(in, when, ':') || !std::getline(in, verb, ':') ||
-      !std::getline(in, nth, ':') || !std::getline(in, delay) ||
-      (when != "send" && when != "reply") || (verb != "CUSE" && verb != "BADD" && verb != "CADD"))
+  if (!std::getline(in, when, ':') || !std::getline(in, verb, ':') || !std::getline(in, nth, ':') ||
+      !std::getline(in, delay) || (when != "send" && when != "reply") ||
+      (verb != "CUSE" && verb != "BADD" && verb != "CADD"))
     return false;
   char* end = nullptr;
   const long n = std::strtol(nth.c_str(), &end, 10);
@@ -38,8 +38,8 @@ void KillingPlatform::KillSoon() {
 
 long KillingPlatform::SocketSend(int sock, const void* data, size_t size) {
   const long n = HeadlessPlatform::SocketSend(sock, data, size);
-  const bool ours = size > plan_.verb.size() &&
-                    std::memcmp(data, plan_.verb.data(), plan_.verb.size()) == 0;
+  const bool ours =
+      size > plan_.verb.size() && std::memcmp(data, plan_.verb.data(), plan_.verb.size()) == 0;
   awaitingReply_ = false;
   if (ours && ++sent_ == plan_.nth) {
     if (plan_.afterReply)

@@ -31,7 +31,7 @@ class KillingPlatform : public platform::HeadlessPlatform {
  private:
   void KillSoon();
   KillPlan plan_;
-  int sent_ = 0;              // requests of the plan's verb sent so far
+  int sent_ = 0;                // requests of the plan's verb sent so far
   bool awaitingReply_ = false;  // the last request sent was the plan's n-th
   bool armed_ = false;
 };

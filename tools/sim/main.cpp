@@ -9,17 +9,17 @@
 #include <algorithm>
 #include <climits>
 #include <cstdio>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
 
+#include "kill_plan.h"
 #include "sim_par.h"
 #include "sim_play.h"
-#include "kill_plan.h"
 #include "sim_run.h"
 
 namespace {
