@@ -12,8 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "duplicates.h"
 #include "pack_build.h"
 #include "pack_check.h"
+#include "pack_text.h"
 
 namespace {
 
@@ -57,11 +59,23 @@ int Check(const std::vector<std::string>& args) {
   packtool::CheckResult result =
       packtool::CheckSources(sourceDir, fontPath.empty() ? nullptr : &font);
   if (!result.problems.empty()) return PrintProblems(result.problems);
+
+  // The same fact twice, and the pairs accepted as two facts.
+  std::vector<std::string> problems;
+  std::string acceptedText;
+  std::vector<packtool::AcceptedPair> accepted;
+  if (packtool::ReadWholeFile(sourceDir + "/" + packtool::kAcceptedPairsFile, acceptedText))
+    accepted = packtool::ParseAcceptedPairs(acceptedText, packtool::kAcceptedPairsFile, &problems);
+  packtool::DuplicateReport duplicates = packtool::CheckDuplicates(result.shown, accepted);
+  std::printf("%s", packtool::FormatDuplicateReport(duplicates).c_str());
+  problems.insert(problems.end(), duplicates.problems.begin(), duplicates.problems.end());
+
   packtool::GiveawayLimits limits = packtool::SourceLimits();
   packtool::GiveawayReport report = packtool::MeasureGiveaways(result.shown, limits);
   std::printf("%s", packtool::FormatGiveawayReport(report, limits, allTerms ? -1 : 10).c_str());
   std::vector<std::string> giveaways = packtool::GiveawayProblems(report, limits);
-  if (!giveaways.empty()) return PrintProblems(giveaways);
+  problems.insert(problems.end(), giveaways.begin(), giveaways.end());
+  if (!problems.empty()) return PrintProblems(problems);
   if (fontPath.empty())
     std::printf(
         "packtool check: %d statements pass; no --font given, so the fit in the "
