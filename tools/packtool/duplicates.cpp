@@ -236,7 +236,7 @@ std::vector<AcceptedPair> ParseAcceptedPairs(const std::string& text, const std:
     const std::string& line = lines[i];
     int number = static_cast<int>(i) + 1;
     if (line.find_first_not_of(" \t") == std::string::npos) {
-      if (blockLine) {
+      if (blockLine && entries) {  // a block of comments alone is a note for readers
         if (!bad && entries != 2) problem(blockLine, "an accepted pair needs two statements");
         if (!bad && pair.reason.empty())
           problem(blockLine, "an accepted pair needs a \"#\" line saying why it is two facts");

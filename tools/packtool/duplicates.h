@@ -36,7 +36,8 @@ struct AcceptedPair {
 };
 
 // Reads the accepted pairs: blocks apart by blank lines, each one or more "# reason" lines
-// and then two "File.txt: statement" lines. Each malformed block is one problem.
+// and then two "File.txt: statement" lines (a block of "#" lines alone is a note). Each
+// malformed block is one problem.
 std::vector<AcceptedPair> ParseAcceptedPairs(const std::string& text, const std::string& fileName,
                                              std::vector<std::string>* problems);
 
