@@ -15,11 +15,11 @@ namespace {
 // Words that carry no fact of their own.
 const std::set<std::string>& StopWords() {
   static const std::set<std::string> words = {
-      "a",    "an",   "the",   "of",   "in",    "at",   "to",   "for",   "and",  "or",
-      "was",  "were", "is",    "are",  "be",    "been", "by",   "with",  "on",   "as",
-      "his",  "her",  "their", "its",  "it",    "he",   "she",  "they",  "from", "that",
-      "this", "than", "who",   "has",  "had",   "have", "did",  "do",    "does", "but",
-      "into", "one",  "both",  "all",  "every", "each", "only", "while", "when", "there"};
+      "a",    "an",   "the",   "of",  "in",    "at",   "to",   "for",   "and",  "or",
+      "was",  "were", "is",    "are", "be",    "been", "by",   "with",  "on",   "as",
+      "his",  "her",  "their", "its", "it",    "he",   "she",  "they",  "from", "that",
+      "this", "than", "who",   "has", "had",   "have", "did",  "do",    "does", "but",
+      "into", "one",  "both",  "all", "every", "each", "only", "while", "when", "there"};
   return words;
 }
 
@@ -49,7 +49,8 @@ std::vector<Token> Tokens(const std::string& text) {
   bool capital = false;
   auto flush = [&] {
     while (!word.empty() && word.back() == '\'') word.pop_back();
-    if (word.size() > 2 && word.compare(word.size() - 2, 2, "'s") == 0) word.resize(word.size() - 2);
+    if (word.size() > 2 && word.compare(word.size() - 2, 2, "'s") == 0)
+      word.resize(word.size() - 2);
     while (!word.empty() && word.front() == '\'') word.erase(0, 1);
     if (!word.empty()) {
       bool digits = std::all_of(word.begin(), word.end(),
@@ -124,7 +125,8 @@ double Weight(const std::vector<int>& ids, const std::vector<double>& idf) {
   return sum;
 }
 
-double Shared(const std::vector<int>& a, const std::vector<int>& b, const std::vector<double>& idf) {
+double Shared(const std::vector<int>& a, const std::vector<int>& b,
+              const std::vector<double>& idf) {
   double shared = 0;
   for (size_t i = 0, j = 0; i < a.size() && j < b.size();) {
     if (a[i] < b[j]) {
@@ -155,10 +157,13 @@ struct Likeness {
   double jaccard = 0;      // shared weight over the weight of both together
   double containment = 0;  // the share of the lighter one held by the other
   double extra = 0;        // what the heavier one adds, over the lighter one's weight
+  double extraNames = 0;   // the part of that made of names
 };
 
+// `namesA` and `namesB` are the names among `a` and `b`, given to measure extraNames.
 Likeness Compare(const std::vector<int>& a, const std::vector<int>& b,
-                 const std::vector<double>& idf) {
+                 const std::vector<double>& idf, const std::vector<int>& namesA = {},
+                 const std::vector<int>& namesB = {}) {
   Likeness l;
   double shared = Shared(a, b, idf), wa = Weight(a, idf), wb = Weight(b, idf);
   double lighter = std::min(wa, wb), heavier = std::max(wa, wb);
@@ -166,16 +171,21 @@ Likeness Compare(const std::vector<int>& a, const std::vector<int>& b,
   l.jaccard = shared / (wa + wb - shared);
   l.containment = shared / lighter;
   l.extra = (heavier - shared) / lighter;
+  const std::vector<int>& heavy = wa >= wb ? namesA : namesB;
+  const std::vector<int>& light = wa >= wb ? namesB : namesA;
+  l.extraNames = (Weight(heavy, idf) - Shared(heavy, light, idf)) / lighter;
   return l;
 }
 
 // Thresholds tuned on the real sources. The same fact: most of both statements' weighted
-// words and numbers shared, or nearly all of the lighter one's with at most a clause added
-// ("Brentford left Griffin Park for a new stadium in 2020"), or most of it with next to
-// nothing added ("... in south London ...").
+// words and numbers shared, or nearly all of the lighter one's with at most a short clause
+// added, or a longer one that names the other side or a place ("West Ham beat Fiorentina
+// in Prague to win ..."), or most of it with next to nothing added ("... in south London").
 constexpr double kSameFact = 0.75;
 constexpr double kContained = 0.9;
 constexpr double kAdded = 0.6;
+constexpr double kNamesAdded = 0.9;
+constexpr double kMostlyNames = 0.7;
 constexpr double kMostlyContained = 0.8;
 constexpr double kLittleAdded = 0.3;
 // Without numbers there is less to go on, so more must be shared.
@@ -310,8 +320,11 @@ std::vector<StatementMatch> FindMatches(const std::vector<Statement>& statements
         if (m.similarity < kSameWords) continue;
       } else if (Includes(a.numbers, b.numbers) || Includes(b.numbers, a.numbers)) {
         if (!sameNames) continue;
-        Likeness l = Compare(Merged(a.words, a.numbers), Merged(b.words, b.numbers), idf);
-        bool same = l.jaccard >= kSameFact || (l.containment >= kContained && l.extra <= kAdded) ||
+        Likeness l =
+            Compare(Merged(a.words, a.numbers), Merged(b.words, b.numbers), idf, a.names, b.names);
+        bool namesAdded = l.extra <= kNamesAdded && l.extraNames >= kMostlyNames * l.extra;
+        bool same = l.jaccard >= kSameFact ||
+                    (l.containment >= kContained && (l.extra <= kAdded || namesAdded)) ||
                     (l.containment >= kMostlyContained && l.extra <= kLittleAdded);
         if (!same) continue;
         m.similarity = std::max(l.jaccard, l.containment);
@@ -372,7 +385,7 @@ DuplicateReport CheckDuplicates(const std::vector<Statement>& statements,
     if (m.accepted) continue;
     const Statement& x = statements[static_cast<size_t>(m.first)];
     const Statement& y = statements[static_cast<size_t>(m.second)];
-    (m.kind == MatchKind::Exact ? report.exact
+    (m.kind == MatchKind::Exact    ? report.exact
      : m.kind == MatchKind::Paired ? report.paired
                                    : report.near)++;
     char share[16];

@@ -30,9 +30,9 @@ struct StatementMatch {
 };
 
 struct AcceptedPair {
-  std::string where;                 // "accepted-pairs.txt:12"
-  std::string reason;                // its comment lines
-  std::string file[2], statement[2]; // "Data05.txt" and the statement as shown
+  std::string where;                  // "accepted-pairs.txt:12"
+  std::string reason;                 // its comment lines
+  std::string file[2], statement[2];  // "Data05.txt" and the statement as shown
 };
 
 // Reads the accepted pairs: blocks apart by blank lines, each one or more "# reason" lines

@@ -11,9 +11,9 @@
 namespace packtool {
 
 struct Statement {
-  int category = 0;  // 1..25
-  int answer = 0;    // 1 true, 0 false
-  std::string text;  // what the game shows, without the remark
+  int category = 0;   // 1..25
+  int answer = 0;     // 1 true, 0 false
+  std::string text;   // what the game shows, without the remark
   std::string where;  // "Data05.txt:13" for a statement from a source file
 };
 

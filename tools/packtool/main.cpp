@@ -2,8 +2,10 @@
 //
 //   packtool check [--font TFFont.BMP] [--giveaways] SRC_DIR
 //                                               every problem as "File.txt:line: what", then
-//                                               the give-away figures (all lopsided terms
-//                                               with --giveaways), held to their limits
+//                                               the facts asked twice (less those accepted
+//                                               in SRC_DIR/accepted-pairs.txt) and the
+//                                               give-away figures (all lopsided terms with
+//                                               --giveaways), held to their limits
 //   packtool build SRC_DIR OUT_DIR               OUT_DIR/Questions/trueorfalse/*.pck
 //   packtool dump PACK                           the pack's lines as source text
 //
