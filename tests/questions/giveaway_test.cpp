@@ -27,7 +27,7 @@ const char* const kCities[] = {"Leeds",  "Derby",  "Bury", "Hull",    "York",
 std::vector<Statement> Corpus(int n, const std::function<std::string(int, int)>& make) {
   std::vector<Statement> list;
   for (int i = 0; i < n; ++i)
-    for (int answer : {1, 0}) list.push_back(Statement{1, answer, make(i, answer)});
+    for (int answer : {1, 0}) list.push_back(Statement{1, answer, make(i, answer), ""});
   return list;
 }
 
@@ -120,11 +120,41 @@ TEST(Giveaway, ProblemsNameEachLimitBroken) {
             std::string::npos);
 }
 
+TEST(Giveaway, AnAbsoluteWordLeansWhenMostOfItsUsesSitOnOneSide) {
+  packtool::GiveawayLimits limits = packtool::SourceLimits();
+  struct Case {
+    int trueUses, falseUses;
+    bool leans;
+  } cases[] = {{3, 9, true},  {0, 2, true},   {23, 7, true},  {3, 5, false},
+               {0, 1, false}, {12, 7, false}, {10, 10, false}};
+  for (const Case& c : cases) {
+    std::vector<Statement> list;
+    for (int i = 0; i < c.trueUses; ++i)
+      list.push_back({1, 1, "Every club " + std::to_string(i), ""});
+    for (int i = 0; i < c.falseUses; ++i)
+      list.push_back({1, 0, "every town " + std::to_string(i), ""});
+    list.push_back({1, 1, "A club", ""});
+    list.push_back({1, 0, "A town", ""});
+    packtool::GiveawayReport report = packtool::MeasureGiveaways(list, limits);
+    ASSERT_EQ(report.absolute.size(), c.trueUses + c.falseUses ? 1u : 0u);
+    EXPECT_EQ(report.absolute[0].word, "every");
+    EXPECT_EQ(report.absolute[0].trueUses, c.trueUses);
+    EXPECT_EQ(report.absolute[0].falseUses, c.falseUses);
+    EXPECT_EQ(report.absolute[0].leans, c.leans) << c.trueUses << "/" << c.falseUses;
+    bool reported = false;
+    for (const std::string& p : packtool::GiveawayProblems(report, limits))
+      reported |= p.find("absolute word \"every\"") != std::string::npos;
+    EXPECT_EQ(reported, c.leans) << c.trueUses << "/" << c.falseUses;
+  }
+}
+
 TEST(Giveaway, TheRealSourcesPassUntilAOneSidedTemplateComesBack) {
   TempDir dir;
   for (const packtool::PackSource& s : packtool::PackSources())
     WriteFile(dir / (s.name + ".txt"),
               ReadFile(std::string(QUESTION_SOURCES) + "/" + s.name + ".txt"));
+  WriteFile(dir / "accepted-pairs.txt",
+            ReadFile(std::string(QUESTION_SOURCES) + "/accepted-pairs.txt"));
   const std::string check = std::string(PACKTOOL_BINARY) + " check " + dir.Path();
   testing_support::Outcome o = RunCommand(check);
   EXPECT_EQ(o.status, 0) << o.output;

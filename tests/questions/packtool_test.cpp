@@ -4,6 +4,7 @@
 #include <set>
 
 #include "../graphics/graphics_fixture.h"
+#include "duplicates.h"
 #include "graphics/font_layout.h"
 #include "pack_build.h"
 #include "pack_check.h"
@@ -39,7 +40,7 @@ int EightColumns(int) {
 // All 50 sources with one good statement each.
 void WriteGoodSources(const TempDir& dir) {
   for (const packtool::PackSource& s : packtool::PackSources())
-    WriteFile(dir / (s.name + ".txt"), "A good statement. *Its remark.\n");
+    WriteFile(dir / (s.name + ".txt"), "A good statement from " + s.name + ". *Its remark.\n");
 }
 
 std::string Expanded(const std::string& plain) {
@@ -236,6 +237,71 @@ TEST_F(PacktoolFontTest, MeasuresTheFontExactlyAsTheGameDoes) {
   for (int i = 0; i <= game.breaks; ++i) {
     EXPECT_EQ(mine.width[i], game.width[i]);
     EXPECT_EQ(mine.end[i], game.end[i]);
+  }
+}
+
+// The real sources and their accepted pairs, copied where a test may change them.
+void CopyRealSources(const TempDir& dir) {
+  for (const packtool::PackSource& s : packtool::PackSources())
+    WriteFile(dir / (s.name + ".txt"), ReadFile(kSources + "/" + s.name + ".txt"));
+  WriteFile(dir / packtool::kAcceptedPairsFile,
+            ReadFile(kSources + "/" + packtool::kAcceptedPairsFile));
+}
+
+TEST(PacktoolDuplicates, TheSameFactTwiceFailsTheCheckUnlessAcceptedAsTwoFacts) {
+  const std::string wilkins = "Ray Wilkins was sent off against Morocco at the 1990 World Cup.";
+  const std::string accepted =
+      "\n# The test's reason.\nData43.txt: Ray Wilkins was sent off against "
+      "Morocco at the 1986 World Cup.\nData30.txt: " +
+      wilkins + "\n";
+  struct Case {
+    const char* name;
+    const char* file;         // the source a line is added to, or null
+    std::string line;         // the statement added, without its remark
+    std::string acceptedAdd;  // added to the accepted pairs
+    int status;
+    std::string expected;  // in the output
+  } cases[] = {
+      {"exact duplicate", "Data17", "Roy Hodgson managed England at Euro 2016.", "", 1,
+       "Data09.txt:42 (true) and Data17.txt:46 (true): exact duplicate: \"Roy Hodgson"},
+      {"near duplicate", "Data37", "Paolo Maldini spent his whole playing career at AC Milan.", "",
+       1, "Data05.txt:13 (true) and Data37.txt:46 (true): near duplicate"},
+      {"near duplicate in other words", "Data03", "Everton moved into a new stadium in 2025.", "",
+       1, "Data03.txt:44 (true) and Data21.txt:44 (true): near duplicate (100%): \"Everton moved"},
+      {"paired fact", "Data30", wilkins, "", 1,
+       "Data30.txt:44 (false) and Data43.txt:30 (true): paired facts (100%), meeting one "
+       "answers the other"},
+      {"pair with another club", "Data32",
+       "Manchester United won the 2025 Europa League final against Tottenham.", "", 1,
+       "Data31.txt:47 (true) and Data32.txt:46 (false): paired facts"},
+      {"pair through a clause naming the other side", "Data32",
+       "Fiorentina won the Europa Conference League final in 2023.", "", 1,
+       "Data32.txt:46 (false) and Data47.txt:40 (true): paired facts"},
+      {"accepted pair", "Data30", wilkins, accepted, 0, "0 paired facts (2 accepted"},
+      {"accepted pair no longer flagged", nullptr, "",
+       "\n# Never flagged.\nData43.txt: Ray Wilkins was sent off against Morocco at the 1986 "
+       "World Cup.\nData05.txt: Pele won the World Cup three times with Brazil.\n",
+       1, "accepted-pairs.txt:10: the check does not flag this pair"},
+      {"accepted pair without its reason", "Data30", wilkins,
+       "\nData43.txt: a\nData30.txt: " + wilkins + "\n", 1,
+       "accepted-pairs.txt:10: an accepted pair needs a \"#\" line"},
+      {"accepted statement that is not there", "Data30", wilkins,
+       "\n# Why.\nData43.txt: Nothing like it.\nData30.txt: " + wilkins + "\n", 1,
+       "Data43.txt holds no statement \"Nothing like it.\""},
+      {"the real sources", nullptr, "", "", 0, "0 exact, 0 near duplicates, 0 paired facts"},
+  };
+  for (const Case& c : cases) {
+    TempDir dir;
+    CopyRealSources(dir);
+    if (c.file) {
+      std::string path = dir / (std::string(c.file) + ".txt");
+      WriteFile(path, ReadFile(path) + c.line + " *Added by the test.\n");
+    }
+    std::string pairs = dir / packtool::kAcceptedPairsFile;
+    WriteFile(pairs, ReadFile(pairs) + c.acceptedAdd);
+    testing_support::Outcome o = RunCommand(kPacktool + " check " + dir.Path());
+    EXPECT_EQ(o.status, c.status) << c.name << "\n" << o.output;
+    EXPECT_NE(o.output.find(c.expected), std::string::npos) << c.name << "\n" << o.output;
   }
 }
 

@@ -77,6 +77,12 @@ std::string PackPair(int category) {
 
 }  // namespace
 
+const std::vector<std::string>& AbsoluteWords() {
+  static const std::vector<std::string> words = {"every", "always", "never", "only", "all",
+                                                 "both",  "none",   "whole", "ever", "each"};
+  return words;
+}
+
 std::vector<std::string> StatementFeatures(const std::string& text) {
   std::vector<std::string> words = Words(text);
   std::vector<std::string> features;
@@ -157,6 +163,14 @@ GiveawayReport MeasureGiveaways(const std::vector<Statement>& statements,
     uses.term = term;
     report.lopsided.push_back(uses);
   }
+  for (const std::string& word : AbsoluteWords()) {
+    auto it = terms.find(word);
+    if (it == terms.end()) continue;
+    AbsoluteWord a{word, it->second.trueUses, it->second.falseUses, false};
+    int more = std::max(a.trueUses, a.falseUses), fewer = std::min(a.trueUses, a.falseUses);
+    a.leans = more > limits.absoluteShare * (more + fewer) && more - fewer >= limits.absoluteGap;
+    report.absolute.push_back(a);
+  }
   std::stable_sort(report.lopsided.begin(), report.lopsided.end(),
                    [](const LopsidedTerm& a, const LopsidedTerm& b) {
                      return a.trueUses + a.falseUses > b.trueUses + b.falseUses;
@@ -195,6 +209,13 @@ std::vector<std::string> GiveawayProblems(const GiveawayReport& report,
         " of their uses on one side; the limit is " + std::to_string(limits.lopsidedTerms) +
         " (most used, true/false:" + first + ")");
   }
+  for (const AbsoluteWord& a : report.absolute)
+    if (a.leans)
+      problems.push_back("give-away: the absolute word \"" + a.word + "\" is in " +
+                         std::to_string(a.trueUses) + " true and " + std::to_string(a.falseUses) +
+                         " false statements; the limit is " + Percent(limits.absoluteShare) +
+                         " of its uses on one side or a gap under " +
+                         std::to_string(limits.absoluteGap));
   return problems;
 }
 
@@ -228,6 +249,13 @@ std::string FormatGiveawayReport(const GiveawayReport& report, const GiveawayLim
     out += "    \"" + t.term + "\" " + std::to_string(t.trueUses) + " / " +
            std::to_string(t.falseUses) + "\n";
   }
+  out += "  absolute words, true / false (leaning marked *; limit " +
+         Percent(limits.absoluteShare) + " on one side with a gap of " +
+         std::to_string(limits.absoluteGap) + "):";
+  for (const AbsoluteWord& a : report.absolute)
+    out += " " + a.word + " " + std::to_string(a.trueUses) + "/" + std::to_string(a.falseUses) +
+           (a.leans ? "*" : "");
+  out += "\n";
   return out;
 }
 
@@ -237,6 +265,8 @@ GiveawayLimits SourceLimits() {
   limits.perCategory = 0.70;
   limits.lopsidedTerms = 40;
   limits.lengthGap = 4;
+  limits.absoluteShare = 2.0 / 3;
+  limits.absoluteGap = 2;
   return limits;
 }
 

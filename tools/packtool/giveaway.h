@@ -11,9 +11,10 @@
 namespace packtool {
 
 struct Statement {
-  int category = 0;  // 1..25
-  int answer = 0;    // 1 true, 0 false
-  std::string text;  // what the game shows, without the remark
+  int category = 0;   // 1..25
+  int answer = 0;     // 1 true, 0 false
+  std::string text;   // what the game shows, without the remark
+  std::string where;  // "Data05.txt:13" for a statement from a source file
 };
 
 // The classifier's features of a statement: "w:word", "p:word word" for each pair of
@@ -33,6 +34,18 @@ struct LopsidedTerm {
   int falseUses = 0;
 };
 
+// A word that claims all or nothing ("every", "always", "both"). Such a word tends to
+// mark a false statement, so a fair quiz uses each about as often on either side.
+struct AbsoluteWord {
+  std::string word;
+  int trueUses = 0;  // statements that hold it
+  int falseUses = 0;
+  bool leans = false;  // breaks GiveawayLimits::absoluteShare and absoluteGap
+};
+
+// The absolute words measured, in the order reported.
+const std::vector<std::string>& AbsoluteWords();
+
 struct CategoryFigures {
   int category = 0;
   int trueCount = 0, falseCount = 0;
@@ -46,6 +59,7 @@ struct GiveawayReport {
   double overall = 0.5;
   std::vector<CategoryFigures> categories;  // those with any statement, in order
   std::vector<LopsidedTerm> lopsided;       // most used first
+  std::vector<AbsoluteWord> absolute;       // each of AbsoluteWords() used at all
 };
 
 struct GiveawayLimits {
@@ -57,6 +71,9 @@ struct GiveawayLimits {
   double perCategory = 0.5;  // highest accuracy allowed in any one category
   int lopsidedTerms = 0;     // most lopsided terms allowed
   double lengthGap = 0;      // most characters between a category's two mean lengths
+  // An absolute word leans when more than this share of its uses sit on one side...
+  double absoluteShare = 1;
+  int absoluteGap = 0;  // ...and that side holds at least this many more than the other
 };
 
 // The limits the real sources are held to (tools/packtool/README.md says why).

@@ -2,8 +2,10 @@
 //
 //   packtool check [--font TFFont.BMP] [--giveaways] SRC_DIR
 //                                               every problem as "File.txt:line: what", then
-//                                               the give-away figures (all lopsided terms
-//                                               with --giveaways), held to their limits
+//                                               the facts asked twice (less those accepted
+//                                               in SRC_DIR/accepted-pairs.txt) and the
+//                                               give-away figures (all lopsided terms with
+//                                               --giveaways), held to their limits
 //   packtool build SRC_DIR OUT_DIR               OUT_DIR/Questions/trueorfalse/*.pck
 //   packtool dump PACK                           the pack's lines as source text
 //
@@ -12,8 +14,10 @@
 #include <string>
 #include <vector>
 
+#include "duplicates.h"
 #include "pack_build.h"
 #include "pack_check.h"
+#include "pack_text.h"
 
 namespace {
 
@@ -57,11 +61,23 @@ int Check(const std::vector<std::string>& args) {
   packtool::CheckResult result =
       packtool::CheckSources(sourceDir, fontPath.empty() ? nullptr : &font);
   if (!result.problems.empty()) return PrintProblems(result.problems);
+
+  // The same fact twice, and the pairs accepted as two facts.
+  std::vector<std::string> problems;
+  std::string acceptedText;
+  std::vector<packtool::AcceptedPair> accepted;
+  if (packtool::ReadWholeFile(sourceDir + "/" + packtool::kAcceptedPairsFile, acceptedText))
+    accepted = packtool::ParseAcceptedPairs(acceptedText, packtool::kAcceptedPairsFile, &problems);
+  packtool::DuplicateReport duplicates = packtool::CheckDuplicates(result.shown, accepted);
+  std::printf("%s", packtool::FormatDuplicateReport(duplicates).c_str());
+  problems.insert(problems.end(), duplicates.problems.begin(), duplicates.problems.end());
+
   packtool::GiveawayLimits limits = packtool::SourceLimits();
   packtool::GiveawayReport report = packtool::MeasureGiveaways(result.shown, limits);
   std::printf("%s", packtool::FormatGiveawayReport(report, limits, allTerms ? -1 : 10).c_str());
   std::vector<std::string> giveaways = packtool::GiveawayProblems(report, limits);
-  if (!giveaways.empty()) return PrintProblems(giveaways);
+  problems.insert(problems.end(), giveaways.begin(), giveaways.end());
+  if (!problems.empty()) return PrintProblems(problems);
   if (fontPath.empty())
     std::printf(
         "packtool check: %d statements pass; no --font given, so the fit in the "

@@ -112,8 +112,9 @@ CheckResult CheckSources(const std::string& sourceDir, const FontMetrics* font) 
     for (size_t i = 0; i < lines.size(); ++i) {
       ++result.statements;
       std::string text = ToPackText(lines[i], nullptr);
-      result.shown.push_back(
-          Statement{source.category, source.answer, text.substr(0, text.rfind('*'))});
+      result.shown.push_back(Statement{source.category, source.answer,
+                                       text.substr(0, text.rfind('*')),
+                                       file + ":" + std::to_string(i + 1)});
       for (const std::string& problem : LineProblems(lines[i], IsIntro(source), font))
         result.problems.push_back(file + ":" + std::to_string(i + 1) + ": " + problem);
     }
