@@ -122,7 +122,9 @@ Daemon::~Daemon() {
 }
 
 bool Daemon::Start(const std::vector<std::string>& args, const std::string& log_path) {
-  std::vector<std::string> all = args;
+  // A fresh database is made explicitly; a ledger that is there is opened as usual.
+  std::vector<std::string> all = {"--init"};
+  all.insert(all.end(), args.begin(), args.end());
   bool has_port = false;
   for (const std::string& a : args) has_port = has_port || a == "--port";
   if (!has_port) all.insert(all.end(), {"--port", "0"});
