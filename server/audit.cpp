@@ -309,7 +309,8 @@ void ResumeAudit(Audit& audit, const Checkpoint& c, const std::string& before_ha
 }
 
 std::string CheckpointMismatch(const Audit& audit, const Checkpoint& c) {
-  std::string where = "checkpoint " + std::to_string(c.id) + " at entry " + std::to_string(c.seq);
+  const std::string where =
+      "checkpoint " + std::to_string(c.id) + " (at entry " + std::to_string(c.seq) + ")";
   if (c.seq_hash != audit.previous_hash) return where + " records another hash for the entry";
   if (c.entries != audit.entries) {
     return where + " counts " + std::to_string(c.entries) + " entries, the journal " +

@@ -91,9 +91,10 @@ bool VerifyAtStart(money::Ledger& ledger, const std::string& db_path) {
   }
   if (audit.problem_count > 0) {
     fprintf(stderr,
-            "moneyd: refusing to start: the journal of %s is broken (%lld problems; "
-            "'moneyctl verify' lists them): %s\n",
-            db_path.c_str(), static_cast<ll>(audit.problem_count), audit.problems[0].c_str());
+            "moneyd: refusing to start: the journal of %s is broken (%lld problems; see "
+            "'moneyctl verify --full'):\n",
+            db_path.c_str(), static_cast<ll>(audit.problem_count));
+    for (const std::string& problem : audit.problems) fprintf(stderr, "  %s\n", problem.c_str());
     return false;
   }
   if (!audit.checkpoint_error.empty()) {

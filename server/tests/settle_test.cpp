@@ -1,0 +1,148 @@
+// Making a ledger only on purpose (moneyd --init, moneyctl init) and the operator's
+// settlements of what a game owes (moneyctl refund, pay).
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <fstream>
+
+#include "support.h"
+
+namespace money_test {
+namespace {
+
+struct StartCase {
+  const char* name;
+  const char* file;  // "" missing, "empty" zero length, "ledger" made by moneyctl init
+  bool init;
+  bool starts;
+};
+
+// moneyd never makes a ledger by itself: a missing or empty file is refused with exit 1 unless
+// --init is given; a ledger that is there is opened either way.
+TEST(MoneydInit, MakesALedgerOnlyWhenTold) {
+  const StartCase cases[] = {
+      {"missing", "", false, false},       {"empty", "empty", false, false},
+      {"missing, --init", "", true, true}, {"empty, --init", "empty", true, true},
+      {"a ledger", "ledger", false, true}, {"a ledger, --init", "ledger", true, true},
+  };
+  for (const StartCase& c : cases) {
+    TempDir dir;
+    const std::string db = dir.File("money.db");
+    if (std::string(c.file) == "empty") std::ofstream(db).close();
+    if (std::string(c.file) == "ledger") {
+      ASSERT_EQ(RunMoneyctl(db, {"init"}).exit_code, 0) << c.name;
+      ASSERT_EQ(RunMoneyctl(db, {"insert", "70"}).exit_code, 0) << c.name;
+    }
+    std::vector<std::string> args = {"--port", "0", "--db", db};
+    if (c.init) args.push_back("--init");
+    if (!c.starts) {
+      const ProgramResult r = RunProgram(MONEYD_PATH, args);
+      EXPECT_EQ(r.exit_code, 1) << c.name;
+      EXPECT_NE(r.err.find("no ledger here (the file is missing or empty): make a new one with "
+                           "moneyctl init or moneyd --init"),
+                std::string::npos)
+          << c.name << ": " << r.err;
+      EXPECT_EQ(RunMoneyctl(db, {"status"}).exit_code, 1) << c.name << ": made one all the same";
+      continue;
+    }
+    // Started without the fixture's own --init.
+    ProgramResult r;
+    {
+      Daemon daemon;
+      ASSERT_TRUE(daemon.Start(args, dir.File("log"), /*init=*/false)) << c.name;
+      Conn conn(daemon.port());
+      EXPECT_EQ(conn.Exchange("CGET\r\n"),
+                std::string(c.file) == "ledger" ? "CTEL,70\r\n" : "CTEL,0\r\n")
+          << c.name;
+      EXPECT_EQ(daemon.Stop(SIGTERM), 0);
+    }
+    r = RunMoneyctl(db, {"verify"});
+    EXPECT_EQ(r.exit_code, 0) << c.name << ": " << r.out;
+  }
+}
+
+TEST(MoneyctlInit, MakesAnEmptyLedgerAndNeverOverwritesOne) {
+  TempDir dir;
+  const std::string db = dir.File("money.db");
+  ProgramResult r = RunMoneyctl(db, {"init"});
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(r.out, "made a new, empty ledger in " + db + "\n");
+  ASSERT_EQ(RunMoneyctl(db, {"insert", "250"}).exit_code, 0);
+  r = RunMoneyctl(db, {"init"});
+  EXPECT_EQ(r.exit_code, 1);
+  EXPECT_NE(r.err.find("refusing to make a new ledger"), std::string::npos) << r.err;
+  EXPECT_NE(RunMoneyctl(db, {"status"}).out.find("(250p)"), std::string::npos);
+  std::ofstream(dir.File("notes.db")) << "not a ledger";
+  EXPECT_EQ(RunMoneyctl(dir.File("notes.db"), {"init"}).exit_code, 1);
+  EXPECT_EQ(RunMoneyctl(dir.File("no-folder/money.db"), {"init"}).exit_code, 1);
+}
+
+struct SettleCase {
+  std::vector<std::string> args;
+  int exit_code;
+  const char* out;     // what moneyctl says (stdout on success, stderr otherwise)
+  const char* kind;    // the journal entry made, "" for none
+  const char* totals;  // status afterwards
+};
+
+// A settlement pays what a game owes, whatever the credits' display limit; it is journalled
+// with the game's number and the audit replays it. Bad arguments change nothing.
+TEST(MoneyctlSettle, RefundsAndPaysWhatAGameOwes) {
+  TempDir dir;
+  const std::string db = dir.File("money.db");
+  ASSERT_EQ(RunMoneyctl(db, {"init"}).exit_code, 0);
+  ASSERT_EQ(RunMoneyctl(db, {"insert", "9999"}).exit_code, 0);
+  const SettleCase cases[] = {
+      {{"refund", "150", "--game", "12"},
+       0,
+       "refunded \u00a31.50 (150p) for game 12 (journal entry 2): credits now \u00a3101.49 "
+       "(10149p), bank now \u00a30.00 (0p)\n",
+       "REFUND",
+       "(10149p)"},
+      {{"pay", "2500", "--to", "bank", "--game", "13"},
+       0,
+       "paid into the bank \u00a325.00 (2500p) for game 13 (journal entry 3): credits now "
+       "\u00a3101.49 (10149p), bank now \u00a325.00 (2500p)\n",
+       "PAYBANK",
+       "(2500p)"},
+      {{"pay", "100000", "--game", "14", "--to", "credits"},
+       0,
+       "paid into the credits \u00a31000.00 (100000p) for game 14 (journal entry 4): credits "
+       "now \u00a31101.49 (110149p), bank now \u00a325.00 (2500p)\n",
+       "PAYCREDITS",
+       "(110149p)"},
+      {{"pay", "100001", "--to", "bank", "--game", "1"}, 2, "takes 1..100000 pence", "", ""},
+      {{"refund", "0", "--game", "1"}, 2, "takes 1..100000 pence", "", ""},
+      {{"refund", "50"}, 2, "refund takes PENCE --game N", "", ""},
+      {{"refund", "50", "--game", "0"}, 2, "--game takes the game's number", "", ""},
+      {{"pay", "50", "--game", "3"}, 2, "pay takes PENCE --to bank|credits --game N", "", ""},
+      {{"pay", "50", "--to", "till", "--game", "3"}, 2, "--to takes bank or credits", "", ""},
+      {{"refund", "50", "--to", "bank", "--game", "3"}, 2, "refund takes PENCE --game N", "", ""},
+  };
+  int64_t entries = 1;
+  for (const SettleCase& c : cases) {
+    const std::string shown = ::testing::PrintToString(c.args);
+    const ProgramResult r = RunMoneyctl(db, c.args);
+    EXPECT_EQ(r.exit_code, c.exit_code) << shown << r.err;
+    if (c.exit_code == 0) {
+      ++entries;
+      EXPECT_EQ(r.out, c.out) << shown;
+      const ProgramResult last = RunMoneyctl(db, {"journal", "--last", "1"});
+      EXPECT_NE(last.out.find(std::string(c.kind) + " "), std::string::npos) << last.out;
+      EXPECT_NE(last.out.find("game " + c.args[c.args[2] == "--game" ? 3 : 5]), std::string::npos)
+          << last.out;
+      EXPECT_NE(RunMoneyctl(db, {"status"}).out.find(c.totals), std::string::npos) << shown;
+    } else {
+      EXPECT_NE(r.err.find(c.out), std::string::npos) << shown << r.err;
+    }
+  }
+  const ProgramResult verified = RunMoneyctl(db, {"verify", "--full"});
+  EXPECT_EQ(verified.exit_code, 0) << verified.out;
+  EXPECT_NE(verified.out.find("the " + std::to_string(entries) + " journal entries"),
+            std::string::npos)
+      << verified.out;
+}
+
+}  // namespace
+}  // namespace money_test
