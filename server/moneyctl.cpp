@@ -5,8 +5,9 @@
 //   journal [--client N] [--last N]  the journal's entries: all or the last N, of everyone
 //                    or of one client
 //   head             the chain's head, SEQ:HASH, to note down or send elsewhere
-//   verify [--head SEQ:HASH]  check the journal's chain and that it adds up to the totals,
-//                    and that it still holds the head noted earlier
+//   verify [--full] [--head SEQ:HASH]  check the journal's chain and that it adds up to the
+//                    totals (from the newest checkpoint, or all of it with --full), and that
+//                    it still holds the head noted earlier
 //   prometheus OUT   the credits, bank, journal totals and the audit's verdict in the
 //                    Prometheus text format, written to OUT atomically (node exporter)
 //   init             make a new, empty ledger (refused when one is there already)
@@ -30,8 +31,9 @@ namespace {
 using ll = long long;
 
 constexpr const char* kUsage =
-    "usage: moneyctl [--db FILE] status | insert PENCE | cashout |\n"
-    "                journal [--client N] [--last N] | head | verify [--head SEQ:HASH] |\n"
+    "usage: moneyctl [--db FILE] [--game-dir DIR] status | insert PENCE | cashout |\n"
+    "                journal [--client N] [--last N] | head |\n"
+    "                verify [--full] [--head SEQ:HASH] |\n"
     "                prometheus OUT | init | refund PENCE --game N |\n"
     "                pay PENCE --to bank|credits --game N\n"
     "options: --db FILE (money.db beside moneyctl), --game-dir DIR (moneyctl's folder)\n"

@@ -308,3 +308,40 @@ TEST(Audit, ReadsANotedHead) {
 
 }  // namespace
 }  // namespace money
+
+namespace money {
+namespace {
+
+// A checkpoint's sums by kind are read back from the database: exactly what was written, and
+// nothing else.
+TEST(Checkpoint, SumsByKindReadBackAndNothingElse) {
+  KindSums sums;
+  for (size_t i = 0; i < sums.size(); ++i) {
+    sums[i] = KindSum{static_cast<int64_t>(i), -static_cast<int64_t>(i) * 1000};
+  }
+  const std::string text = KindSumsText(sums);
+  KindSums back;
+  ASSERT_TRUE(ParseKindSums(text, back)) << text;
+  EXPECT_EQ(back, sums);
+  const KindSums untouched = back;
+  for (const std::string& bad : std::vector<std::string>{
+           std::string(), text + ",", text.substr(1), "CUSE 1 2",
+           text.substr(0, text.size() - 1) + "x", "BADD 0 0," + text.substr(text.find(',') + 1),
+           text + ",CUSE 1 1", "CUSE 99999999999999999999 0" + text.substr(text.find(','))}) {
+    EXPECT_FALSE(ParseKindSums(bad, back)) << bad;
+    EXPECT_EQ(back, untouched);
+  }
+  Audit audit;
+  audit.previous_seq = 7;
+  audit.previous_hash = std::string(64, 'a');
+  audit.kind_sums = sums;
+  Checkpoint c = CheckpointOf(audit, kChainStart, "2026-01-01 00:00:00.000");
+  EXPECT_EQ(c.hash, CheckpointHash(c));
+  EXPECT_EQ(CheckpointMismatch(audit, c), "");
+  c.kind_sums[0].pence += 1;
+  EXPECT_NE(c.hash, CheckpointHash(c));
+  EXPECT_NE(CheckpointMismatch(audit, c).find("records sums by kind"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace money
