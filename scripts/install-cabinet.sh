@@ -29,6 +29,13 @@ id strikora > /dev/null 2>&1 || useradd --system --home-dir "$prefix" --shell /u
 # The game writes its record and log beside itself.
 install -d -o strikora -g strikora "$prefix/data" "$prefix/~system"
 chown strikora:strikora "$prefix"
+# moneyd never makes a ledger by itself: the first install makes the empty one, as the
+# service's user in its state folder; a ledger that is there is left as it is.
+state=/var/lib/strikora-money
+install -d -o strikora -g strikora -m 0750 "$state"
+if [ ! -e "$state/money.db" ]; then
+  runuser -u strikora -- "$prefix/moneyctl" --db "$state/money.db" init
+fi
 if [ -d /run/systemd/system ]; then
   systemctl daemon-reload
   systemctl enable strikora-moneyd.service strikora.service strikora-meters.path strikora-money-metrics.timer

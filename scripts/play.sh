@@ -19,7 +19,7 @@ trap cleanup EXIT
 if listening; then
   echo "play: a money server already listens on 127.0.0.1:6667; using it"
 elif [ -x "$game/moneyd" ]; then
-  "$game/moneyd" --port 6667 --db "${STRIKORA_MONEY_DB:-$game/money.db}" --demo-credit 500 \
+  "$game/moneyd" --init --port 6667 --db "${STRIKORA_MONEY_DB:-$game/money.db}" --demo-credit 500 \
     2> "$game/moneyd.log" &
   server_pid=$!
   for _ in $(seq 100); do listening && break; sleep 0.05; done

@@ -2,6 +2,11 @@
 
 #include <openssl/evp.h>
 
+#include <algorithm>
+#include <climits>
+
+#include "server/options.h"
+
 namespace money {
 
 namespace {
@@ -91,18 +96,15 @@ void FollowChain(Audit& audit, const JournalRow& row, const std::string& where) 
 
 }  // namespace
 
-std::string ChainHash(const std::string& previous, const JournalRow& row) {
-  std::string text;
-  AddField(text, previous);
-  AddField(text, row.time);
-  AddField(text, row.kind);
-  AddField(text, row.client);
-  AddField(text, row.amount);
-  AddField(text, row.change.credits);
-  AddField(text, row.change.bank);
-  AddField(text, row.after.credits);
-  AddField(text, row.after.bank);
-  AddField(text, row.detail);
+void NoteProblem(Audit& audit, std::string text, int64_t tampered) {
+  if (tampered > 0) {
+    Tampered(audit, tampered, std::move(text));
+  } else {
+    Problem(audit, std::move(text));
+  }
+}
+
+std::string Sha256Hex(const std::string& text) {
   unsigned char digest[EVP_MAX_MD_SIZE];
   unsigned int size = 0;
   if (EVP_Digest(text.data(), text.size(), digest, &size, EVP_sha256(), nullptr) != 1) {
@@ -115,6 +117,21 @@ std::string ChainHash(const std::string& previous, const JournalRow& row) {
     hex += kHex[digest[i] & 15];
   }
   return hex;
+}
+
+std::string ChainHash(const std::string& previous, const JournalRow& row) {
+  std::string text;
+  AddField(text, previous);
+  AddField(text, row.time);
+  AddField(text, row.kind);
+  AddField(text, row.client);
+  AddField(text, row.amount);
+  AddField(text, row.change.credits);
+  AddField(text, row.change.bank);
+  AddField(text, row.after.credits);
+  AddField(text, row.after.bank);
+  AddField(text, row.detail);
+  return Sha256Hex(text);
 }
 
 bool ParseChainHead(const std::string& text, ChainHead& head) {
@@ -139,6 +156,7 @@ bool ParseChainHead(const std::string& text, ChainHead& head) {
 
 void AuditRow(Audit& audit, const JournalRow& row) {
   ++audit.entries;
+  ++audit.replayed;
   const std::string name =
       "entry " + std::to_string(row.seq) + " (" + row.kind + " " + std::to_string(row.amount) + ")";
   FollowChain(audit, row, name + " ");
@@ -155,6 +173,12 @@ void AuditRow(Audit& audit, const JournalRow& row) {
                          std::to_string(row.amount) + "p, where the rules give " +
                          Show(expected->delta) + " for " + std::to_string(expected->amount) + "p");
     }
+  }
+  for (size_t i = 0; i < kSummedKinds.size(); ++i) {
+    if (row.kind != KindName(kSummedKinds[i])) continue;
+    ++audit.kind_sums[i].entries;
+    audit.kind_sums[i].pence +=
+        kSummedKinds[i] == Kind::kCashout ? -(row.change.credits + row.change.bank) : row.amount;
   }
   audit.sum = Apply(audit.sum, row.change);
   const Delta drift{row.after.credits - audit.sum.credits, row.after.bank - audit.sum.bank};
@@ -188,10 +212,119 @@ void FinishAudit(Audit& audit, const Totals& recorded) {
       audit.head_matches = audit.first_tampered == 0 || audit.first_tampered > audit.head.seq;
     }
   }
+  if (audit.check_recorded_head) {
+    const ChainHead& recorded_head = audit.recorded_head;
+    const int64_t last = audit.previous_seq;
+    const std::string recorded_text =
+        "the totals record entry " + std::to_string(recorded_head.seq) +
+        " as the last, the journal ends at entry " + std::to_string(last);
+    if (recorded_head.seq > last) {
+      Tampered(audit, last + 1,
+               (recorded_head.seq == last + 1 ? "entry " + std::to_string(last + 1) + " was"
+                                              : "entries " + std::to_string(last + 1) + " to " +
+                                                    std::to_string(recorded_head.seq) + " were") +
+                   " removed from the end: " + recorded_text);
+    } else if (recorded_head.seq < last) {
+      Tampered(audit, recorded_head.seq + 1,
+               "entries after entry " + std::to_string(recorded_head.seq) +
+                   " were added by hand: " + recorded_text);
+    } else if (last > 0 && recorded_head.hash != audit.previous_hash) {
+      Tampered(audit, last,
+               "entry " + std::to_string(last) +
+                   ", the last, does not carry the hash the totals record for it: it was "
+                   "rewritten");
+    }
+  }
   if (recorded != audit.sum) {
     Problem(audit,
             "the totals are " + Show(recorded) + ", the journal adds up to " + Show(audit.sum));
   }
+}
+
+std::string CheckpointHash(const Checkpoint& c) {
+  std::string text;
+  AddField(text, c.previous);
+  AddField(text, c.time);
+  AddField(text, c.seq);
+  AddField(text, c.seq_hash);
+  AddField(text, c.entries);
+  AddField(text, c.sum.credits);
+  AddField(text, c.sum.bank);
+  AddField(text, KindSumsText(c.kind_sums));
+  return Sha256Hex(text);
+}
+
+std::string KindSumsText(const KindSums& sums) {
+  std::string text;
+  for (size_t i = 0; i < kSummedKinds.size(); ++i) {
+    if (i > 0) text += ',';
+    text += std::string(KindName(kSummedKinds[i])) + " " + std::to_string(sums[i].entries) + " " +
+            std::to_string(sums[i].pence);
+  }
+  return text;
+}
+
+bool ParseKindSums(const std::string& text, KindSums& sums) {
+  KindSums parsed;
+  size_t at = 0;
+  for (size_t i = 0; i < kSummedKinds.size(); ++i) {
+    const size_t end = std::min(text.find(',', at), text.size());
+    const std::string item = text.substr(at, end - at);
+    const std::string name = std::string(KindName(kSummedKinds[i])) + " ";
+    const size_t space = item.find(' ', name.size());
+    if (item.rfind(name, 0) != 0 || space == std::string::npos ||
+        !ParseWhole(item.substr(name.size(), space - name.size()), 0, INT64_MAX,
+                    parsed[i].entries) ||
+        !ParseWhole(item.substr(space + 1), INT64_MIN, INT64_MAX, parsed[i].pence)) {
+      return false;
+    }
+    if ((i + 1 < kSummedKinds.size()) != (end < text.size())) return false;
+    at = end + 1;
+  }
+  sums = parsed;
+  return true;
+}
+
+Checkpoint CheckpointOf(const Audit& audit, const std::string& previous, const std::string& time) {
+  Checkpoint c;
+  c.time = time;
+  c.seq = audit.previous_seq;
+  c.seq_hash = audit.previous_hash;
+  c.entries = audit.entries;
+  c.sum = audit.sum;
+  c.kind_sums = audit.kind_sums;
+  c.previous = previous;
+  c.hash = CheckpointHash(c);
+  return c;
+}
+
+void ResumeAudit(Audit& audit, const Checkpoint& c, const std::string& before_hash) {
+  audit.entries = c.entries;
+  audit.sum = c.sum;
+  audit.kind_sums = c.kind_sums;
+  audit.previous_hash = c.seq_hash;
+  audit.before_previous_hash = before_hash;
+  audit.previous_seq = c.seq;
+  audit.checkpoint_seq = c.seq;
+}
+
+std::string CheckpointMismatch(const Audit& audit, const Checkpoint& c) {
+  const std::string where =
+      "checkpoint " + std::to_string(c.id) + " (at entry " + std::to_string(c.seq) + ")";
+  if (c.seq_hash != audit.previous_hash) return where + " records another hash for the entry";
+  if (c.entries != audit.entries) {
+    return where + " counts " + std::to_string(c.entries) + " entries, the journal " +
+           std::to_string(audit.entries);
+  }
+  if (c.sum != audit.sum) {
+    return where + " records sums of " + Show(c.sum) + ", the journal adds up to " +
+           Show(audit.sum);
+  }
+  if (c.kind_sums != audit.kind_sums) {
+    return where + " records sums by kind of " + KindSumsText(c.kind_sums) + ", the journal " +
+           KindSumsText(audit.kind_sums);
+  }
+  return "";
 }
 
 }  // namespace money

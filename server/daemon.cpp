@@ -219,7 +219,10 @@ int Serve(Ledger& ledger, const ServeConfig& config, const volatile sig_atomic_t
     }
     ServeQueries(ledger, sessions, config.limits);
     FlushAll(ledger, clients);
-    ServeChanges(ledger, sessions, config.limits);
+    if (ServeChanges(ledger, sessions, config.limits).outcome_unknown) {
+      // Nothing more is written: whatever state the commit left is for a restart to recover.
+      return kExitCommitUnknown;
+    }
     for (Client& c : clients) {
       if (c.fd >= 0 && c.session.ended && !c.closing) {
         c.framer = LineFramer{};

@@ -158,10 +158,18 @@ CommitReport ServeChanges(Ledger& ledger, std::span<Session* const> sessions,
       ok = false;
     }
   }
-  if (ok) {
-    ok = CommitBatch(ledger, error);
-  } else {
+  if (!ok) {
     AbandonBatch(ledger);
+  } else if (!CommitBatch(ledger, error)) {
+    // The commit may be on disk all the same: no client of it is told anything, and their
+    // connections end (moneyd itself ends in CommitBatch; see Ledger::commit_unknown).
+    report.committed = false;
+    report.outcome_unknown = true;
+    for (const Taken& t : taken) {
+      t.session->ended = true;
+      t.session->lines.clear();
+    }
+    return report;
   }
   report.committed = ok;
   if (!ok) {

@@ -42,12 +42,14 @@ void ServeQueries(Ledger& ledger, std::span<Session* const> sessions, const Roun
 struct CommitReport {
   size_t changes = 0;  // changes and TERMs taken from the queues
   bool committed = true;
+  bool outcome_unknown = false;  // the commit failed: its sessions ended without a reply
 };
 
 // Takes up to `limits.changes` changes at the head of each session's queue (and a TERM right
 // after them), decides and writes them in one transaction in session order, commits it and
-// only then queues their replies. When the transaction cannot be begun, written or committed,
-// it is rolled back whole: none of its changes happened and each is answered FAIL.
+// only then queues their replies. When the transaction cannot be begun or written, it is
+// rolled back whole: none of its changes happened and each is answered FAIL. When its commit
+// fails, its outcome is unknown: nothing is answered and each of its sessions ends.
 CommitReport ServeChanges(Ledger& ledger, std::span<Session* const> sessions,
                           const RoundLimits& limits);
 

@@ -8,42 +8,17 @@
 #include <utility>
 #include <vector>
 
+#include "server/ledger_sql.h"
+
 namespace money {
 
-namespace {
-
-// 1: totals and journal; 2: each journal entry carries its chain hash.
-constexpr int kSchemaVersion = 2;
-
-constexpr const char* kSchema = R"sql(
-CREATE TABLE IF NOT EXISTS totals (
-  id INTEGER PRIMARY KEY CHECK (id = 1),
-  credits INTEGER NOT NULL,
-  bank INTEGER NOT NULL);
-INSERT OR IGNORE INTO totals (id, credits, bank) VALUES (1, 0, 0);
-CREATE TABLE IF NOT EXISTS journal (
-  seq INTEGER PRIMARY KEY AUTOINCREMENT,
-  time TEXT NOT NULL,
-  kind TEXT NOT NULL,
-  client INTEGER,
-  amount INTEGER NOT NULL,
-  credits_change INTEGER NOT NULL,
-  bank_change INTEGER NOT NULL,
-  credits INTEGER NOT NULL,
-  bank INTEGER NOT NULL,
-  detail TEXT NOT NULL DEFAULT '',
-  hash TEXT NOT NULL DEFAULT '');
-PRAGMA user_version = 2;
-)sql";
-
-constexpr const char* kJournalColumns =
+const char* const kJournalColumns =
     "seq, time, kind, client, amount, credits_change, bank_change, credits, bank, detail, hash";
 
 std::string Describe(sqlite3* db) {
   return db ? sqlite3_errmsg(db) : "out of memory";
 }
 
-// Runs a statement to its end and makes it ready for the next use.
 bool StepDone(sqlite3_stmt* statement) {
   const int rc = sqlite3_step(statement);
   sqlite3_reset(statement);
@@ -99,7 +74,6 @@ std::string ColumnText(sqlite3_stmt* s, int column) {
   return text ? reinterpret_cast<const char*>(text) : "";
 }
 
-// One journal row as selected with kJournalColumns.
 JournalRow ReadRow(sqlite3_stmt* s) {
   JournalRow row;
   row.seq = sqlite3_column_int64(s, 0);
@@ -114,14 +88,82 @@ JournalRow ReadRow(sqlite3_stmt* s) {
   return row;
 }
 
-// Format 1 to 2: the hash column is added and the existing entries are chained in the order
-// of their numbers, all in one transaction, so that a crash leaves format 1 to upgrade again.
-bool Upgrade(sqlite3* db, int64_t& upgraded, std::string& error) {
+std::string NowText() {
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  tm utc{};
+  gmtime_r(&now.tv_sec, &utc);
+  char text[64];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03ld", utc.tm_year + 1900,
+                utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec,
+                now.tv_nsec / 1000000);
+  return text;
+}
+
+namespace {
+
+// 1: totals and journal; 2: each journal entry carries its chain hash; 3: the totals carry
+// the chain's head, and audits leave checkpoints.
+constexpr int kSchemaVersion = 3;
+
+constexpr const char* kSchema = R"sql(
+CREATE TABLE totals (
+  id INTEGER PRIMARY KEY CHECK (id = 1),
+  credits INTEGER NOT NULL,
+  bank INTEGER NOT NULL,
+  head_seq INTEGER NOT NULL DEFAULT 0,
+  head_hash TEXT NOT NULL DEFAULT '');
+INSERT INTO totals (id, credits, bank) VALUES (1, 0, 0);
+CREATE TABLE journal (
+  seq INTEGER PRIMARY KEY AUTOINCREMENT,
+  time TEXT NOT NULL,
+  kind TEXT NOT NULL,
+  client INTEGER,
+  amount INTEGER NOT NULL,
+  credits_change INTEGER NOT NULL,
+  bank_change INTEGER NOT NULL,
+  credits INTEGER NOT NULL,
+  bank INTEGER NOT NULL,
+  detail TEXT NOT NULL DEFAULT '',
+  hash TEXT NOT NULL DEFAULT '');
+)sql";
+
+// Format 3's additions to format 2, also made by the upgrade.
+constexpr const char* kCheckpointSchema = R"sql(
+CREATE TABLE checkpoint (
+  id INTEGER PRIMARY KEY AUTOINCREMENT,
+  time TEXT NOT NULL,
+  seq INTEGER NOT NULL,
+  seq_hash TEXT NOT NULL,
+  entries INTEGER NOT NULL,
+  credits INTEGER NOT NULL,
+  bank INTEGER NOT NULL,
+  kinds TEXT NOT NULL,
+  previous TEXT NOT NULL,
+  hash TEXT NOT NULL);
+PRAGMA user_version = 3;
+)sql";
+
+constexpr const char* kUpgradeTo3 = R"sql(
+ALTER TABLE totals ADD COLUMN head_seq INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE totals ADD COLUMN head_hash TEXT NOT NULL DEFAULT '';
+UPDATE totals SET
+  head_seq = coalesce((SELECT max(seq) FROM journal), 0),
+  head_hash = coalesce((SELECT hash FROM journal ORDER BY seq DESC LIMIT 1), '');
+)sql";
+
+constexpr const char* kMakeOne = "make a new one with moneyctl init or moneyd --init";
+
+// Format 1 or 2 to 3, all in one transaction, so that a crash leaves the old format to upgrade
+// again. From 1 the hash column is added and the existing entries are chained in the order of
+// their numbers; then the totals get the chain's head and the checkpoint table is made.
+bool Upgrade(sqlite3* db, int64_t from, int64_t& upgraded, std::string& error) {
   if (!Exec(db, "BEGIN IMMEDIATE", error)) return false;
   std::vector<std::pair<int64_t, std::string>> hashes;
-  bool ok = Exec(db, "ALTER TABLE journal ADD COLUMN hash TEXT NOT NULL DEFAULT ''", error);
+  bool ok =
+      from != 1 || Exec(db, "ALTER TABLE journal ADD COLUMN hash TEXT NOT NULL DEFAULT ''", error);
   sqlite3_stmt* s = nullptr;
-  if (ok) {
+  if (ok && from == 1) {
     const std::string sql = std::string("SELECT ") + kJournalColumns + " FROM journal ORDER BY seq";
     ok = sqlite3_prepare_v2(db, sql.c_str(), -1, &s, nullptr) == SQLITE_OK;
     std::string previous = kChainStart;
@@ -134,37 +176,42 @@ bool Upgrade(sqlite3* db, int64_t& upgraded, std::string& error) {
     sqlite3_finalize(s);
     s = nullptr;
   }
-  ok = ok && sqlite3_prepare_v2(db, "UPDATE journal SET hash = ?1 WHERE seq = ?2", -1, &s,
-                                nullptr) == SQLITE_OK;
+  ok = ok && (from != 1 || sqlite3_prepare_v2(db, "UPDATE journal SET hash = ?1 WHERE seq = ?2", -1,
+                                              &s, nullptr) == SQLITE_OK);
   for (size_t i = 0; ok && i < hashes.size(); ++i) {
     sqlite3_bind_text(s, 1, hashes[i].second.c_str(), -1, SQLITE_TRANSIENT);
     sqlite3_bind_int64(s, 2, hashes[i].first);
     ok = StepDone(s);
   }
   sqlite3_finalize(s);
-  ok = ok && Exec(db, "PRAGMA user_version = 2", error) && Exec(db, "COMMIT", error);
+  ok = ok && Exec(db, kUpgradeTo3, error) && Exec(db, kCheckpointSchema, error) &&
+       Exec(db, "COMMIT", error);
   if (!ok) {
     if (error.empty()) error = Describe(db);
     std::string ignored;
     if (!sqlite3_get_autocommit(db)) Exec(db, "ROLLBACK", ignored);
     return false;
   }
-  upgraded = static_cast<int64_t>(hashes.size());
+  if (from == 1) upgraded = static_cast<int64_t>(hashes.size());
   return true;
 }
 
 // Makes the tables of a new database, or checks that an existing one is ours.
-bool Initialise(sqlite3* db, OpenMode mode, int64_t& upgraded, std::string& error) {
+bool Initialise(Ledger& ledger, OpenMode mode, std::string& error) {
+  sqlite3* db = ledger.db;
   int64_t version = 0;
   // The first read of the file: this is where a file that is no database is noticed.
   if (!QueryInt(db, "PRAGMA user_version", version, error)) return false;
   if (version == kSchemaVersion) return true;
-  if (version == 1) {
+  if (version == 1 || version == 2) {
     if (mode == OpenMode::kExisting) {
-      error = "made by an older moneyd (format 1): start moneyd once to upgrade it";
+      error = "made by an older moneyd (format " + std::to_string(version) +
+              "): start moneyd once to upgrade it";
       return false;
     }
-    return Upgrade(db, upgraded, error);
+    if (!Upgrade(db, version, ledger.upgraded_entries, error)) return false;
+    ledger.upgraded_from = version;
+    return true;
   }
   if (version > kSchemaVersion) {
     error = "made by a newer moneyd (format " + std::to_string(version) + ")";
@@ -176,12 +223,12 @@ bool Initialise(sqlite3* db, OpenMode mode, int64_t& upgraded, std::string& erro
     error = "not a money database (it holds other tables)";
     return false;
   }
-  if (mode == OpenMode::kExisting) {
-    error = "not a money database yet (start moneyd once to make it)";
+  if (mode != OpenMode::kCreate) {
+    error = std::string("not a money ledger yet: ") + kMakeOne;
     return false;
   }
   if (!Exec(db, "BEGIN IMMEDIATE", error)) return false;
-  if (!Exec(db, kSchema, error)) {
+  if (!Exec(db, kSchema, error) || !Exec(db, kCheckpointSchema, error)) {
     Exec(db, "ROLLBACK", error);
     return false;
   }
@@ -194,8 +241,10 @@ bool PrepareAll(Ledger& ledger, std::string& error) {
          Prepare(db, "COMMIT", ledger.commit, error) &&
          Prepare(db, "ROLLBACK", ledger.rollback, error) &&
          Prepare(db, "SELECT credits, bank FROM totals WHERE id = 1", ledger.read_totals, error) &&
-         Prepare(db, "UPDATE totals SET credits = ?1, bank = ?2 WHERE id = 1", ledger.write_totals,
-                 error) &&
+         Prepare(db,
+                 "UPDATE totals SET credits = ?1, bank = ?2, head_seq = ?3, head_hash = ?4 "
+                 "WHERE id = 1",
+                 ledger.write_totals, error) &&
          Prepare(db,
                  "INSERT INTO journal (seq, time, kind, client, amount, credits_change, "
                  "bank_change, credits, bank, detail, hash) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, "
@@ -210,6 +259,13 @@ bool PrepareAll(Ledger& ledger, std::string& error) {
                  ledger.read_head, error);
 }
 
+// No ledger can be in a file that is missing or empty, unless its write-ahead log holds one.
+bool HoldsNothing(const std::string& path) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) == 0 && info.st_size > 0) return false;
+  return stat((path + "-wal").c_str(), &info) != 0 || info.st_size == 0;
+}
+
 bool ReadTotalsRow(Ledger& ledger, Totals& totals) {
   sqlite3_stmt* s = ledger.read_totals;
   const bool found = sqlite3_step(s) == SQLITE_ROW;
@@ -219,19 +275,6 @@ bool ReadTotalsRow(Ledger& ledger, Totals& totals) {
   }
   const int rc = sqlite3_reset(s);
   return found && rc == SQLITE_OK;
-}
-
-// "YYYY-MM-DD HH:MM:SS.SSS", UTC.
-std::string NowText() {
-  timespec now{};
-  clock_gettime(CLOCK_REALTIME, &now);
-  tm utc{};
-  gmtime_r(&now.tv_sec, &utc);
-  char text[64];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03ld", utc.tm_year + 1900,
-                utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec,
-                now.tv_nsec / 1000000);
-  return text;
 }
 
 bool ReadHeadRow(Ledger& ledger, ChainHead& head) {
@@ -246,14 +289,10 @@ bool ReadHeadRow(Ledger& ledger, ChainHead& head) {
   return found && rc == SQLITE_OK;
 }
 
-bool WriteEntry(Ledger& ledger, const Entry& entry, const Decision& decision, const Totals& after) {
+bool WriteEntry(Ledger& ledger, const Entry& entry, const Decision& decision, const Totals& after,
+                int64_t& seq) {
   ChainHead head;
   if (!ReadHeadRow(ledger, head)) return false;
-  sqlite3_stmt* w = ledger.write_totals;
-  sqlite3_bind_int64(w, 1, after.credits);
-  sqlite3_bind_int64(w, 2, after.bank);
-  if (!StepDone(w)) return false;
-
   JournalRow row;
   row.seq = head.seq + 1;
   row.time = NowText();
@@ -264,6 +303,16 @@ bool WriteEntry(Ledger& ledger, const Entry& entry, const Decision& decision, co
   row.after = after;
   row.detail = entry.detail;
   row.hash = ChainHash(head.hash, row);
+
+  // The totals carry the chain's head, so that an entry removed from the end shows.
+  sqlite3_stmt* w = ledger.write_totals;
+  sqlite3_bind_int64(w, 1, after.credits);
+  sqlite3_bind_int64(w, 2, after.bank);
+  sqlite3_bind_int64(w, 3, row.seq);
+  sqlite3_bind_text(w, 4, row.hash.c_str(), -1, SQLITE_TRANSIENT);
+  const bool written = StepDone(w);
+  sqlite3_clear_bindings(w);
+  if (!written) return false;
 
   sqlite3_stmt* a = ledger.add_entry;
   sqlite3_bind_int64(a, 1, row.seq);
@@ -284,6 +333,7 @@ bool WriteEntry(Ledger& ledger, const Entry& entry, const Decision& decision, co
   sqlite3_bind_text(a, 11, row.hash.c_str(), -1, SQLITE_TRANSIENT);
   const bool ok = StepDone(a);
   sqlite3_clear_bindings(a);
+  seq = row.seq;
   return ok;
 }
 
@@ -296,8 +346,8 @@ bool OpenLedger(const std::string& path, OpenMode mode, Ledger& ledger, std::str
     error = "not a regular file";
     return false;
   }
-  if (mode == OpenMode::kExisting && stat(path.c_str(), &info) != 0) {
-    error = "no such file (start moneyd once to make it)";
+  if (mode != OpenMode::kCreate && HoldsNothing(path)) {
+    error = std::string("no ledger here (the file is missing or empty): ") + kMakeOne;
     return false;
   }
   int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX;
@@ -311,7 +361,7 @@ bool OpenLedger(const std::string& path, OpenMode mode, Ledger& ledger, std::str
   sqlite3_busy_timeout(ledger.db, kBusyTimeoutMs);
 
   std::string journal_mode;
-  const bool ok = Initialise(ledger.db, mode, ledger.upgraded_entries, error) &&
+  const bool ok = Initialise(ledger, mode, error) &&
                   QueryText(ledger.db, "PRAGMA journal_mode = WAL", journal_mode, error) &&
                   Exec(ledger.db, "PRAGMA synchronous = FULL", error) && PrepareAll(ledger, error);
   if (ok && journal_mode != "wal") {
@@ -357,7 +407,7 @@ RecordResult RecordInBatch(Ledger& ledger, const Entry& entry) {
     return result;
   }
   const Totals after = Apply(result.before, decision->delta);
-  if (!WriteEntry(ledger, entry, *decision, after)) {
+  if (!WriteEntry(ledger, entry, *decision, after, result.seq)) {
     result.error = Describe(ledger.db);
     return result;
   }
@@ -370,6 +420,7 @@ RecordResult RecordInBatch(Ledger& ledger, const Entry& entry) {
 bool CommitBatch(Ledger& ledger, std::string& error) {
   if (StepDone(ledger.commit)) return true;
   error = Describe(ledger.db);
+  if (ledger.commit_unknown) ledger.commit_unknown(error);
   AbandonBatch(ledger);
   return false;
 }
@@ -386,7 +437,7 @@ RecordResult Record(Ledger& ledger, const Entry& entry) {
     AbandonBatch(ledger);
   } else if (!CommitBatch(ledger, result.error)) {
     result.outcome = Outcome::kFailed;
-    result.after = result.before;
+    result.error = "COMMIT FAILED - outcome unknown: " + result.error;
   }
   return result;
 }
@@ -427,21 +478,6 @@ bool ForEachJournalRow(Ledger& ledger, int64_t last,
   if (rc != SQLITE_DONE) error = Describe(ledger.db);
   sqlite3_finalize(s);
   return rc == SQLITE_DONE;
-}
-
-bool VerifyLedger(Ledger& ledger, Audit& audit, Totals& totals, std::string& error,
-                  const ChainHead& head) {
-  audit = Audit{};
-  audit.head = head;
-  // One read transaction, so that moneyd's writes in the meantime are not half seen.
-  if (!Exec(ledger.db, "BEGIN", error)) return false;
-  const bool ok = ReadTotals(ledger, totals, error) &&
-                  ForEachJournalRow(
-                      ledger, 0, [&audit](const JournalRow& row) { AuditRow(audit, row); }, error);
-  std::string ignored;
-  Exec(ledger.db, "COMMIT", ignored);
-  if (ok) FinishAudit(audit, totals);
-  return ok;
 }
 
 }  // namespace money

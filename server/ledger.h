@@ -28,12 +28,22 @@ struct Ledger {
   sqlite3_stmt* write_totals = nullptr;
   sqlite3_stmt* add_entry = nullptr;
   sqlite3_stmt* read_head = nullptr;
-  int64_t upgraded_entries = -1;  // the entries chained when an old database was upgraded
+  int64_t upgraded_entries = -1;  // the entries chained when a format 1 database was upgraded
+  int64_t upgraded_from = 0;      // the format of an older database upgraded on opening
+  // Called when a COMMIT fails. The commit may be on disk all the same (the write-ahead log
+  // can hold it though its sync failed), so its outcome is unknown and nothing may be claimed
+  // about it: the programs log it and end at once (kExitCommitUnknown); a restart recovers the
+  // database. When it returns, the transaction is rolled back and the commit reported failed.
+  void (*commit_unknown)(const std::string& error) = nullptr;
 };
 
+// The exit code of a program that ended because a commit's outcome was unknown.
+inline constexpr int kExitCommitUnknown = 3;
+
 enum class OpenMode {
-  kCreate,    // make the database when it does not exist yet (moneyd)
-  kExisting,  // only open one that moneyd made (moneyctl)
+  kCreate,    // make the ledger when the file is missing or empty (--init); upgrade an old one
+  kServe,     // open a ledger that is there, upgrading an old one (moneyd)
+  kExisting,  // open a ledger of the current format only (moneyctl)
 };
 
 // How long a writer waits for another process's transaction to finish.
@@ -58,6 +68,7 @@ struct RecordResult {
   Totals before;
   Totals after;  // equal to `before` unless applied
   Decision decision;
+  int64_t seq = 0;    // the journal entry's number, when applied
   std::string error;  // for kFailed
 };
 
@@ -71,6 +82,7 @@ RecordResult Record(Ledger& ledger, const Entry& entry);
 // of its entries happened.
 bool BeginBatch(Ledger& ledger, std::string& error);
 RecordResult RecordInBatch(Ledger& ledger, const Entry& entry);
+// A failed commit calls ledger.commit_unknown before it returns false.
 bool CommitBatch(Ledger& ledger, std::string& error);
 void AbandonBatch(Ledger& ledger);
 
@@ -86,9 +98,21 @@ bool ForEachJournalRow(Ledger& ledger, int64_t last,
                        const std::function<void(const JournalRow&)>& visit, std::string& error,
                        int64_t client = 0);
 
-// Audits the whole journal against the totals, in one consistent snapshot, and against a
-// noted head when `head.seq` is positive.
+struct VerifyOptions {
+  ChainHead head;  // a head noted earlier, checked when its seq is positive
+  // Replay from the first entry and check every checkpoint, instead of starting after the
+  // newest checkpoint whose entry still carries the hash it recorded.
+  bool full = false;
+  // After a clean audit that replayed entries past its checkpoint, store a new checkpoint at
+  // its last entry (in a short transaction of its own).
+  bool store_checkpoint = false;
+};
+
+// Audits the journal against the totals and the chain's head they record, in one consistent
+// snapshot: from the newest usable checkpoint, or from the first entry with `options.full`.
+// A checkpoint that was edited or whose entry was altered is reported and passed over for an
+// older one. False only when the database could not be read; the verdict is in `audit`.
 bool VerifyLedger(Ledger& ledger, Audit& audit, Totals& totals, std::string& error,
-                  const ChainHead& head = {});
+                  const VerifyOptions& options = {});
 
 }  // namespace money

@@ -19,6 +19,8 @@ constexpr KindInfo kKinds[] = {
     {Kind::kDisconnect, "DISCONNECT", false}, {Kind::kAddCredits, "CADD", true},
     {Kind::kAddBank, "BADD", true},           {Kind::kUseCredits, "CUSE", true},
     {Kind::kInsert, "INSERT", true},          {Kind::kCashout, "CASHOUT", true},
+    {Kind::kRefund, "REFUND", true},          {Kind::kPayBank, "PAYBANK", true},
+    {Kind::kPayCredits, "PAYCREDITS", true},
 };
 
 std::optional<Decision> Add(int64_t total, int64_t amount, bool to_credits) {
@@ -53,6 +55,13 @@ std::optional<Decision> Decide(Kind kind, const Totals& before, int64_t amount) 
     case Kind::kInsert:
       if (amount <= 0 || amount > kInsertCreditLimit - before.credits) return std::nullopt;
       return Decision{amount, {amount, 0}};
+    case Kind::kRefund:
+    case Kind::kPayCredits:
+      if (amount > kSettleLimit) return std::nullopt;
+      return Add(before.credits, amount, true);
+    case Kind::kPayBank:
+      if (amount > kSettleLimit) return std::nullopt;
+      return Add(before.bank, amount, false);
     case Kind::kCashout: {
       int64_t paid = 0;
       if (before.credits < 0 || before.bank < 0 ||

@@ -34,10 +34,16 @@ enum class Kind {
   kUseCredits,  // CUSE: a stake taken from the credits, the rest from the bank
   kInsert,      // the operator (or the coin mechanism) put credits in
   kCashout,     // the operator paid credits and bank out
+  kRefund,      // the operator gave a game's stake back into the credits
+  kPayBank,     // the operator paid a game's prize owed into the bank
+  kPayCredits,  // the operator paid a game's prize owed into the credits
 };
 
 // Credits may be inserted only up to this, so that the game's panels can show them.
 inline constexpr int64_t kInsertCreditLimit = 9999;
+// A settlement (refund or payment of what a game owes) is 1..this many pence. It settles a
+// debt, so the credits' display limit does not apply to it.
+inline constexpr int64_t kSettleLimit = 100000;
 
 // What an entry does: the amount it is journalled with and the change to the totals.
 struct Decision {

@@ -5,12 +5,18 @@
 //   journal [--client N] [--last N]  the journal's entries: all or the last N, of everyone
 //                    or of one client
 //   head             the chain's head, SEQ:HASH, to note down or send elsewhere
-//   verify [--head SEQ:HASH]  check the journal's chain and that it adds up to the totals,
-//                    and that it still holds the head noted earlier
+//   verify [--full] [--head SEQ:HASH]  check the journal's chain and that it adds up to the
+//                    totals (from the newest checkpoint, or all of it with --full), and that
+//                    it still holds the head noted earlier
 //   prometheus OUT   the credits, bank, journal totals and the audit's verdict in the
 //                    Prometheus text format, written to OUT atomically (node exporter)
 //   reconcile GAME_DIR [--json]  matches the open games of the game's journal with this
 //                    journal: each step done, not done (and what is owed) or unknown
+//   init             make a new, empty ledger (refused when one is there already)
+//   refund PENCE --game N, pay PENCE --to bank|credits --game N
+//                    settle what an open game owes (settle.h), then close it in the game's
+//                    journal (reconcile.h)
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -21,15 +27,30 @@
 #include "server/ledger.h"
 #include "server/options.h"
 #include "server/reconcile.h"
+#include "server/settle.h"
 
 namespace {
 
 using ll = long long;
 
 constexpr const char* kUsage =
-    "usage: moneyctl [--db FILE] status | insert PENCE | cashout |\n"
-    "                journal [--client N] [--last N] | head | verify [--head SEQ:HASH] |\n"
-    "                prometheus OUT | reconcile GAME_DIR [--json]\n";
+    "usage: moneyctl [--db FILE] [--game-dir DIR] status | insert PENCE | cashout |\n"
+    "                journal [--client N] [--last N] | head |\n"
+    "                verify [--full] [--head SEQ:HASH] |\n"
+    "                prometheus OUT | init | reconcile GAME_DIR [--json] |\n"
+    "                refund PENCE --game N | pay PENCE --to bank|credits --game N\n"
+    "options: --db FILE (money.db beside moneyctl), --game-dir DIR (moneyctl's folder)\n"
+    "exit: 0 done, 1 refused or failed, 2 bad usage, 3 a commit failed and its outcome is\n"
+    "unknown, 4 settled but the game's journal could not be marked\n";
+
+// A commit that failed may be on disk all the same: say so and stop, claiming nothing.
+void CommitUnknown(const std::string& error) {
+  fprintf(stderr,
+          "moneyctl: COMMIT FAILED - outcome unknown: %s\n"
+          "moneyctl: see 'moneyctl journal --last 5' whether the entry was made\n",
+          error.c_str());
+  exit(money::kExitCommitUnknown);
+}
 
 int Usage(const std::string& problem) {
   fprintf(stderr, "moneyctl: %s\n%s", problem.c_str(), kUsage);
@@ -89,6 +110,58 @@ int Cashout(money::Ledger& ledger) {
   return 0;
 }
 
+// A new, empty ledger; never over a file that holds anything.
+int Init(const std::string& db_path) {
+  struct stat info {};
+  if (stat(db_path.c_str(), &info) == 0 && info.st_size > 0) {
+    return Failed("refusing to make a new ledger in " + db_path,
+                  "the file is there already and not empty");
+  }
+  money::Ledger ledger;
+  std::string error;
+  if (!money::OpenLedger(db_path, money::OpenMode::kCreate, ledger, error)) {
+    return Failed("cannot make the money database " + db_path, error);
+  }
+  money::CloseLedger(ledger);
+  printf("made a new, empty ledger in %s\n", db_path.c_str());
+  return 0;
+}
+
+constexpr int kExitNotMarked = 4;
+
+int Settle(money::Ledger& ledger, const money::Settlement& settlement,
+           const std::string& game_dir) {
+  // Only a game the game's journal holds open is settled, and only once.
+  std::string why;
+  if (!money::CheckGameToSettle(game_dir, settlement.game, why))
+    return Failed("settlement refused, nothing changed", why);
+  const money::RecordResult result = money::Record(
+      ledger,
+      money::Entry{settlement.kind, 0, settlement.amount, money::SettlementDetail(settlement)});
+  if (result.outcome != money::Outcome::kApplied) {
+    return Failed("settlement refused, nothing changed",
+                  result.error.empty() ? "the totals could no longer be held" : result.error);
+  }
+  const char* done = settlement.kind == money::Kind::kRefund    ? "refunded"
+                     : settlement.kind == money::Kind::kPayBank ? "paid into the bank"
+                                                                : "paid into the credits";
+  printf("%s %s for game %lld (journal entry %lld): credits now %s, bank now %s\n", done,
+         money::PoundsAndPence(settlement.amount).c_str(), static_cast<ll>(settlement.game),
+         static_cast<ll>(result.seq), money::PoundsAndPence(result.after.credits).c_str(),
+         money::PoundsAndPence(result.after.bank).c_str());
+  std::string error;
+  if (!money::MarkGameSettled(game_dir, settlement.game, money::SettlementWhat(settlement),
+                              error)) {
+    fprintf(stderr,
+            "moneyctl: the money is settled (journal entry %lld), but game %lld could not be "
+            "marked settled in the game's journal in %s: %s\n",
+            static_cast<ll>(result.seq), static_cast<ll>(settlement.game), game_dir.c_str(),
+            error.c_str());
+    return kExitNotMarked;
+  }
+  return 0;
+}
+
 int Journal(money::Ledger& ledger, int64_t last, int64_t client) {
   printf("%6s  %-23s  %-10s  %6s  %7s  %8s  %8s  %8s  %8s  %s\n", "seq", "time (UTC)", "kind",
          "client", "amount", "credits", "bank", "credits", "bank", "detail");
@@ -117,13 +190,29 @@ int Head(money::Ledger& ledger) {
   return 0;
 }
 
-int Verify(money::Ledger& ledger, const money::ChainHead& head) {
+// Where the audit started and the checkpoint it left.
+void ReportCheckpoints(const money::Audit& audit) {
+  if (audit.checkpoint_seq > 0) {
+    printf(
+        "verify: started from the checkpoint at entry %lld and replayed the %lld entries after "
+        "it\n",
+        static_cast<ll>(audit.checkpoint_seq), static_cast<ll>(audit.replayed));
+  }
+  if (!audit.checkpoint_error.empty()) {
+    fprintf(stderr, "moneyctl: could not store a checkpoint (the next run replays more): %s\n",
+            audit.checkpoint_error.c_str());
+  }
+}
+
+int Verify(money::Ledger& ledger, const money::ChainHead& head, bool full) {
   money::Audit audit;
   money::Totals totals;
   std::string error;
-  if (!money::VerifyLedger(ledger, audit, totals, error, head)) {
+  if (!money::VerifyLedger(ledger, audit, totals, error,
+                           money::VerifyOptions{head, full, /*store_checkpoint=*/true})) {
     return Failed("cannot read the journal", error);
   }
+  ReportCheckpoints(audit);
   if (audit.problem_count == 0) {
     printf(
         "verify: the %lld journal entries are chained unbroken and add up to the totals: "
@@ -161,26 +250,13 @@ int Prometheus(money::Ledger& ledger, const std::string& out) {
   money::Audit audit;
   money::Totals totals;
   std::string error;
-  if (!money::VerifyLedger(ledger, audit, totals, error, money::ChainHead{})) {
+  if (!money::VerifyLedger(ledger, audit, totals, error,
+                           money::VerifyOptions{{}, false, /*store_checkpoint=*/true})) {
     return Failed("cannot read the journal", error);
   }
-  struct Sum {
-    const char* kind;
-    int64_t entries = 0, pence = 0;
-  };
-  Sum sums[] = {{"CUSE"}, {"BADD"}, {"CADD"}, {"INSERT"}, {"CASHOUT"}};
-  if (!money::ForEachJournalRow(
-          ledger, 0,
-          [&sums](const money::JournalRow& row) {
-            for (Sum& sum : sums) {
-              if (row.kind != sum.kind) continue;
-              ++sum.entries;
-              sum.pence +=
-                  row.kind == "CASHOUT" ? -(row.change.credits + row.change.bank) : row.amount;
-            }
-          },
-          error)) {
-    return Failed("cannot read the journal", error);
+  if (!audit.checkpoint_error.empty()) {
+    fprintf(stderr, "moneyctl: could not store a checkpoint (the next run replays more): %s\n",
+            audit.checkpoint_error.c_str());
   }
   std::string text;
   auto gauge = [&text](const char* name, const char* help) {
@@ -192,13 +268,15 @@ int Prometheus(money::Ledger& ledger, const std::string& out) {
   gauge("strikora_journal_entries", "Entries in the money server's journal.");
   text += "strikora_journal_entries " + std::to_string(audit.entries) + "\n";
   gauge("strikora_journal_kind_entries", "Journal entries by kind.");
-  for (const Sum& sum : sums)
-    text += std::string("strikora_journal_kind_entries{kind=\"") + sum.kind + "\"} " +
-            std::to_string(sum.entries) + "\n";
+  for (size_t i = 0; i < money::kSummedKinds.size(); ++i)
+    text += std::string("strikora_journal_kind_entries{kind=\"") +
+            money::KindName(money::kSummedKinds[i]) + "\"} " +
+            std::to_string(audit.kind_sums[i].entries) + "\n";
   gauge("strikora_journal_kind_pence", "Money moved by each kind of journal entry, in pence.");
-  for (const Sum& sum : sums)
-    text += std::string("strikora_journal_kind_pence{kind=\"") + sum.kind + "\"} " +
-            std::to_string(sum.pence) + "\n";
+  for (size_t i = 0; i < money::kSummedKinds.size(); ++i)
+    text += std::string("strikora_journal_kind_pence{kind=\"") +
+            money::KindName(money::kSummedKinds[i]) + "\"} " +
+            std::to_string(audit.kind_sums[i].pence) + "\n";
   gauge("strikora_journal_problems", "Problems verify finds in the journal (0 when sound).");
   text += "strikora_journal_problems " + std::to_string(audit.problem_count) + "\n";
 
@@ -214,12 +292,16 @@ int Prometheus(money::Ledger& ledger, const std::string& out) {
 
 int main(int argc, char** argv) {
   std::string db_path;
+  std::string game_dir;
   std::vector<std::string> words;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--db") {
       if (i + 1 >= argc) return Usage("--db needs a file name");
       db_path = argv[++i];
+    } else if (arg == "--game-dir") {
+      if (i + 1 >= argc || argv[i + 1][0] == '\0') return Usage("--game-dir needs a folder");
+      game_dir = argv[++i];
     } else if (arg == "--help" || arg == "-h") {
       printf("%s", kUsage);
       return 0;
@@ -232,16 +314,26 @@ int main(int argc, char** argv) {
   int64_t last = 0;
   int64_t client = 0;
   money::ChainHead head;
-  if (command == "status" || command == "cashout" || command == "head") {
+  money::Settlement settlement;
+  bool full = false;
+  if (command == "status" || command == "cashout" || command == "head" || command == "init") {
     if (words.size() != 1) return Usage(command + " takes no arguments");
   } else if (command == "verify") {
-    if (words.size() == 3 && words[1] == "--head") {
-      if (!money::ParseChainHead(words[2], head)) {
-        return Usage("--head takes SEQ:HASH as moneyctl head prints it, not \"" + words[2] + "\"");
+    for (size_t i = 1; i < words.size(); ++i) {
+      if (words[i] == "--full") {
+        full = true;
+      } else if (words[i] == "--head" && i + 1 < words.size()) {
+        if (!money::ParseChainHead(words[++i], head)) {
+          return Usage("--head takes SEQ:HASH as moneyctl head prints it, not \"" + words[i] +
+                       "\"");
+        }
+      } else {
+        return Usage("verify takes only --full and --head SEQ:HASH");
       }
-    } else if (words.size() != 1) {
-      return Usage("verify takes only --head SEQ:HASH");
     }
+  } else if (command == "refund" || command == "pay") {
+    std::string problem;
+    if (!money::ParseSettlement(words, settlement, problem)) return Usage(problem);
   } else if (command == "insert") {
     if (words.size() != 2) return Usage("insert takes the amount in pence");
   } else if (command == "prometheus") {
@@ -264,11 +356,15 @@ int main(int argc, char** argv) {
   }
 
   if (db_path.empty()) db_path = money::DefaultDatabasePath();
+  if (game_dir.empty()) game_dir = money::ProgramFolder();
+  if (game_dir.empty()) game_dir = ".";
   money::Ledger ledger;
   std::string error;
+  if (command == "init") return Init(db_path);
   if (!money::OpenLedger(db_path, money::OpenMode::kExisting, ledger, error)) {
     return Failed("cannot use the money database " + db_path, error);
   }
+  ledger.commit_unknown = CommitUnknown;
   int status = 0;
   if (command == "status") {
     status = Status(ledger);
@@ -284,8 +380,10 @@ int main(int argc, char** argv) {
     status = Prometheus(ledger, words[1]);
   } else if (command == "reconcile") {
     status = money::RunReconcile(ledger, words[1], words.size() == 3);
+  } else if (command == "refund" || command == "pay") {
+    status = Settle(ledger, settlement, game_dir);
   } else {
-    status = Verify(ledger, head);
+    status = Verify(ledger, head, full);
   }
   money::CloseLedger(ledger);
   return status;

@@ -70,6 +70,44 @@ bool TopUpDemoCredit(money::Ledger& ledger, int64_t demo_credit) {
   return true;
 }
 
+// A commit whose sync failed may be in the write-ahead log all the same: no client of it may
+// be told anything. The process ends at once; a restart recovers the database from the log.
+[[noreturn]] void CommitUnknown(const std::string& error) {
+  LogEvent("COMMIT FAILED - outcome unknown - closing down: %s", error.c_str());
+  fflush(stderr);
+  _exit(money::kExitCommitUnknown);
+}
+
+// The journal's chain from the newest checkpoint, and a new checkpoint; false with a message
+// when the chain is broken or the journal does not add up.
+bool VerifyAtStart(money::Ledger& ledger, const std::string& db_path) {
+  money::Audit audit;
+  money::Totals totals;
+  std::string error;
+  if (!money::VerifyLedger(ledger, audit, totals, error,
+                           money::VerifyOptions{{}, false, /*store_checkpoint=*/true})) {
+    fprintf(stderr, "moneyd: cannot read the journal of %s: %s\n", db_path.c_str(), error.c_str());
+    return false;
+  }
+  if (audit.problem_count > 0) {
+    fprintf(stderr,
+            "moneyd: refusing to start: the journal of %s is broken (%lld problems; see "
+            "'moneyctl verify --full'):\n",
+            db_path.c_str(), static_cast<ll>(audit.problem_count));
+    for (const std::string& problem : audit.problems) fprintf(stderr, "  %s\n", problem.c_str());
+    return false;
+  }
+  if (!audit.checkpoint_error.empty()) {
+    LogEvent("could not store a checkpoint: %s", audit.checkpoint_error.c_str());
+  }
+  LogEvent(
+      "the journal's %lld entries are chained unbroken (%lld replayed since the checkpoint "
+      "at entry %lld)",
+      static_cast<ll>(audit.entries), static_cast<ll>(audit.replayed),
+      static_cast<ll>(audit.checkpoint_seq));
+  return true;
+}
+
 int Run(const money::MoneydOptions& options) {
   in_addr address{};
   std::string error;
@@ -87,7 +125,8 @@ int Run(const money::MoneydOptions& options) {
   const std::string db_path =
       options.db_path.empty() ? money::DefaultDatabasePath() : options.db_path;
   money::Ledger ledger;
-  if (!money::OpenLedger(db_path, money::OpenMode::kCreate, ledger, error) ||
+  const money::OpenMode mode = options.init ? money::OpenMode::kCreate : money::OpenMode::kServe;
+  if (!money::OpenLedger(db_path, mode, ledger, error) ||
       (options.relaxed_durability && sqlite3_exec(ledger.db, "PRAGMA synchronous = OFF", nullptr,
                                                   nullptr, nullptr) != SQLITE_OK)) {
     fprintf(stderr, "moneyd: cannot use the money database %s: %s\n", db_path.c_str(),
@@ -99,6 +138,16 @@ int Run(const money::MoneydOptions& options) {
     LogEvent("upgraded %s: its %lld journal entries are now chained by hash", db_path.c_str(),
              static_cast<ll>(ledger.upgraded_entries));
   }
+  if (ledger.upgraded_from > 0) {
+    LogEvent("upgraded %s from format %lld: the totals carry the chain's head", db_path.c_str(),
+             static_cast<ll>(ledger.upgraded_from));
+  }
+  if (!VerifyAtStart(ledger, db_path)) {
+    close(listen_fd);
+    money::CloseLedger(ledger);
+    return 1;
+  }
+  ledger.commit_unknown = CommitUnknown;
 
   money::ServeConfig config;
   config.listen_fd = listen_fd;

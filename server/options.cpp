@@ -29,6 +29,10 @@ bool ParseMoneydOptions(int argc, char** argv, MoneydOptions& options, std::stri
       options.relaxed_durability = true;
       continue;
     }
+    if (arg == "--init") {
+      options.init = true;
+      continue;
+    }
     std::string_view value;
     const size_t equals = arg.find('=');
     if (equals != std::string_view::npos) {
@@ -69,13 +73,17 @@ bool ParseMoneydOptions(int argc, char** argv, MoneydOptions& options, std::stri
   return true;
 }
 
-std::string DefaultDatabasePath() {
+std::string ProgramFolder() {
   char path[PATH_MAX];
   const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (length <= 0) return kDatabaseName;
+  if (length <= 0) return "";
   const std::string exe(path, static_cast<size_t>(length));
   const size_t slash = exe.rfind('/');
-  return exe.substr(0, slash + 1) + kDatabaseName;
+  return slash == std::string::npos ? "" : exe.substr(0, slash + 1);
+}
+
+std::string DefaultDatabasePath() {
+  return ProgramFolder() + kDatabaseName;
 }
 
 }  // namespace money

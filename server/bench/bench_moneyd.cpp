@@ -207,6 +207,19 @@ int StartEchoServer(pid_t& pid) {
   return ntohs(where.sin_port);
 }
 
+// A moneyd from before --init makes a new database by itself and refuses the option.
+bool TakesInit(const std::string& path) {
+  FILE* help = popen(("'" + path + "' --help 2>&1").c_str(), "r");
+  if (help == nullptr) return false;
+  std::string text;
+  char buffer[512];
+  size_t got = 0;
+  while ((got = fread(buffer, 1, sizeof buffer, help)) > 0 && text.size() < 65536)
+    text.append(buffer, got);
+  pclose(help);
+  return text.find("--init") != std::string::npos;
+}
+
 pid_t StartMoneyd(const std::string& path, const std::string& folder, int& port) {
   int out[2];
   if (pipe2(out, O_CLOEXEC) != 0) exit(1);
@@ -216,7 +229,8 @@ pid_t StartMoneyd(const std::string& path, const std::string& folder, int& port)
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, out[1], 1);
   posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-  const char* argv[] = {path.c_str(), "--port", "0", "--db", db.c_str(), nullptr};
+  const char* argv[] = {path.c_str(), "--port", "0", "--db", db.c_str(), nullptr, nullptr};
+  if (TakesInit(path)) argv[5] = "--init";
   pid_t pid = -1;
   if (posix_spawn(&pid, path.c_str(), &actions, nullptr, const_cast<char**>(argv), environ) != 0) {
     fprintf(stderr, "moneyd-bench: cannot start %s\n", path.c_str());

@@ -15,6 +15,11 @@
 namespace money_test {
 namespace {
 
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
 class MoneyctlTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -74,10 +79,18 @@ TEST_F(MoneyctlTest, PrometheusWritesTheTotalsAndTheJournalsSums) {
         "strikora_journal_kind_pence{kind=\"INSERT\"} 300\n", "strikora_journal_problems 0\n"})
     EXPECT_NE(text.find(want), std::string::npos) << want << "\n" << text;
   EXPECT_EQ(system(("promtool check metrics < " + out + " > /dev/null 2>&1").c_str()), 0) << text;
-  Sql("UPDATE journal SET amount = 5000 WHERE kind = 'BADD'");
+  // The next run starts from the checkpoint the first one left, with its sums.
+  Record({money::Kind::kRefund, 0, 40, "game 7"});
   ASSERT_EQ(Ctl({"prometheus", out}).exit_code, 0);
-  std::ifstream again(out);
-  std::string tampered((std::istreambuf_iterator<char>(again)), std::istreambuf_iterator<char>());
+  text = Slurp(out);
+  for (const char* want : {"strikora_journal_kind_pence{kind=\"BADD\"} 100\n",
+                           "strikora_journal_kind_pence{kind=\"REFUND\"} 40\n",
+                           "strikora_journal_kind_entries{kind=\"REFUND\"} 1\n",
+                           "strikora_journal_entries 4\n", "strikora_journal_problems 0\n"})
+    EXPECT_NE(text.find(want), std::string::npos) << want << "\n" << text;
+  Sql("UPDATE journal SET amount = 5000 WHERE kind = 'REFUND'");
+  ASSERT_EQ(Ctl({"prometheus", out}).exit_code, 0);
+  const std::string tampered = Slurp(out);
   EXPECT_EQ(tampered.find("strikora_journal_problems 0\n"), std::string::npos) << tampered;
 }
 
@@ -218,8 +231,17 @@ TEST_F(MoneyctlTest, HeadIsWhatVerifyChecksLater) {
   EXPECT_EQ(r.exit_code, 1) << r.out;
   EXPECT_NE(r.out.find("the journal up to it was rewritten"), std::string::npos) << r.out;
 
-  // The last entries removed and the totals put back: only the noted head shows it.
+  // The last entries removed and the money put back: the head the totals carry shows it.
   Sql("DELETE FROM journal WHERE seq >= 3; UPDATE totals SET credits = 30");
+  r = Ctl({"verify"});
+  EXPECT_EQ(r.exit_code, 1) << r.out;
+  EXPECT_NE(r.out.find("entries 3 to 4 were removed from the end: the totals record entry 4 as "
+                       "the last, the journal ends at entry 2"),
+            std::string::npos)
+      << r.out;
+  // With the head in the totals put back too, only the noted head shows it.
+  Sql("UPDATE totals SET head_seq = 2, head_hash = (SELECT hash FROM journal WHERE seq = 2); "
+      "DELETE FROM checkpoint");
   EXPECT_EQ(Ctl({"verify"}).exit_code, 0);
   r = Ctl({"verify", "--head", noted});
   EXPECT_EQ(r.exit_code, 1) << r.out;

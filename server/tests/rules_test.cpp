@@ -56,6 +56,37 @@ TEST(Rules, CashoutPaysEverything) {
   EXPECT_EQ(Decide(Kind::kCashout, {0, 0}, 0)->amount, 0);
 }
 
+// A settlement pays what a game owes: 1..100000p, never held back by the credits' display
+// limit, refused only outside that range or when the total would no longer fit.
+TEST(Rules, SettlementsPayWhatIsOwed) {
+  struct Case {
+    Kind kind;
+    Totals before;
+    int64_t amount;
+    std::optional<Delta> delta;
+  };
+  const Case cases[] = {
+      {Kind::kRefund, {9999, 0}, 100, Delta{100, 0}},
+      {Kind::kRefund, {0, 0}, 100000, Delta{100000, 0}},
+      {Kind::kPayCredits, {20000, 7}, 1, Delta{1, 0}},
+      {Kind::kPayBank, {9999, 50}, 2500, Delta{0, 2500}},
+      {Kind::kRefund, {0, 0}, 0, std::nullopt},
+      {Kind::kPayBank, {0, 0}, 100001, std::nullopt},
+      {Kind::kPayCredits, {0, 0}, -3, std::nullopt},
+      {Kind::kPayCredits, {INT64_MAX - 5, 0}, 6, std::nullopt},
+      {Kind::kPayBank, {0, INT64_MAX}, 1, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    const auto decision = Decide(c.kind, c.before, c.amount);
+    ASSERT_EQ(decision.has_value(), c.delta.has_value()) << KindName(c.kind) << " " << c.amount;
+    if (decision) {
+      EXPECT_EQ(decision->delta, *c.delta) << KindName(c.kind);
+      EXPECT_EQ(decision->amount, c.amount);
+    }
+    EXPECT_TRUE(ChangesMoney(c.kind));
+  }
+}
+
 TEST(Rules, EventsChangeNothing) {
   for (const Kind kind :
        {Kind::kStart, Kind::kStop, Kind::kConnect, Kind::kTerm, Kind::kDisconnect}) {
@@ -66,9 +97,9 @@ TEST(Rules, EventsChangeNothing) {
 }
 
 TEST(Rules, KindNamesReadBack) {
-  for (const Kind kind :
-       {Kind::kStart, Kind::kStop, Kind::kConnect, Kind::kTerm, Kind::kDisconnect,
-        Kind::kAddCredits, Kind::kAddBank, Kind::kUseCredits, Kind::kInsert, Kind::kCashout}) {
+  for (const Kind kind : {Kind::kStart, Kind::kStop, Kind::kConnect, Kind::kTerm, Kind::kDisconnect,
+                          Kind::kAddCredits, Kind::kAddBank, Kind::kUseCredits, Kind::kInsert,
+                          Kind::kCashout, Kind::kRefund, Kind::kPayBank, Kind::kPayCredits}) {
     EXPECT_EQ(KindFromName(KindName(kind)), kind);
   }
   EXPECT_FALSE(KindFromName("cadd"));
@@ -120,19 +151,20 @@ const std::vector<std::pair<Kind, int64_t>> kDay = {
     {Kind::kStart, 0},        {Kind::kInsert, 500},  {Kind::kConnect, 0},
     {Kind::kUseCredits, 50},  {Kind::kAddBank, 300}, {Kind::kAddCredits, 25},
     {Kind::kUseCredits, 600}, {Kind::kTerm, 0},      {Kind::kCashout, 0},
-    {Kind::kInsert, 100}};
+    {Kind::kInsert, 100},     {Kind::kRefund, 50},   {Kind::kPayBank, 200},
+    {Kind::kPayCredits, 10}};
 
 TEST(Audit, AHonestJournalAddsUp) {
   const auto rows = Journal(kDay);
   const Audit audit = AuditOf(rows, rows.back().after);
   EXPECT_EQ(audit.problem_count, 0) << (audit.problems.empty() ? "" : audit.problems[0]);
   EXPECT_EQ(audit.entries, static_cast<int64_t>(rows.size()));
-  EXPECT_EQ(audit.sum, (Totals{100, 0}));
+  EXPECT_EQ(audit.sum, (Totals{160, 200}));
 }
 
 TEST(Audit, FindsTotalsThatDoNotMatchTheJournal) {
   const auto rows = Journal(kDay);
-  const Audit audit = AuditOf(rows, Totals{101, 0});
+  const Audit audit = AuditOf(rows, Totals{161, 200});
   EXPECT_EQ(audit.problem_count, 1);
 }
 
@@ -225,7 +257,7 @@ INSTANTIATE_TEST_SUITE_P(
                   6},
         Tampering{"ARowAddedByHandAtTheEnd",
                   [](auto& rows) { rows.push_back(Invented(rows.back())); },
-                  "entry 11 (CADD 5000) was added by hand: it carries no hash", 11},
+                  "entry 14 (CADD 5000) was added by hand: it carries no hash", 14},
         Tampering{"ARowRemoved", [](auto& rows) { rows.erase(rows.begin() + 3); },  // a stake of 50
                   "entry 4 was removed: entry 5 (BADD 300) is chained to an entry that is no "
                   "longer there",
@@ -272,6 +304,43 @@ TEST(Audit, ReadsANotedHead) {
         "12:" + hash + "0", "12:" + std::string(63, 'a') + "g"}) {
     EXPECT_FALSE(ParseChainHead(bad, head)) << bad;
   }
+}
+
+}  // namespace
+}  // namespace money
+
+namespace money {
+namespace {
+
+// A checkpoint's sums by kind are read back from the database: exactly what was written, and
+// nothing else.
+TEST(Checkpoint, SumsByKindReadBackAndNothingElse) {
+  KindSums sums;
+  for (size_t i = 0; i < sums.size(); ++i) {
+    sums[i] = KindSum{static_cast<int64_t>(i), -static_cast<int64_t>(i) * 1000};
+  }
+  const std::string text = KindSumsText(sums);
+  KindSums back;
+  ASSERT_TRUE(ParseKindSums(text, back)) << text;
+  EXPECT_EQ(back, sums);
+  const KindSums untouched = back;
+  for (const std::string& bad : std::vector<std::string>{
+           std::string(), text + ",", text.substr(1), "CUSE 1 2",
+           text.substr(0, text.size() - 1) + "x", "BADD 0 0," + text.substr(text.find(',') + 1),
+           text + ",CUSE 1 1", "CUSE 99999999999999999999 0" + text.substr(text.find(','))}) {
+    EXPECT_FALSE(ParseKindSums(bad, back)) << bad;
+    EXPECT_EQ(back, untouched);
+  }
+  Audit audit;
+  audit.previous_seq = 7;
+  audit.previous_hash = std::string(64, 'a');
+  audit.kind_sums = sums;
+  Checkpoint c = CheckpointOf(audit, kChainStart, "2026-01-01 00:00:00.000");
+  EXPECT_EQ(c.hash, CheckpointHash(c));
+  EXPECT_EQ(CheckpointMismatch(audit, c), "");
+  c.kind_sums[0].pence += 1;
+  EXPECT_NE(c.hash, CheckpointHash(c));
+  EXPECT_NE(CheckpointMismatch(audit, c).find("records sums by kind"), std::string::npos);
 }
 
 }  // namespace

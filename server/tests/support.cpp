@@ -121,8 +121,16 @@ Daemon::~Daemon() {
   if (pid_ > 0) Stop(SIGKILL);
 }
 
-bool Daemon::Start(const std::vector<std::string>& args, const std::string& log_path) {
-  std::vector<std::string> all = args;
+bool Daemon::Start(const std::vector<std::string>& args, const std::string& log_path, bool init,
+                   const std::vector<std::string>& env) {
+  // A fresh database is made explicitly; a ledger that is there is opened as usual.
+  std::vector<std::string> all;
+  if (init) all.push_back("--init");
+  all.insert(all.end(), args.begin(), args.end());
+  std::vector<char*> environment;
+  for (const std::string& e : env) environment.push_back(const_cast<char*>(e.c_str()));
+  for (char** e = environ; *e != nullptr; ++e) environment.push_back(*e);
+  environment.push_back(nullptr);
   bool has_port = false;
   for (const std::string& a : args) has_port = has_port || a == "--port";
   if (!has_port) all.insert(all.end(), {"--port", "0"});
@@ -136,7 +144,8 @@ bool Daemon::Start(const std::vector<std::string>& args, const std::string& log_
                                    0644);
   const std::string path = MONEYD_PATH;
   std::vector<char*> argv = Argv(path, all);
-  const int rc = posix_spawn(&pid_, path.c_str(), &actions, nullptr, argv.data(), environ);
+  const int rc =
+      posix_spawn(&pid_, path.c_str(), &actions, nullptr, argv.data(), environment.data());
   posix_spawn_file_actions_destroy(&actions);
   close(out[1]);
   if (rc != 0) {
@@ -167,8 +176,22 @@ bool Daemon::Start(const std::vector<std::string>& args, const std::string& log_
 int Daemon::Stop(int signal) {
   if (pid_ <= 0) return -1;
   kill(pid_, signal);
+  return Wait();
+}
+
+int Daemon::Wait() {
+  if (pid_ <= 0) return -1;
   int status = 0;
-  waitpid(pid_, &status, 0);
+  // Bounded: a moneyd that does not end is killed and reported as -1.
+  for (int waited = 0; waitpid(pid_, &status, WNOHANG) == 0; waited += 10) {
+    if (waited >= kPatienceMs) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, &status, 0);
+      pid_ = -1;
+      return -1;
+    }
+    usleep(10000);
+  }
   pid_ = -1;
   return ExitCode(status);
 }

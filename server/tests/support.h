@@ -44,11 +44,15 @@ class Daemon {
   Daemon(const Daemon&) = delete;
   Daemon& operator=(const Daemon&) = delete;
 
-  // Starts moneyd with `args` (and --port 0 unless a port is given), its stderr appended to
-  // `log_path`, and waits for its listening line. False when it ended first.
-  bool Start(const std::vector<std::string>& args, const std::string& log_path);
+  // Starts moneyd with `args` (and --port 0 unless a port is given, --init unless `init` is
+  // false), its stderr appended to `log_path` and `env` ("NAME=value") added to its
+  // environment, and waits for its listening line. False when it ended first.
+  bool Start(const std::vector<std::string>& args, const std::string& log_path, bool init = true,
+             const std::vector<std::string>& env = {});
   // Sends the signal and waits: the exit code, or 128 + the signal that ended it.
   int Stop(int signal);
+  // Waits for moneyd to end by itself: its exit code, or 128 + the signal that ended it.
+  int Wait();
 
   pid_t pid() const { return pid_; }
   int port() const { return port_; }

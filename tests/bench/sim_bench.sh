@@ -21,7 +21,7 @@ play() {
   local d="$work/$name"
   mkdir -p "$d/game/data"
   for x in Graphic_resource sounds Questions; do ln -s "$game/$x" "$d/game/$x"; done
-  taskset -c 0 "$game/moneyd" --port 0 --db "$d/money.db" --relaxed-durability \
+  taskset -c 0 "$game/moneyd" --init --port 0 --db "$d/money.db" --relaxed-durability \
     --demo-credit 5000 > "$d/port" 2> "$d/moneyd.log" &
   local server=$!
   for _ in $(seq 100); do grep -q listening "$d/port" 2> /dev/null && break; sleep 0.05; done

@@ -112,9 +112,9 @@ pid_t gMoneyd = -1;
 void StartMoneyd() {
   const std::string log = (gDir / "moneyd.log").string();
   for (int attempt = 0; attempt < 200; ++attempt) {
-    gMoneyd = Spawn(
-        {gBin + "/moneyd", "--port", std::to_string(gPort), "--db", (gDir / "money.db").string()},
-        log);
+    gMoneyd = Spawn({gBin + "/moneyd", "--init", "--port", std::to_string(gPort), "--db",
+                     (gDir / "money.db").string()},
+                    log);
     // Ready once it accepts a connection.
     for (int i = 0; i < 500; ++i) {
       int s = socket(AF_INET, SOCK_STREAM, 0);

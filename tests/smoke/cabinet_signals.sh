@@ -20,7 +20,7 @@ check() { if ! eval "$2"; then echo "FAIL: $1"; fail=1; fi; }
 
 start_xvfb
 
-"$game/moneyd" --port 6667 --db "$work/money.db" --demo-credit 500 2> "$work/moneyd.log" &
+"$game/moneyd" --init --port 6667 --db "$work/money.db" --demo-credit 500 2> "$work/moneyd.log" &
 pids+=($!)
 for _ in $(seq 100); do (exec 3<>/dev/tcp/127.0.0.1/6667) 2>/dev/null && break; sleep 0.05; done
 journal() { "$game/moneyctl" --db "$work/money.db" journal; }

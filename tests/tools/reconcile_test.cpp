@@ -17,8 +17,8 @@ constexpr int kPort = 41234;
 
 struct ReconcileCase {
   const char* name;
-  std::vector<testing_support::BuiltGame> games;  // one run, from kPort
-  bool connected;                                 // the server saw the run's connection
+  std::vector<testing_support::BuiltGame> games;         // one run, from kPort
+  bool connected;                                        // the server saw the run's connection
   std::vector<std::pair<money::Kind, int64_t>> changes;  // what it journalled for it
   bool disconnected;
   std::vector<Verdict> verdicts;  // the last game's steps
@@ -44,8 +44,7 @@ TEST_P(Reconcile, DecidesEachStepFromBothJournals) {
   if (c.connected) money::Record(ledger, {money::Kind::kConnect, 2, 0, "from 127.0.0.1:41234"});
   for (const auto& [kind, amount] : c.changes) money::Record(ledger, {kind, 2, amount, ""});
   if (c.disconnected) money::Record(ledger, {money::Kind::kDisconnect, 2, 0, ""});
-  testing_support::AddRun(money::GameJournalPath(dir.Path()), kPort, journal::NowUtcMs(),
-                          c.games);
+  testing_support::AddRun(money::GameJournalPath(dir.Path()), kPort, journal::NowUtcMs(), c.games);
 
   journal::Store store;
   ASSERT_TRUE(journal::OpenStore(money::GameJournalPath(dir.Path()), journal::OpenFor::kReading,
@@ -115,15 +114,15 @@ INSTANTIATE_TEST_SUITE_P(
                       {"pay to credits 5", "refund 50"},
                       false},
         // The second game's stake is the connection's second CUSE, not its first.
-        ReconcileCase{"OrderDecidesBetweenEqualRequests",
-                      {{{{kStake, 50, kDone}}, journal::kOutcomeLost},
-                       {{{kStake, 50, kNoReply}}, nullptr}},
-                      true,
-                      {{kCuse, 50}},
-                      true,
-                      {Verdict::kNotDone},
-                      {},
-                      true},
+        ReconcileCase{
+            "OrderDecidesBetweenEqualRequests",
+            {{{{kStake, 50, kDone}}, journal::kOutcomeLost}, {{{kStake, 50, kNoReply}}, nullptr}},
+            true,
+            {{kCuse, 50}},
+            true,
+            {Verdict::kNotDone},
+            {},
+            true},
         ReconcileCase{"NoConnectionFromThePort",
                       {{{{kStake, 50, kNoReply}}, nullptr}},
                       false,

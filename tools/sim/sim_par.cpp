@@ -85,8 +85,8 @@ pid_t StartServer(const std::string& moneyd, const fs::path& dir, int& port) {
     if (log) dup2(fileno(log), 2);
     close(fds[0]);
     std::string db = (dir / "money.db").string();
-    execl(moneyd.c_str(), moneyd.c_str(), "--port", "0", "--db", db.c_str(), "--relaxed-durability",
-          static_cast<char*>(nullptr));
+    execl(moneyd.c_str(), moneyd.c_str(), "--init", "--port", "0", "--db", db.c_str(),
+          "--relaxed-durability", static_cast<char*>(nullptr));
     _exit(127);
   }
   close(fds[1]);
