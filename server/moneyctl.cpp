@@ -131,9 +131,10 @@ constexpr int kExitNotMarked = 4;
 
 int Settle(money::Ledger& ledger, const money::Settlement& settlement,
            const std::string& game_dir) {
-  // Only a game the game's journal holds open is settled, and only once.
+  // Only what an open game still owes is settled, and only once.
   std::string why;
-  if (!money::CheckGameToSettle(game_dir, settlement.game, why))
+  if (!money::CheckGameToSettle(ledger, game_dir, settlement.game, settlement.kind,
+                                settlement.amount, why))
     return Failed("settlement refused, nothing changed", why);
   const money::RecordResult result = money::Record(
       ledger,
@@ -149,7 +150,23 @@ int Settle(money::Ledger& ledger, const money::Settlement& settlement,
          money::PoundsAndPence(settlement.amount).c_str(), static_cast<ll>(settlement.game),
          static_cast<ll>(result.seq), money::PoundsAndPence(result.after.credits).c_str(),
          money::PoundsAndPence(result.after.bank).c_str());
+  // The game is closed in its journal once it owes nothing more.
   std::string error;
+  money::GameFinding left;
+  if (!money::ReconcileGame(ledger, game_dir, settlement.game, left, error)) {
+    fprintf(stderr,
+            "moneyctl: the money is settled (journal entry %lld), but game %lld cannot "
+            "be looked at again: %s\n",
+            static_cast<ll>(result.seq), static_cast<ll>(settlement.game), error.c_str());
+    return kExitNotMarked;
+  }
+  if (left.Owes()) {
+    printf("game %lld still owes:", static_cast<ll>(settlement.game));
+    for (const money::Owed& o : left.owed)
+      if (!o.settledBy) printf(" %s", o.command.c_str());
+    printf("\n");
+    return 0;
+  }
   if (!money::MarkGameSettled(game_dir, settlement.game, money::SettlementWhat(settlement),
                               error)) {
     fprintf(stderr,

@@ -168,7 +168,8 @@ void AddOwed(GameFinding& g, const std::string& gameDir) {
     const bool bank = journal::StepToBank(k);
     g.owed.push_back({bank ? "pay to bank" : "pay to credits", s.step.amount,
                       "moneyctl pay " + std::to_string(s.step.amount) + " --to " +
-                          (bank ? "bank" : "credits") + where});
+                          (bank ? "bank" : "credits") + where,
+                      bank ? Kind::kPayBank : Kind::kPayCredits});
     if (k == journal::StepKind::kPrizeToBank || k == journal::StepKind::kPrizeToCredits)
       prizePaid = true;  // owed now, and paid by the settlement
   }
@@ -176,9 +177,32 @@ void AddOwed(GameFinding& g, const std::string& gameDir) {
   // was paid (or is owed).
   if (stakeTaken && !journal::GameFinished(g.game) && !prizePaid) {
     const int64_t stake = g.steps.front().step.amount;
-    g.owed.push_back({"refund", stake, "moneyctl refund " + std::to_string(stake) + where});
+    g.owed.push_back(
+        {"refund", stake, "moneyctl refund " + std::to_string(stake) + where, Kind::kRefund});
   }
-  g.nothingOwed = !g.unknown && g.owed.empty() && !g.inPlay;
+}
+
+// What the operator settled already for the game (entries "game N" of the settlement kinds)
+// pays off what is owed, each entry once.
+bool ApplySettlements(Ledger& ledger, GameFinding& g, std::string& error) {
+  Query q(ledger,
+          "SELECT seq, kind, amount FROM journal WHERE kind IN ('REFUND', 'PAYBANK', "
+          "'PAYCREDITS') AND detail = ?1 ORDER BY seq");
+  const std::string detail = "game " + std::to_string(g.game.game);
+  sqlite3_bind_text(*q, 1, detail.c_str(), -1, SQLITE_TRANSIENT);
+  bool failed = false;
+  while (q.Next(failed)) {
+    const std::string kind = Text(*q, 1);
+    for (Owed& o : g.owed) {
+      if (o.settledBy || kind != KindName(o.kind) || o.amount != sqlite3_column_int64(*q, 2))
+        continue;
+      o.settledBy = sqlite3_column_int64(*q, 0);
+      break;
+    }
+  }
+  if (failed) error = sqlite3_errmsg(ledger.db);
+  g.nothingOwed = !g.unknown && !g.Owes() && !g.inPlay;
+  return !failed;
 }
 
 std::string JsonText(const std::string& s) {
@@ -221,9 +245,10 @@ void PrintJson(const std::vector<GameFinding>& findings, int left) {
     }
     std::printf("], \"owed\": [");
     for (size_t j = 0; j < g.owed.size(); ++j)
-      std::printf("%s{\"what\": %s, \"amount\": %lld, \"command\": %s}", j ? ", " : "",
-                  JsonText(g.owed[j].what).c_str(), static_cast<ll>(g.owed[j].amount),
-                  JsonText(g.owed[j].command).c_str());
+      std::printf("%s{\"what\": %s, \"amount\": %lld, \"command\": %s, \"settled_by\": %lld}",
+                  j ? ", " : "", JsonText(g.owed[j].what).c_str(),
+                  static_cast<ll>(g.owed[j].amount), JsonText(g.owed[j].command).c_str(),
+                  static_cast<ll>(g.owed[j].settledBy));
     std::printf("]}");
   }
   std::printf("%s], \"left_to_settle\": %d}\n", findings.empty() ? "" : "\n", left);
@@ -239,9 +264,14 @@ void PrintTable(const std::vector<GameFinding>& findings, int left) {
       std::printf("  %-28s %-9s %s\n", StepWords(s.step).c_str(), VerdictName(s.verdict),
                   s.why.c_str());
     if (g.inPlay) std::printf("  in play: the game is still connected; reconcile after it ends\n");
-    for (const Owed& o : g.owed)
-      std::printf("  owed: %s %s: %s\n", o.what.c_str(), PoundsAndPence(o.amount).c_str(),
-                  o.command.c_str());
+    for (const Owed& o : g.owed) {
+      if (o.settledBy)
+        std::printf("  settled: %s %s (money journal entry %lld)\n", o.what.c_str(),
+                    PoundsAndPence(o.amount).c_str(), static_cast<ll>(o.settledBy));
+      else
+        std::printf("  owed: %s %s: %s\n", o.what.c_str(), PoundsAndPence(o.amount).c_str(),
+                    o.command.c_str());
+    }
     if (g.nothingOwed) std::printf("  nothing owed: closed in the game journal\n");
   }
   std::printf("reconcile: %zu open game%s, %d left to settle\n", findings.size(),
@@ -325,6 +355,7 @@ bool ReconcileGames(Ledger& ledger, journal::Store& store, const std::string& ga
     f.inPlay = m.connected;
     for (const journal::MoneyStep& s : g.steps) f.steps.push_back(FindingOf(m, s));
     AddOwed(f, gameDir);
+    if (!ApplySettlements(ledger, f, error)) return false;
     findings.push_back(std::move(f));
   }
   return true;
@@ -362,25 +393,52 @@ bool AuditRuns(Ledger& ledger, journal::Store& store, std::vector<RunAudit>& run
   return true;
 }
 
-bool CheckGameToSettle(const std::string& gameDir, int64_t game, std::string& error) {
+bool ReconcileGame(Ledger& ledger, const std::string& gameDir, int64_t game, GameFinding& finding,
+                   std::string& error) {
   journal::Store store;
   std::optional<journal::Game> found;
+  std::vector<GameFinding> findings;
   bool ok =
       journal::OpenStore(GameJournalPath(gameDir), journal::OpenFor::kReading, store, error) &&
       journal::ReadGame(store, game, found, error);
-  journal::CloseStore(store);
-  if (!ok) return false;
-  if (!found) {
+  if (ok && !found) {
     error =
         "game " + std::to_string(game) + " is not in the game journal " + GameJournalPath(gameDir);
-  } else if (!journal::GameIsOpen(*found)) {
+    ok = false;
+  } else if (ok && !journal::GameIsOpen(*found)) {
     error = "game " + std::to_string(game) + " is not open (" +
             (found->settledMs
                  ? "settled " + journal::UtcText(found->settledMs) + " UTC: " + found->settledNote
                  : "nothing is owed for it") +
             ")";
+    ok = false;
   }
-  return error.empty();
+  ok = ok && ReconcileGames(ledger, store, gameDir, findings, error);
+  journal::CloseStore(store);
+  if (!ok) return false;
+  for (GameFinding& f : findings)
+    if (f.game.game == game) finding = std::move(f);
+  return true;
+}
+
+bool CheckGameToSettle(Ledger& ledger, const std::string& gameDir, int64_t game, Kind kind,
+                       int64_t amount, std::string& error) {
+  GameFinding f;
+  if (!ReconcileGame(ledger, gameDir, game, f, error)) return false;
+  if (f.inPlay) {
+    error = "game " + std::to_string(game) + " is in play: its connection is still open";
+    return false;
+  }
+  if (f.unknown) return true;  // reconcile cannot tell: the operator's judgement stands
+  std::string owes;
+  for (const Owed& o : f.owed) {
+    if (o.settledBy) continue;
+    if (o.kind == kind && o.amount == amount) return true;
+    owes += (owes.empty() ? "" : ", ") + o.what + " " + std::to_string(o.amount) + "p";
+  }
+  error = "game " + std::to_string(game) + " does not owe " + KindName(kind) + " " +
+          std::to_string(amount) + "p" + (owes.empty() ? "" : " (it owes: " + owes + ")");
+  return false;
 }
 
 bool MarkGameSettled(const std::string& gameDir, int64_t game, const std::string& what,

@@ -9,6 +9,7 @@
 
 #include "accounting/journal_store.h"
 #include "server/ledger.h"
+#include "server/money_rules.h"
 
 namespace money {
 
@@ -27,6 +28,8 @@ struct Owed {
   std::string what;  // "refund", "pay to bank", "pay to credits"
   int64_t amount = 0;
   std::string command;
+  Kind kind = Kind::kRefund;  // the settlement's journal kind
+  int64_t settledBy = 0;      // the money journal's settlement entry, 0 while owed
 };
 
 struct GameFinding {
@@ -34,9 +37,14 @@ struct GameFinding {
   int64_t client = 0;   // the money server's client number of the game's run, 0 if not found
   bool inPlay = false;  // its run is still connected: nothing to decide yet
   std::vector<StepFinding> steps;
-  std::vector<Owed> owed;
+  std::vector<Owed> owed;    // with those settled already (settledBy) after the rest
   bool unknown = false;      // a step could not be decided
-  bool nothingOwed = false;  // every step decided and nothing owed: closed by reconcile
+  bool nothingOwed = false;  // every step decided and nothing (more) owed: to be closed
+  bool Owes() const {
+    for (const Owed& o : owed)
+      if (!o.settledBy) return true;
+    return false;
+  }
 };
 
 // Matches every open game of the journal with the ledger's journal. `gameDir` appears in the
@@ -59,8 +67,13 @@ bool AuditRuns(Ledger& ledger, journal::Store& store, std::vector<RunAudit>& run
 // The game journal of a game folder.
 std::string GameJournalPath(const std::string& gameDir);
 
-// Before an operator's settlement: the game must be open in the game's journal.
-bool CheckGameToSettle(const std::string& gameDir, int64_t game, std::string& error);
+// One open game's finding; false with the reason when it is not open in the game's journal.
+bool ReconcileGame(Ledger& ledger, const std::string& gameDir, int64_t game, GameFinding& finding,
+                   std::string& error);
+// Before an operator's settlement: the game must be open and owe this (kind and amount) still,
+// or have a step reconcile cannot decide (then the operator's judgement stands).
+bool CheckGameToSettle(Ledger& ledger, const std::string& gameDir, int64_t game, Kind kind,
+                       int64_t amount, std::string& error);
 // After it: the game is closed in the game's journal with what settled it.
 bool MarkGameSettled(const std::string& gameDir, int64_t game, const std::string& what,
                      std::string& error);

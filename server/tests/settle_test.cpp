@@ -98,33 +98,48 @@ TEST(MoneyctlSettle, RefundsAndPaysWhatAnOpenGameOwes) {
   const std::string game = dir.File("game");
   ASSERT_EQ(RunMoneyctl(db, {"init"}).exit_code, 0);
   ASSERT_EQ(RunMoneyctl(db, {"insert", "9999"}).exit_code, 0);
-  // Games 1 to 3 cut off in play with their stakes taken; game 4 lost, owing nothing.
+  // Game 1 cut off in play with its stake taken (its stake is owed back), games 2 and 3
+  // refused their prizes (owed), game 4 lost (owing nothing), game 5 cut off like game 1.
+  using journal::StepKind;
+  using journal::StepResult;
   std::filesystem::create_directories(game + "/data");
-  const testing_support::BuiltGame cut{
-      {{journal::StepKind::kStake, 50, journal::StepResult::kDone}}, nullptr};
-  const testing_support::BuiltGame lost{
-      {{journal::StepKind::kStake, 50, journal::StepResult::kDone}}, journal::kOutcomeLost};
-  testing_support::AddRun(game + "/data/Zemblar.journal", 40000, 1000, {cut, cut, cut, lost});
+  const testing_support::BuiltGame cut{{{StepKind::kStake, 50, StepResult::kDone}}, nullptr};
+  const testing_support::BuiltGame refusedBank{
+      {{StepKind::kStake, 50, StepResult::kDone},
+       {StepKind::kPrizeToBank, 2500, StepResult::kRefused}},
+      journal::kOutcomeWon,
+      2500};
+  const testing_support::BuiltGame refusedCredits{
+      {{StepKind::kStake, 50, StepResult::kDone},
+       {StepKind::kPrizeToCredits, 100000, StepResult::kRefused}},
+      journal::kOutcomeWon,
+      100000};
+  const testing_support::BuiltGame lost{{{StepKind::kStake, 50, StepResult::kDone}},
+                                        journal::kOutcomeLost};
+  testing_support::AddRun(game + "/data/Zemblar.journal", 40000, 1000,
+                          {cut, refusedBank, refusedCredits, lost, cut});
   auto with = [&game](std::vector<std::string> args) {
     args.insert(args.begin(), {"--game-dir", game});
     return args;
   };
   const SettleCase cases[] = {
-      {with({"refund", "150", "--game", "1"}), 0,
-       "refunded \u00a31.50 (150p) for game 1 (journal entry 2): credits now \u00a3101.49 "
-       "(10149p), bank now \u00a30.00 (0p)\n",
-       "REFUND", "(10149p)"},
+      {with({"refund", "50", "--game", "1"}), 0,
+       "refunded \u00a30.50 (50p) for game 1 (journal entry 2): credits now \u00a3100.49 "
+       "(10049p), bank now \u00a30.00 (0p)\n",
+       "REFUND", "(10049p)"},
       {with({"pay", "2500", "--to", "bank", "--game", "2"}), 0,
        "paid into the bank \u00a325.00 (2500p) for game 2 (journal entry 3): credits now "
-       "\u00a3101.49 (10149p), bank now \u00a325.00 (2500p)\n",
+       "\u00a3100.49 (10049p), bank now \u00a325.00 (2500p)\n",
        "PAYBANK", "(2500p)"},
       {with({"pay", "100000", "--game", "3", "--to", "credits"}), 0,
        "paid into the credits \u00a31000.00 (100000p) for game 3 (journal entry 4): credits "
-       "now \u00a31101.49 (110149p), bank now \u00a325.00 (2500p)\n",
-       "PAYCREDITS", "(110149p)"},
+       "now \u00a31100.49 (110049p), bank now \u00a325.00 (2500p)\n",
+       "PAYCREDITS", "(110049p)"},
       {with({"refund", "50", "--game", "1"}), 1, "game 1 is not open (settled", "", ""},
       {with({"refund", "50", "--game", "4"}), 1, "game 4 is not open (nothing is owed", "", ""},
       {with({"refund", "50", "--game", "9"}), 1, "game 9 is not in the game journal", "", ""},
+      {with({"refund", "60", "--game", "5"}), 1,
+       "game 5 does not owe REFUND 60p (it owes: refund 50p)", "", ""},
       {{"--game-dir", dir.File("nowhere"), "refund", "50", "--game", "1"},
        1,
        "no game journal",
@@ -156,8 +171,7 @@ TEST(MoneyctlSettle, RefundsAndPaysWhatAnOpenGameOwes) {
       EXPECT_NE(r.err.find(c.out), std::string::npos) << shown << r.err;
     }
   }
-  // Settled games are closed in the game's journal: only the one that owed nothing is left
-  // out of the open games, and it was never open.
+  // Settled games are closed in the game's journal: game 5 alone is still open.
   journal::Store store;
   std::string error;
   std::vector<journal::Game> open;
@@ -165,7 +179,8 @@ TEST(MoneyctlSettle, RefundsAndPaysWhatAnOpenGameOwes) {
       journal::OpenStore(game + "/data/Zemblar.journal", journal::OpenFor::kReading, store, error));
   ASSERT_TRUE(journal::ReadOpenGames(store, open, error));
   journal::CloseStore(store);
-  EXPECT_TRUE(open.empty());
+  ASSERT_EQ(open.size(), 1u);
+  EXPECT_EQ(open[0].game, 5);
   const ProgramResult verified = RunMoneyctl(db, {"verify", "--full"});
   EXPECT_EQ(verified.exit_code, 0) << verified.out;
   EXPECT_NE(verified.out.find("the " + std::to_string(entries) + " journal entries"),
