@@ -183,8 +183,10 @@ Counts gCounts;
 
 // Reconcile with the real command, then (when asked) the settlements it names.
 void Reconcile(bool settle) {
-  ++gCounts.reconciles;
   const std::string game = (gDir / "game").string();
+  // A game killed before its first start opened its journal left none.
+  if (!fs::exists(money::GameJournalPath(game))) return;
+  ++gCounts.reconciles;
   const std::string db = (gDir / "money.db").string();
   // The findings themselves, from the same code, to count them and settle them.
   money::Ledger ledger;
