@@ -140,13 +140,25 @@ void KillMoneyd() {
   waitpid(gMoneyd, nullptr, 0);
 }
 
+// A game killed before its first start made its journal, or as it was making it, left none
+// (or an empty file the next start makes into one): nothing to reconcile yet.
+bool JournalMade() {
+  journal::Store store;
+  std::string error;
+  const std::string path = money::GameJournalPath((gDir / "game").string());
+  const bool made = fs::exists(path) &&
+                    journal::OpenStore(path, journal::OpenFor::kReading, store, error);
+  journal::CloseStore(store);
+  return made;
+}
+
 std::set<int64_t> OpenGames() {
   std::set<int64_t> open;
   journal::Store store;
   std::string error;
   std::vector<journal::Game> games;
   const std::string path = money::GameJournalPath((gDir / "game").string());
-  if (!fs::exists(path)) return open;
+  if (!JournalMade()) return open;
   if (journal::OpenStore(path, journal::OpenFor::kReading, store, error) &&
       journal::ReadOpenGames(store, games, error)) {
     for (const journal::Game& g : games) open.insert(g.game);
@@ -184,8 +196,7 @@ Counts gCounts;
 // Reconcile with the real command, then (when asked) the settlements it names.
 void Reconcile(bool settle) {
   const std::string game = (gDir / "game").string();
-  // A game killed before its first start opened its journal left none.
-  if (!fs::exists(money::GameJournalPath(game))) return;
+  if (!JournalMade()) return;
   ++gCounts.reconciles;
   const std::string db = (gDir / "money.db").string();
   // The findings themselves, from the same code, to count them and settle them.
