@@ -193,6 +193,19 @@ struct Counts {
 };
 Counts gCounts;
 
+void PrintCounts(const char* when) {
+  const Counts& c = gCounts;
+  std::printf(
+      "game_crash: %s: %d starts (%d whose reports were checked), %d kills of the game (%d at a "
+      "money step), %d of the money server; %d reconciles found %d open games: steps done %d, "
+      "not done %d, unknown %d; %d closed by reconcile, %d settlements; %d stakes, %d prizes, "
+      "%d cashpots checked; %d failures\n",
+      when, c.restarts, c.startsChecked, c.kills, c.targeted, c.serverKills, c.reconciles,
+      c.openFound, c.done, c.notDone, c.unknown, c.closedByReconcile, c.settlements, c.stakes,
+      c.prizes, c.cashpots, gFailures);
+  std::fflush(stdout);
+}
+
 // Reconcile with the real command, then (when asked) the settlements it names.
 void Reconcile(bool settle) {
   const std::string game = (gDir / "game").string();
@@ -396,6 +409,7 @@ int main(int argc, char** argv) {
     Reconcile(k % 3 == 2);
     openBeforeStart = OpenGames();
     if (gFailures > 20) break;
+    if ((k + 1) % 50 == 0) PrintCounts("so far");
   }
   Reconcile(true);
   CheckAllMoney();
@@ -404,15 +418,7 @@ int main(int argc, char** argv) {
       Run({gBin + "/moneyctl", "--db", (gDir / "money.db").string(), "verify"}, &status);
   if (status != 0) Fail("moneyctl verify: " + verified);
   KillMoneyd();
-  const Counts& c = gCounts;
-  std::printf(
-      "game_crash: %d starts (%d whose reports were checked), %d kills of the game (%d at a money "
-      "step), %d of the money server; "
-      "%d reconciles found %d open games: steps done %d, not done %d, unknown %d; %d closed by "
-      "reconcile, %d settlements; in all %d stakes, %d prizes, %d cashpots checked; %d failures\n",
-      c.restarts, c.startsChecked, c.kills, c.targeted, c.serverKills, c.reconciles, c.openFound,
-      c.done, c.notDone, c.unknown, c.closedByReconcile, c.settlements, c.stakes, c.prizes,
-      c.cashpots, gFailures);
+  PrintCounts("in all");
   if (keep.empty() && gFailures == 0) fs::remove_all(gDir);
   return gFailures == 0 ? 0 : 1;
 }
