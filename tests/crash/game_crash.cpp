@@ -146,8 +146,8 @@ bool JournalMade() {
   journal::Store store;
   std::string error;
   const std::string path = money::GameJournalPath((gDir / "game").string());
-  const bool made = fs::exists(path) &&
-                    journal::OpenStore(path, journal::OpenFor::kReading, store, error);
+  const bool made =
+      fs::exists(path) && journal::OpenStore(path, journal::OpenFor::kReading, store, error);
   journal::CloseStore(store);
   return made;
 }
@@ -213,16 +213,26 @@ void Reconcile(bool settle) {
   ++gCounts.reconciles;
   const std::string db = (gDir / "money.db").string();
   // The findings themselves, from the same code, to count them and settle them.
-  money::Ledger ledger;
-  journal::Store store;
-  std::string error;
   std::vector<money::GameFinding> findings;
-  if (!money::OpenLedger(db, money::OpenMode::kExisting, ledger, error) ||
-      !journal::OpenStore(money::GameJournalPath(game), journal::OpenFor::kReading, store, error) ||
-      !money::ReconcileGames(ledger, store, game, findings, error))
-    Fail("reconcile in process: " + error);
-  journal::CloseStore(store);
-  money::CloseLedger(ledger);
+  // The server journals a killed game's disconnection when it next looks at the connection:
+  // until then the game counts as in play. Wait for it (a busy machine may take a while).
+  for (int attempt = 0; attempt < 200; ++attempt) {
+    money::Ledger ledger;
+    journal::Store store;
+    std::string error;
+    findings.clear();
+    if (!money::OpenLedger(db, money::OpenMode::kExisting, ledger, error) ||
+        !journal::OpenStore(money::GameJournalPath(game), journal::OpenFor::kReading, store,
+                            error) ||
+        !money::ReconcileGames(ledger, store, game, findings, error))
+      Fail("reconcile in process: " + error);
+    journal::CloseStore(store);
+    money::CloseLedger(ledger);
+    bool inPlay = false;
+    for (const money::GameFinding& g : findings) inPlay = inPlay || g.inPlay;
+    if (!inPlay) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
   int status = 0;
   const std::string out = Run({gBin + "/moneyctl", "--db", db, "reconcile", game}, &status);
   int left = 0;
