@@ -4,6 +4,7 @@
 # a board wait, and its CPU time (user + system, from /proc/PID/stat) read over a window in
 # each. Prints one line a state with the share of one core.
 #   scripts/cpu-use.sh [ROUNDS]     (each round starts the game afresh; 1 unless given)
+#   STRIKORA_CPU_BINARY=FILE scripts/cpu-use.sh   measures another build of the game
 # The menu is measured over 10 s (the game closes itself after 30 s idle there); the start
 # pick and the board over 7 s each, inside their 10-second touch timers. Runs in a network
 # namespace of its own when it can, so that its money server on port 6667 meets no other.
@@ -27,7 +28,8 @@ source tests/smoke/xvfb_support.sh
 start_xvfb
 # A copy of the game folder, so that the games left unfinished here touch no real record.
 mkdir -p "$work/game"
-cp -r "$game/strikora" "$game/Graphic_resource" "$game/sounds" "$game/Questions" "$work/game/"
+cp "${STRIKORA_CPU_BINARY:-$game/strikora}" "$work/game/strikora"
+cp -r "$game/Graphic_resource" "$game/sounds" "$game/Questions" "$work/game/"
 player=$work/game
 ticks=$(getconf CLK_TCK)
 

@@ -1,11 +1,12 @@
 // The flipping pair's changed rows: what a flip tells the backend, and the copy of the
 // shown screen to the back buffer that skips the rows already the same.
+#include "platform/display/display_device.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
 #include <vector>
 
-#include "platform/display/display_device.h"
 #include "platform/headless/headless_platform.h"
 
 namespace {
