@@ -1,5 +1,6 @@
 #include "accounting/money_link.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -84,7 +85,9 @@ int32_t ValueOfReply() {
 uint16_t Query(const char* request, const char* tag) {
   std::snprintf(gRequest, sizeof gRequest, "%s", request);
   if (!Exchange(tag)) return 65535;
-  return static_cast<uint16_t>(ValueOfReply());
+  // A total is never read as another: below nothing reads as nothing, and past what the
+  // answer can hold as the most it can hold (65535 is kept for a failure).
+  return static_cast<uint16_t>(std::clamp<int32_t>(ValueOfReply(), 0, 65534));
 }
 
 Outcome Change(const char* word, int32_t amount, const char* tag) {
@@ -219,14 +222,16 @@ void SendTerminate() {
   Sys().SocketSend(ServerSocket, gRequest, std::strlen(gRequest));
 }
 
+// The panels hold four digits: a total of 100.00 or more shows, and counts towards a
+// stake, as 99.99; only a failed exchange reads as nothing.
 uint16_t GetCredits() {
   uint16_t v = QueryCredits();
-  return v >= 10000 ? 0 : v;
+  return v == 65535 ? 0 : std::min<uint16_t>(v, 9999);
 }
 
 uint16_t GetBank() {
   uint16_t v = QueryBank();
-  return v >= 10000 ? 0 : v;
+  return v == 65535 ? 0 : std::min<uint16_t>(v, 9999);
 }
 
 void PayToPlayer(int16_t amount) {

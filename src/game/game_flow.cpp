@@ -197,8 +197,7 @@ void ResolveHexagon() {
         ChangePoints(points != 0 ? points : 1000, true);
       } else {
         if (points != 0) ChangePoints(points, false);
-        collectAvailable = false;
-        prizeMeterDone = false;
+        collectAvailable = false;  // a prize reached again is the same game's: meter 38 stays
       }
       DrawPoints();
       break;

@@ -26,10 +26,18 @@ TEST(MetersTool, ShowsBalancesLevelsMetersCashpotAndDate) {
 
   auto table = RunCommand(std::string(METERS_BINARY) + " " + dir / "rec");
   EXPECT_EQ(table.status, 0) << table.output;
-  EXPECT_NE(table.output.find("Main balance   -300.00 (level 4"), std::string::npos)
+  // Money in pounds with the pence beside, balances as the cashpot; levels numbered 1..7
+  // as the payout sheet numbers them; dates day first, as every other date.
+  EXPECT_NE(table.output.find("Main balance   -3.00 (-300 pence), level 5 of 1..7"),
+            std::string::npos)
+      << table.output;
+  EXPECT_NE(table.output.find("Cashpot fund   -0.12 (-12.50 pence)\n"), std::string::npos)
       << table.output;
   EXPECT_NE(table.output.find("Cashpot        1.35 (135 pence)"), std::string::npos);
-  EXPECT_NE(table.output.find("First written  01/29/07"), std::string::npos);
+  EXPECT_NE(table.output.find("First written  29/01/2007 (the record holds 01/29/07, month first)"),
+            std::string::npos)
+      << table.output;
+  EXPECT_NE(table.output.find(" 1  games started at balance level 1 "), std::string::npos);
   EXPECT_NE(table.output.find(" 0  games charged"), std::string::npos);
   EXPECT_NE(table.output.find("seconds of play"), std::string::npos);
 
@@ -38,7 +46,12 @@ TEST(MetersTool, ShowsBalancesLevelsMetersCashpotAndDate) {
   EXPECT_NE(json.output.find("{\"index\": 36, \"meaning\": \"seconds of play\", \"value\": 3600}"),
             std::string::npos)
       << json.output;
-  EXPECT_NE(json.output.find("\"firstWritten\": \"01/29/07\""), std::string::npos);
+  // The record's raw text is kept beside the day-first date.
+  EXPECT_NE(
+      json.output.find("\"firstWritten\": \"01/29/07\", \"firstWrittenDayFirst\": \"29/01/2007\""),
+      std::string::npos)
+      << json.output;
+  EXPECT_NE(json.output.find("{\"value\": -300.00, \"level\": 5}"), std::string::npos);
 }
 
 // What a file does not hold, or holds as no number, is said in the table and is null in
@@ -64,7 +77,7 @@ TEST(MetersTool, WhatTheFileDoesNotHoldIsSaidPlainly) {
        {"SHORT", "Cashpot        (not in the file)",
         "games charged                                         7"},
        {"\"cashpot\": null",
-        "\"index\": 1, \"meaning\": \"games started at balance level 0\", "
+        "\"index\": 1, \"meaning\": \"games started at balance level 1\", "
         "\"value\": null}",
         "\"items\": 3"}},
       {whole.substr(0, 10),

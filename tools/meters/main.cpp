@@ -39,6 +39,22 @@ std::string DefaultRecordPath() {
   return dir + "/data/Zemblar.rec";
 }
 
+// The record's date word is month first (MM/DD/YY); every other date the operator reads
+// is day first with the whole year, as the event log's.
+std::string DayFirst(const std::string& word) {
+  return word.substr(3, 2) + "/" + word.substr(0, 2) + "/20" + word.substr(6, 2);
+}
+
+// A payout balance, kept in pence as a float, in pounds with its pence beside as the
+// cashpot is shown: "-3.00 (-300 pence)"; a part of a penny shows in the pence.
+std::string BalanceMoney(float pence) {
+  const double p = pence;
+  char pounds[64], whole[64];
+  std::snprintf(pounds, sizeof pounds, "%.2f", p / 100.0);
+  std::snprintf(whole, sizeof whole, p == std::floor(p) ? "%.0f" : "%.2f", p);
+  return std::string(pounds) + " (" + whole + " pence)";
+}
+
 std::string Pounds(long long pence) {
   char text[64];
   std::snprintf(text, sizeof text, "%s%lld.%02lld", pence < 0 ? "-" : "", llabs(pence) / 100,
@@ -164,8 +180,9 @@ int main(int argc, char** argv) {
         text += std::string("strikora_balance{balance=\"") + (i == 0 ? "main" : "cashpot_fund") +
                 "\"} " + value(record.balances[i]) + "\n";
     if (heldItem(0) && number(record.balances[0])) {
-      metric("strikora_balance_level", "Level 0..6 of the main balance.");
-      text += "strikora_balance_level " + std::to_string(LevelOfBalance(record.balances[0])) + "\n";
+      metric("strikora_balance_level", "Level 1..7 of the main balance.");
+      text +=
+          "strikora_balance_level " + std::to_string(LevelOfBalance(record.balances[0]) + 1) + "\n";
     }
     if (heldItem(kRecordItems - 1)) {
       metric("strikora_cashpot_pence", "The cashpot to be won, in pence.");
@@ -196,7 +213,7 @@ int main(int argc, char** argv) {
       char text[64];
       std::snprintf(text, sizeof text, "%.2f", v);
       out += ok ? text : "null";
-      if (withLevel) out += ", \"level\": " + (ok ? std::to_string(LevelOfBalance(v)) : "null");
+      if (withLevel) out += ", \"level\": " + (ok ? std::to_string(LevelOfBalance(v) + 1) : "null");
       return out + "}";
     };
     std::printf("{\"file\": %s, \"size\": %zu, \"items\": %d, \"replacedByDefaults\": %s,\n",
@@ -217,9 +234,12 @@ int main(int argc, char** argv) {
     for (size_t i = 0; i < interrupted.size(); ++i)
       std::printf("%s%s", i ? ", " : "", JsonString(interrupted[i]).c_str());
     std::printf("],\n");
-    std::printf(" \"cashpot\": %s, \"firstWritten\": %s,\n \"meters\": [\n",
-                heldItem(kRecordItems - 1) ? std::to_string(record.cashpot).c_str() : "null",
-                date.empty() ? "null" : JsonString(date).c_str());
+    // The record's own month-first text, and the same date day first.
+    std::printf(
+        " \"cashpot\": %s, \"firstWritten\": %s, \"firstWrittenDayFirst\": %s,\n \"meters\": [\n",
+        heldItem(kRecordItems - 1) ? std::to_string(record.cashpot).c_str() : "null",
+        date.empty() ? "null" : JsonString(date).c_str(),
+        date.empty() ? "null" : JsonString(DayFirst(date)).c_str());
     for (int i = 0; i < kMeterCount; ++i)
       std::printf("  {\"index\": %d, \"meaning\": %s, \"value\": %s}%s\n", i,
                   JsonString(MeterMeaning(i)).c_str(),
@@ -234,18 +254,17 @@ int main(int argc, char** argv) {
                                        "(balances 0, meters 0, cashpot 1.00) and removes it"
               : items < kRecordItems ? ", SHORT: the values marked \"not in the file\" are missing"
                                      : "");
-  std::printf("First written  %s\n", date.empty() ? "(no date)" : date.c_str());
+  std::printf("First written  %s\n",
+              date.empty()
+                  ? "(no date)"
+                  : (DayFirst(date) + " (the record holds " + date + ", month first)").c_str());
   auto balanceText = [&](int i) -> std::string {
     if (!heldItem(i)) return "(not in the file)";
     float v = record.balances[i];
     if (!number(v)) return "(not a number)";
-    char text[96];
-    if (i == 0)
-      std::snprintf(text, sizeof text, "%.2f (level %d of 0..6; higher plays more generously)", v,
-                    LevelOfBalance(v));
-    else
-      std::snprintf(text, sizeof text, "%.2f", v);
-    return text;
+    if (i != 0) return BalanceMoney(v);
+    return BalanceMoney(v) + ", level " + std::to_string(LevelOfBalance(v) + 1) +
+           " of 1..7 (higher plays more generously)";
   };
   std::printf("Main balance   %s\n", balanceText(0).c_str());
   std::printf("Cashpot fund   %s\n", balanceText(1).c_str());

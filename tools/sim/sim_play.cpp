@@ -25,9 +25,9 @@ namespace sim {
 namespace {
 
 constexpr int32_t kStake = 50;
-constexpr int64_t kCreditLimit = 9999;  // the game reads 10,000p and more as nothing
+constexpr int64_t kCreditLimit = 9999;  // the most a coin can bring the credits to
 constexpr int64_t kCoin = 500;
-constexpr int64_t kBankCashOut = 9000;  // the bank is paid out before the game stops seeing it
+constexpr int64_t kBankCashOut = 9000;  // a cabinet's bank is paid out now and then
 
 struct Point {
   int x, y;
@@ -122,7 +122,8 @@ class Bot {
         t = r.after;
       }
     }
-    int64_t seen = (t.credits >= 10000 ? 0 : t.credits) + (t.bank >= 10000 ? 0 : t.bank);
+    // The game reads a total of 10,000p or more as 9,999p, the most its panels hold.
+    int64_t seen = std::min<int64_t>(t.credits, 9999) + std::min<int64_t>(t.bank, 9999);
     if (seen >= kStake) return;
     int64_t coin = std::min(kCoin, kCreditLimit - t.credits);
     if (coin <= 0) return;
