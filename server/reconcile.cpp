@@ -363,16 +363,15 @@ bool ReconcileGames(Ledger& ledger, journal::Store& store, const std::string& ga
 
 bool AuditRuns(Ledger& ledger, journal::Store& store, std::vector<RunAudit>& runs,
                std::string& error) {
-  int64_t last = 0;
+  // The runs the journal still holds (the oldest go with their games).
+  std::vector<int64_t> numbers;
   {
-    std::optional<journal::Run> run;
-    for (int64_t r = 1;; ++r) {
-      if (!journal::ReadRun(store, r, run, error)) return false;
-      if (!run) break;
-      last = r;
-    }
+    std::vector<journal::Game> games;
+    if (!journal::ReadGames(store, 0, games, error)) return false;
+    for (const journal::Game& g : games)
+      if (numbers.empty() || numbers.back() != g.run) numbers.push_back(g.run);
   }
-  for (int64_t r = 1; r <= last; ++r) {
+  for (int64_t r : numbers) {
     RunMatch m;
     if (!MatchRun(ledger, store, r, m, error)) return false;
     RunAudit a;
