@@ -199,7 +199,7 @@ std::string Describe(const journal::StepRow& row) {
   if (row.kind == "pick")
     return "start pick: box " + std::to_string(GetInt(f, "box") + 1) +
            (Get(f, "by") == "time" ? " (chosen at the time-out)" : "") + ", " + Get(f, "lives") +
-           " lives";
+           (Get(f, "lives") == "1" ? " life" : " lives");
   if (row.kind == "turn") return DescribeTurn(f);
   if (row.kind == "collect") return "collected " + Pounds(GetInt(f, "prize"));
   if (row.kind == "end")

@@ -23,6 +23,7 @@ namespace {
 std::function<void()> gStartHook;
 std::function<void(WaitOn, uint32_t)> gTouchSource;
 bool gRecording = false;
+bool gRecordSteps = true;
 uint32_t gGameStart = 0;  // the game's clock at its start
 uint32_t gWaitMs = 0;     // into the current wait, at its last pass
 int32_t gWaitLeft = 0;    // the countdown's time left as the last wait ended
@@ -93,6 +94,10 @@ void SetTouchSource(std::function<void(WaitOn, uint32_t)> source) {
   gTouchSource = std::move(source);
 }
 
+void RecordSteps(bool on) {
+  gRecordSteps = on;
+}
+
 bool RecordingGame() {
   return gRecording;
 }
@@ -100,7 +105,8 @@ bool RecordingGame() {
 void RecordGameStart() {
   if (gStartHook) gStartHook();
   gGameStart = timeGetTime();
-  gRecording = true;
+  gRecording = gRecordSteps;
+  if (!gRecording) return;
   gQuestion.clear();
   JournalStepsBegin();
   const MoneySeen& m = LastMoneySeen();

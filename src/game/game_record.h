@@ -18,6 +18,8 @@ void SetGameStartHook(std::function<void()> hook);
 // sets TouchX and TouchY when the record has a touch at this moment. Null in the game.
 void SetTouchSource(std::function<void(WaitOn on, uint32_t msIntoWait)> source);
 
+// Whether games record their steps (on unless a benchmark turns it off to measure its cost).
+void RecordSteps(bool on);
 // Whether a game is being recorded (from its start to its end).
 bool RecordingGame();
 

@@ -18,6 +18,7 @@
 #include <string>
 #include <thread>
 
+#include "game/game_record.h"
 #include "kill_plan.h"
 #include "sim_par.h"
 #include "sim_play.h"
@@ -34,11 +35,13 @@ int Usage() {
       "       strikora-sim play --game-dir DIR --server HOST:PORT --games N [--seed S]\n"
       "                         [--skill P] [--collect first|best|never] [--shots DIR] [--json]\n"
       "                         [--db FILE] [--no-pixels] [--clock-step MS] [--every-reading]\n"
+      "                         [--no-steps]\n"
       "Bots play N games against the money server; coins go into its database (--db, by\n"
       "default money.db in the game folder) whenever credits and bank fall below the stake.\n"
       "The virtual clock skips the idle readings of frame waits and runs coarse at the menu;\n"
       "--every-reading makes it move 1 ms at every reading everywhere (the same games, slower),\n"
       "--clock-step MS moves it MS at every reading in a game (the same games, longer frames).\n"
+      "--no-steps keeps no step record of the games (to measure what it costs).\n"
       "       strikora-sim par --game-dir DIR [--games N] [--skills 0.5,0.7,0.9,1.0]\n"
       "                        [--collect best[,first,never]] [--jobs J] [--seed S]\n"
       "                        [--record FILE] [--out DIR] [--replications R] [--no-timing]\n"
@@ -48,7 +51,7 @@ int Usage() {
       "J worker processes (one a core), each with its own moneyd (--moneyd, by default the\n"
       "one beside this program) with relaxed durability in a temporary folder.\n"
       "       strikora-sim replay --game-dir DIR --game N [--shots OUT] [--journal FILE]\n"
-      "                           [--loose-time] [--clock-step MS]\n"
+      "                           [--loose-time] [--clock-step MS] [--no-pixels]\n"
       "Plays game N of the game journal (by default DIR/data/Zemblar.journal) again from its\n"
       "record, with a scripted money server that answers as the record says; writes a PNG a\n"
       "step and sheet.png into OUT; exits 1 naming the first step that differs.\n"
@@ -93,6 +96,10 @@ int Play(int argc, char** argv) {
     }
     if (arg == "--every-reading") {
       everyReading = true;
+      continue;
+    }
+    if (arg == "--no-steps") {  // for measuring what the step record costs
+      RecordSteps(false);
       continue;
     }
     if (i + 1 >= argc) return Usage();
@@ -271,8 +278,8 @@ int Replay(int argc, char** argv) {
   unsigned long game = 0;
   for (int i = 2; i < argc; ++i) {
     std::string arg = argv[i];
-    if (arg == "--loose-time") {
-      o.looseTime = true;
+    if (arg == "--loose-time" || arg == "--no-pixels") {
+      (arg == "--loose-time" ? o.looseTime : o.blind) = true;
       continue;
     }
     if (i + 1 >= argc) return Usage();

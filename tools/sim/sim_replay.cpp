@@ -319,6 +319,7 @@ ReplayResult ReplayRecorded(const journal::Game& game, const std::vector<journal
   po.stepMs = options.menuClockStepMs;
   po.skipIdle = true;
   po.limitMs = 6u * 60 * 60 * 1000;
+  po.blind = options.blind && !shooting;
   ReplayPlatform system(po, game, result.difference);
   system.SetGameDir(folder);
   system.SetFlushFiles(false);

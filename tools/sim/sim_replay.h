@@ -22,6 +22,7 @@ struct ReplayOptions {
   // the times of the steps are not compared (the rest is).
   bool looseTime = false;
   uint32_t gameClockStepMs = 1, menuClockStepMs = 25;  // as strikora-sim play runs
+  bool blind = false;  // no pixels drawn (no pictures; the steps are checked all the same)
   // Called with each step that matched and the screen then (tests compare pixels).
   std::function<void(const journal::StepRow&, const std::vector<uint16_t>&)> onStep;
 };
