@@ -194,8 +194,7 @@ void JournalStepsBegin() {
 void JournalStep(const std::string& kind, int64_t atMs, const std::string& data) {
   if (gStepSeq >= journal::kMaxStepsPerGame) return;
   journal::StepRow row{++gStepSeq, kind, atMs, data};
-  if (gStepSeq == journal::kMaxStepsPerGame)
-    row = {gStepSeq, "cut", atMs, "reason=too%20many%20steps"};
+  if (gStepSeq == journal::kMaxStepsPerGame) row = {gStepSeq, "cut", atMs, ""};
   if (gStepObserver) gStepObserver(row);
   if (GameJournalOpen() && gGame != 0) gSteps.push_back(std::move(row));
 }

@@ -206,6 +206,9 @@ std::string Describe(const journal::StepRow& row) {
     return "end: " + Get(f, "outcome") + ", prize " + Pounds(GetInt(f, "win")) + ", points " +
            Thousands(GetInt(f, "points")) + "; credits " + Pounds(GetInt(f, "credits")) +
            ", bank " + Pounds(GetInt(f, "bank"));
+  if (row.kind == "cut")
+    return "the steps after this one were not kept (a game keeps at most " +
+           Thousands(journal::kMaxStepsPerGame) + ")";
   return row.kind + ": " + row.data;
 }
 
