@@ -299,6 +299,7 @@ void ShowGameOver() {
 }
 
 void ResetGame() {
+  StopRecording();
   GameState = GamePlaying;
   turnCount = 0;
   selectedHexagon = 0;

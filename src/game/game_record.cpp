@@ -13,6 +13,7 @@
 #include "game/game_flow.h"
 #include "game/lives.h"
 #include "game/points.h"
+#include "graphics/sprites.h"
 #include "questions/countdown.h"
 #include "questions/question_packs.h"
 #include "shell/entry.h"
@@ -104,6 +105,8 @@ bool RecordingGame() {
 
 void RecordGameStart() {
   if (gStartHook) gStartHook();
+  // The game's frames are paced from its start, whatever the menu's last frame was.
+  ResetPresentPacing();
   gGameStart = timeGetTime();
   gRecording = gRecordSteps;
   if (!gRecording) return;
@@ -204,6 +207,10 @@ void RecordGameEnd(const char* outcome) {
   f.insert(f.end(), counts.begin(), counts.end());
   f.push_back({"credits", N(m.credits)});
   f.push_back({"bank", N(m.bank)});
+  gRecording = false;
   Step("end", f);
+}
+
+void StopRecording() {
   gRecording = false;
 }

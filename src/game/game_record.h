@@ -40,3 +40,5 @@ void NoteQuestion(const char* answer, bool right);
 void RecordTurn(int32_t pointsBefore);
 void RecordCollect();
 void RecordGameEnd(const char* outcome);
+// Back to a program that has just started: no game recorded.
+void StopRecording();

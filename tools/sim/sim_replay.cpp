@@ -56,7 +56,11 @@ std::string Compare(const journal::StepRow& want, const journal::StepRow& got, b
   for (const auto& [key, value] : a) {
     if (timed(key)) continue;
     const std::string other = steps::Get(b, key);
-    if (other != value) return key + " is " + other + " where the record has " + value + words;
+    if (other == value) continue;
+    // The same pack and line giving another statement: the packs are not the game's.
+    const std::string packs =
+        key == "text" ? " (the question packs here are not the ones the game was played with)" : "";
+    return key + " is " + other + " where the record has " + value + packs + words;
   }
   for (const auto& [key, value] : b)
     if (!timed(key) && steps::Get(a, key).empty() && !value.empty())
