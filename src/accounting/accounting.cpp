@@ -2,6 +2,7 @@
 
 #include "accounting/game_journal.h"
 #include "accounting/money_link.h"
+#include "game/game_record.h"
 #include "shell/entry.h"
 #include "shell/timing.h"
 
@@ -145,7 +146,9 @@ bool ChargeGame() {
   winAmount = 0;
   // The game is in the journal before its stake is asked for.
   if (!JournalGameStart()) return false;
+  RecordGameStart();
   if (!UseCredits(StakePerGame)) {
+    RecordGameEnd(journal::kOutcomeNotPlayed);
     JournalGameEnd(journal::kOutcomeNotPlayed, 0, nullptr);
     return false;
   }

@@ -20,6 +20,15 @@ constexpr size_t kBufferSize = 4096;
 char gRequest[kBufferSize];
 char gReply[kBufferSize];
 int32_t gReplyLength = 0;
+MoneySeen gSeen;
+
+int32_t ValueOfReply();
+
+// Every accepted reply tells the total it names.
+void NoteTotal(const char* tag) {
+  if (std::strncmp(tag, "CTEL", 4) == 0) gSeen.credits = ValueOfReply();
+  if (std::strncmp(tag, "BTEL", 4) == 0) gSeen.bank = ValueOfReply();
+}
 
 bool SendRequest() {
   size_t length = std::strlen(gRequest), sent = 0;
@@ -63,6 +72,7 @@ Outcome ExchangeOutcome(const char* tag) {
   if (!SendRequest() || !ReceiveReply()) return Outcome::kInDoubt;
   if (std::strncmp(gReply, tag, 4) != 0) return IsRefusal() ? Outcome::kRefused : Outcome::kInDoubt;
   ParseReply();
+  NoteTotal(tag);
   return Outcome::kAccepted;
 }
 
@@ -242,4 +252,8 @@ void PayToPlayer(int16_t amount) {
 void PayCashpot(int32_t amount, const std::string& recordImage) {
   PaySplit(amount, journal::StepKind::kCashpotToBank, journal::StepKind::kCashpotToCredits,
            &recordImage);
+}
+
+const MoneySeen& LastMoneySeen() {
+  return gSeen;
 }

@@ -25,3 +25,10 @@ void PayToPlayer(int16_t amount);
 void PayCashpot(int32_t amount, const std::string& recordImage);
 
 void ParseReply();
+
+// Credits and bank as the server's last replies told them (-1 until one has): a game's
+// record notes them at its start and end.
+struct MoneySeen {
+  int32_t credits = -1, bank = -1;
+};
+const MoneySeen& LastMoneySeen();

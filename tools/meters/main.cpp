@@ -1,6 +1,11 @@
 // meters: shows an operator the statistics record of a cabinet.
 //
 //   meters [FILE] [--json | --prometheus OUT]
+//   meters [FILE] --games [N] [--json]
+//
+// --games recalls the newest N games of the game journal (10 unless given), newest first:
+// each with its start and end, credits and bank before and after, its money with the
+// server's replies, and every step in the order played.
 //
 // Beside the record it reads the game journal (data/Zemblar.journal) for the open games,
 // those that leave money to settle with moneyctl reconcile.
@@ -15,6 +20,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -24,6 +30,7 @@
 #include "accounting/accounting.h"
 #include "accounting/journal_store.h"
 #include "accounting/record_file.h"
+#include "recall.h"
 
 namespace {
 
@@ -120,20 +127,45 @@ std::string ReadOpenGames(const std::string& path, std::vector<journal::Game>& o
 int main(int argc, char** argv) {
   std::string path, prometheus;
   bool json = false;
+  int64_t games = 0;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     if (arg == "--json") {
       json = true;
+    } else if (arg == "--games" && games == 0) {
+      games = 10;
+      char* end = nullptr;
+      if (i + 1 < argc && argv[i + 1][0] >= '0' && argv[i + 1][0] <= '9') {
+        const long long n = std::strtoll(argv[++i], &end, 10);
+        if (*end != '\0' || n < 1 || n > journal::kGamesKept) {
+          std::fprintf(stderr, "meters: --games takes 1..%lld\n",
+                       static_cast<long long>(journal::kGamesKept));
+          return 64;
+        }
+        games = n;
+      }
     } else if (arg == "--prometheus" && i + 1 < argc && prometheus.empty()) {
       prometheus = argv[++i];
     } else if (arg == "-h" || arg == "--help" || (!arg.empty() && arg[0] == '-') || !path.empty()) {
-      std::fputs("usage: meters [FILE] [--json | --prometheus OUT]\n", stderr);
+      std::fputs(
+          "usage: meters [FILE] [--json | --prometheus OUT]\n"
+          "       meters [FILE] --games [N] [--json]\n",
+          stderr);
       return 64;
     } else {
       path = arg;
     }
   }
   if (path.empty()) path = DefaultRecordPath();
+  if (games > 0 && !prometheus.empty()) {
+    std::fputs("meters: --games does not go with --prometheus\n", stderr);
+    return 64;
+  }
+  if (games > 0) {
+    const std::string folder =
+        path.find('/') == std::string::npos ? "." : path.substr(0, path.rfind('/'));
+    return ShowGames(folder + "/Zemblar.journal", games, json);
+  }
 
   std::ifstream in(path, std::ios::binary);
   if (!in) {

@@ -14,6 +14,7 @@
 #include "game/board.h"
 #include "game/cashpot.h"
 #include "game/game_flow.h"
+#include "game/game_record.h"
 #include "game/lives.h"
 #include "game/points.h"
 #include "questions/question_packs.h"
@@ -67,7 +68,7 @@ class Bot {
       if (list == MenuButtons) AtMenu(p);
     }
     if (!planned_) {
-      Plan(p, list);
+      Plan(list);
       KeepScreenWhileShooting(p);
       planned_ = true;
     }
@@ -139,12 +140,12 @@ class Bot {
     touchAt_ = now_ + delay;
   }
 
-  void Plan(platform::HeadlessPlatform& p, const Button* list) {
+  void Plan(const Button* list) {
     if (list == MenuButtons) {
       // Decided when the menu came up; only a touch that was not taken comes here.
       Aim(Centre(MenuButtons[played_ >= options_.games ? 0 : 2]), 200);
     } else if (list == LivesPickButtons) {
-      StartGameIfCharged(p);
+      StartGameIfCharged();
       Aim(Centre(LivesPickButtons[Between(0, 2)]), Between(500, 2000));
     } else if (list == BoardButtons) {
       PlanBoard();
@@ -153,19 +154,20 @@ class Bot {
     }
   }
 
-  void StartGameIfCharged(platform::HeadlessPlatform& p) {
+  void StartGameIfCharged() {
     if (!waitingForCharge_ || Meters[0] == startMeters_) return;
     waitingForCharge_ = false;
     inGame_ = true;
     gameOver_ = false;
     ++played_;
-    p.SetStep(options_.gameClockStepMs);
     startTime_ = now_;
     startPlaySeconds_ = Meters[36];
   }
 
   // Frames are kept only while the first game's shots are being taken.
-  void KeepScreenWhileShooting(platform::HeadlessPlatform& p) { p.KeepScreen(shooting_); }
+  void KeepScreenWhileShooting(platform::HeadlessPlatform& p) {
+    p.KeepScreen(shooting_ || options_.keepScreens);
+  }
 
   bool PointsLeftOnBoard() const {
     for (const Hexagon& h : axHexagons)
@@ -338,7 +340,10 @@ PlayResult PlayGames(platform::HeadlessPlatform& system, const ServerAddress& se
 
   Bot bot(options, ledger, result, onGame);
   system.SetDriver([&bot](platform::HeadlessPlatform& p) { bot.OnIdle(p); });
+  // Every game runs at the game's pace from its start (its replay does the same).
+  SetGameStartHook([&system, &options] { system.SetStep(options.gameClockStepMs); });
   result.exitCode = RunToExit(system, server, result.notes);
+  SetGameStartHook(nullptr);
   system.SetDriver(nullptr);
   bot.Finish();
   if (!SumJournal(ledger, startSeq, result.totals, nullptr, error))
