@@ -370,6 +370,9 @@ bool AuditRuns(Ledger& ledger, journal::Store& store, std::vector<RunAudit>& run
     if (!journal::ReadGames(store, 0, games, error)) return false;
     for (const journal::Game& g : games)
       if (numbers.empty() || numbers.back() != g.run) numbers.push_back(g.run);
+    // The oldest games go first: the run of the oldest game kept may have lost its first
+    // games, and cannot be matched from its first step.
+    if (!games.empty() && games.front().game > 1) numbers.erase(numbers.begin());
   }
   for (int64_t r : numbers) {
     RunMatch m;
