@@ -326,11 +326,8 @@ bool MatchRun(Ledger& ledger, journal::Store& store, int64_t runNumber, RunMatch
         rows[next].amount == s.amount)
       m.byStep[s.step] = rows[next++];
   }
-  for (const ServerRow& r : rows) {
-    bool used = false;
-    for (const auto& [step, row] : m.byStep) used = used || row.seq == r.seq;
-    if (!used) m.unmatched.push_back(r);
-  }
+  // Matching never skips a change: those left after the last match are the unmatched.
+  m.unmatched.assign(rows.begin() + static_cast<std::ptrdiff_t>(next), rows.end());
   return true;
 }
 
