@@ -5,6 +5,7 @@
 #include <time.h>
 
 #include <cstdio>
+#include <initializer_list>
 #include <utility>
 #include <vector>
 
@@ -19,72 +20,128 @@ std::string Describe(sqlite3* db) {
   return db ? sqlite3_errmsg(db) : "out of memory";
 }
 
-bool StepDone(sqlite3_stmt* statement) {
-  const int rc = sqlite3_step(statement);
-  sqlite3_reset(statement);
-  return rc == SQLITE_DONE;
-}
-
-bool Exec(sqlite3* db, const char* sql, std::string& error) {
-  if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK) return true;
+bool Failed(sqlite3* db, std::string& error) {
   error = Describe(db);
   return false;
 }
 
-bool QueryInt(sqlite3* db, const char* sql, int64_t& value, std::string& error) {
-  sqlite3_stmt* statement = nullptr;
-  bool ok = false;
-  if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK &&
-      sqlite3_step(statement) == SQLITE_ROW) {
-    value = sqlite3_column_int64(statement, 0);
-    ok = true;
-  } else {
-    error = Describe(db);
-  }
-  sqlite3_finalize(statement);
-  return ok;
+Statement::Statement(sqlite3* db, const std::string& sql, bool persistent) {
+  Prepare(db, sql, persistent);
 }
 
-bool QueryText(sqlite3* db, const char* sql, std::string& value, std::string& error) {
-  sqlite3_stmt* statement = nullptr;
-  bool ok = false;
-  if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK &&
-      sqlite3_step(statement) == SQLITE_ROW) {
-    const unsigned char* text = sqlite3_column_text(statement, 0);
-    value = text ? reinterpret_cast<const char*>(text) : "";
-    ok = true;
-  } else {
-    error = Describe(db);
-  }
-  sqlite3_finalize(statement);
-  return ok;
+Statement::~Statement() {
+  sqlite3_finalize(s_);
 }
 
-bool Prepare(sqlite3* db, const char* sql, sqlite3_stmt*& statement, std::string& error) {
-  if (sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, &statement, nullptr) ==
-      SQLITE_OK) {
-    return true;
-  }
-  error = Describe(db);
-  return false;
+bool Statement::Prepare(sqlite3* db, const std::string& sql, bool persistent) {
+  sqlite3_finalize(s_);
+  s_ = nullptr;
+  rc_ = SQLITE_OK;
+  const unsigned int flags = persistent ? SQLITE_PREPARE_PERSISTENT : 0;
+  return sqlite3_prepare_v3(db, sql.c_str(), -1, flags, &s_, nullptr) == SQLITE_OK && s_ != nullptr;
 }
 
-std::string ColumnText(sqlite3_stmt* s, int column) {
-  const unsigned char* text = sqlite3_column_text(s, column);
+void Statement::Bind(int index, int64_t value) {
+  if (s_) sqlite3_bind_int64(s_, index, value);
+}
+
+void Statement::Bind(int index, const std::string& text) {
+  if (s_) {
+    sqlite3_bind_text(s_, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+  }
+}
+
+void Statement::BindNull(int index) {
+  if (s_) sqlite3_bind_null(s_, index);
+}
+
+bool Statement::Next() {
+  rc_ = s_ ? sqlite3_step(s_) : SQLITE_MISUSE;
+  return rc_ == SQLITE_ROW;
+}
+
+bool Statement::Ended() const {
+  return rc_ == SQLITE_DONE;
+}
+
+bool Statement::Run() {
+  Next();
+  const bool ended = Ended();
+  Reset();
+  return ended;
+}
+
+bool Statement::Reset() {
+  if (!s_) return false;
+  const int rc = sqlite3_reset(s_);
+  sqlite3_clear_bindings(s_);
+  return rc == SQLITE_OK;
+}
+
+int64_t Statement::Int(int column) const {
+  return sqlite3_column_int64(s_, column);
+}
+
+std::string Statement::Text(int column) const {
+  const unsigned char* text = sqlite3_column_text(s_, column);
   return text ? reinterpret_cast<const char*>(text) : "";
 }
 
-JournalRow ReadRow(sqlite3_stmt* s) {
+bool Statement::Null(int column) const {
+  return sqlite3_column_type(s_, column) == SQLITE_NULL;
+}
+
+bool BeginTransaction(Ledger& ledger, TransactionKind kind, std::string& error) {
+  LedgerConnection& c = *ledger.connection;
+  if (!(kind == TransactionKind::kWrite ? c.begin_write : c.begin_read).Run()) {
+    return Failed(ledger.db, error);
+  }
+  c.in_transaction = true;
+  return true;
+}
+
+bool CommitTransaction(Ledger& ledger, std::string& error) {
+  // The transaction stays open while its COMMIT runs, for the commit hook to let it through;
+  // a failed one stays open until it is rolled back.
+  if (!ledger.connection->commit.Run()) return Failed(ledger.db, error);
+  ledger.connection->in_transaction = false;
+  return true;
+}
+
+void RollbackTransaction(Ledger& ledger) {
+  if (!sqlite3_get_autocommit(ledger.db)) ledger.connection->rollback.Run();
+  ledger.connection->in_transaction = false;
+}
+
+bool Exec(sqlite3* db, const char* sql, std::string& error) {
+  return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK || Failed(db, error);
+}
+
+bool QueryInt(sqlite3* db, const char* sql, int64_t& value, std::string& error) {
+  Statement s(db, sql);
+  if (!s.Next()) return Failed(db, error);
+  value = s.Int(0);
+  return true;
+}
+
+bool QueryText(sqlite3* db, const char* sql, std::string& value, std::string& error) {
+  Statement s(db, sql);
+  if (!s.Next()) return Failed(db, error);
+  value = s.Text(0);
+  return true;
+}
+
+JournalRow ReadRow(const Statement& s) {
   JournalRow row;
-  row.seq = sqlite3_column_int64(s, 0);
-  row.time = ColumnText(s, 1);
-  row.kind = ColumnText(s, 2);
-  row.client = sqlite3_column_int64(s, 3);
-  row.amount = sqlite3_column_int64(s, 4);
-  row.change = Delta{sqlite3_column_int64(s, 5), sqlite3_column_int64(s, 6)};
-  row.after = Totals{sqlite3_column_int64(s, 7), sqlite3_column_int64(s, 8)};
-  row.detail = ColumnText(s, 9);
-  row.hash = ColumnText(s, 10);
+  row.seq = s.Int(0);
+  row.time = s.Text(1);
+  row.kind = s.Text(2);
+  row.client = s.Int(3);
+  row.amount = s.Int(4);
+  row.change = Delta{s.Int(5), s.Int(6)};
+  row.after = Totals{s.Int(7), s.Int(8)};
+  row.detail = s.Text(9);
+  row.hash = s.Text(10);
   return row;
 }
 
@@ -154,45 +211,45 @@ UPDATE totals SET
 
 constexpr const char* kMakeOne = "make a new one with moneyctl init or moneyd --init";
 
-// Format 1 or 2 to 3, all in one transaction, so that a crash leaves the old format to upgrade
-// again. From 1 the hash column is added and the existing entries are chained in the order of
-// their numbers; then the totals get the chain's head and the checkpoint table is made.
-bool Upgrade(sqlite3* db, int64_t from, int64_t& upgraded, std::string& error) {
-  if (!Exec(db, "BEGIN IMMEDIATE", error)) return false;
-  std::vector<std::pair<int64_t, std::string>> hashes;
-  bool ok =
-      from != 1 || Exec(db, "ALTER TABLE journal ADD COLUMN hash TEXT NOT NULL DEFAULT ''", error);
-  sqlite3_stmt* s = nullptr;
-  if (ok && from == 1) {
-    const std::string sql = std::string("SELECT ") + kJournalColumns + " FROM journal ORDER BY seq";
-    ok = sqlite3_prepare_v2(db, sql.c_str(), -1, &s, nullptr) == SQLITE_OK;
-    std::string previous = kChainStart;
-    int rc = SQLITE_ROW;
-    while (ok && (rc = sqlite3_step(s)) == SQLITE_ROW) {
-      previous = ChainHash(previous, ReadRow(s));
-      hashes.emplace_back(sqlite3_column_int64(s, 0), previous);
-    }
-    ok = ok && rc == SQLITE_DONE;
-    sqlite3_finalize(s);
-    s = nullptr;
-  }
-  ok = ok && (from != 1 || sqlite3_prepare_v2(db, "UPDATE journal SET hash = ?1 WHERE seq = ?2", -1,
-                                              &s, nullptr) == SQLITE_OK);
-  for (size_t i = 0; ok && i < hashes.size(); ++i) {
-    sqlite3_bind_text(s, 1, hashes[i].second.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_int64(s, 2, hashes[i].first);
-    ok = StepDone(s);
-  }
-  sqlite3_finalize(s);
-  ok = ok && Exec(db, kUpgradeTo3, error) && Exec(db, kCheckpointSchema, error) &&
-       Exec(db, "COMMIT", error);
-  if (!ok) {
-    if (error.empty()) error = Describe(db);
-    std::string ignored;
-    if (!sqlite3_get_autocommit(db)) Exec(db, "ROLLBACK", ignored);
+// Format 1 kept no hashes: the column is added and the existing entries are chained in the
+// order of their numbers.
+bool ChainOldEntries(sqlite3* db, int64_t& chained, std::string& error) {
+  if (!Exec(db, "ALTER TABLE journal ADD COLUMN hash TEXT NOT NULL DEFAULT ''", error)) {
     return false;
   }
-  if (from == 1) upgraded = static_cast<int64_t>(hashes.size());
+  std::vector<std::pair<int64_t, std::string>> hashes;
+  {
+    Statement rows(db, std::string("SELECT ") + kJournalColumns + " FROM journal ORDER BY seq");
+    std::string previous = kChainStart;
+    while (rows.Next()) {
+      previous = ChainHash(previous, ReadRow(rows));
+      hashes.emplace_back(rows.Int(0), previous);
+    }
+    if (!rows.Ended()) return Failed(db, error);
+  }
+  Statement update(db, "UPDATE journal SET hash = ?1 WHERE seq = ?2");
+  if (!update.Prepared()) return Failed(db, error);
+  for (const auto& [seq, hash] : hashes) {
+    update.Bind(1, hash);
+    update.Bind(2, seq);
+    if (!update.Run()) return Failed(db, error);
+  }
+  chained = static_cast<int64_t>(hashes.size());
+  return true;
+}
+
+// Format 1 or 2 to 3, all in one transaction, so that a crash leaves the old format to upgrade
+// again: the totals get the chain's head and the checkpoint table is made.
+bool Upgrade(Ledger& ledger, int64_t from, std::string& error) {
+  sqlite3* db = ledger.db;
+  if (!BeginTransaction(ledger, TransactionKind::kWrite, error)) return false;
+  int64_t chained = 0;
+  if ((from == 1 && !ChainOldEntries(db, chained, error)) || !Exec(db, kUpgradeTo3, error) ||
+      !Exec(db, kCheckpointSchema, error) || !CommitTransaction(ledger, error)) {
+    RollbackTransaction(ledger);
+    return false;
+  }
+  if (from == 1) ledger.upgraded_entries = chained;
   return true;
 }
 
@@ -209,7 +266,7 @@ bool Initialise(Ledger& ledger, OpenMode mode, std::string& error) {
               "): start moneyd once to upgrade it";
       return false;
     }
-    if (!Upgrade(db, version, ledger.upgraded_entries, error)) return false;
+    if (!Upgrade(ledger, version, error)) return false;
     ledger.upgraded_from = version;
     return true;
   }
@@ -227,36 +284,71 @@ bool Initialise(Ledger& ledger, OpenMode mode, std::string& error) {
     error = std::string("not a money ledger yet: ") + kMakeOne;
     return false;
   }
-  if (!Exec(db, "BEGIN IMMEDIATE", error)) return false;
-  if (!Exec(db, kSchema, error) || !Exec(db, kCheckpointSchema, error)) {
-    Exec(db, "ROLLBACK", error);
+  if (!BeginTransaction(ledger, TransactionKind::kWrite, error)) return false;
+  if (!Exec(db, kSchema, error) || !Exec(db, kCheckpointSchema, error) ||
+      !CommitTransaction(ledger, error)) {
+    RollbackTransaction(ledger);
     return false;
   }
-  return Exec(db, "COMMIT", error);
+  return true;
 }
 
-bool PrepareAll(Ledger& ledger, std::string& error) {
-  sqlite3* db = ledger.db;
-  return Prepare(db, "BEGIN IMMEDIATE", ledger.begin, error) &&
-         Prepare(db, "COMMIT", ledger.commit, error) &&
-         Prepare(db, "ROLLBACK", ledger.rollback, error) &&
-         Prepare(db, "SELECT credits, bank FROM totals WHERE id = 1", ledger.read_totals, error) &&
-         Prepare(db,
-                 "UPDATE totals SET credits = ?1, bank = ?2, head_seq = ?3, head_hash = ?4 "
-                 "WHERE id = 1",
-                 ledger.write_totals, error) &&
-         Prepare(db,
-                 "INSERT INTO journal (seq, time, kind, client, amount, credits_change, "
-                 "bank_change, credits, bank, detail, hash) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, "
-                 "?8, ?9, ?10, ?11)",
-                 ledger.add_entry, error) &&
-         // The next number is past every one ever given, even to entries removed since, so
-         // that a removal shows as a gap.
-         Prepare(db,
-                 "SELECT max(coalesce((SELECT seq FROM sqlite_sequence WHERE name = 'journal'), "
-                 "0), coalesce((SELECT max(seq) FROM journal), 0)), (SELECT hash FROM journal "
-                 "ORDER BY seq DESC LIMIT 1)",
-                 ledger.read_head, error);
+// Prepares statements for the connection's whole life.
+bool PrepareEach(sqlite3* db, std::initializer_list<std::pair<Statement*, const char*>> list,
+                 std::string& error) {
+  for (const auto& [statement, sql] : list) {
+    if (!statement->Prepare(db, sql, true)) return Failed(db, error);
+  }
+  return true;
+}
+
+bool PrepareTransactions(Ledger& ledger, std::string& error) {
+  LedgerConnection& c = *ledger.connection;
+  return PrepareEach(ledger.db,
+                     {{&c.begin_read, "BEGIN"},
+                      {&c.begin_write, "BEGIN IMMEDIATE"},
+                      {&c.commit, "COMMIT"},
+                      {&c.rollback, "ROLLBACK"}},
+                     error);
+}
+
+bool PrepareTables(Ledger& ledger, std::string& error) {
+  LedgerConnection& c = *ledger.connection;
+  return PrepareEach(
+      ledger.db,
+      {{&c.read_totals, "SELECT credits, bank FROM totals WHERE id = 1"},
+       {&c.write_totals,
+        "UPDATE totals SET credits = ?1, bank = ?2, head_seq = ?3, head_hash = ?4 WHERE id = 1"},
+       {&c.add_entry,
+        "INSERT INTO journal (seq, time, kind, client, amount, credits_change, bank_change, "
+        "credits, bank, detail, hash) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)"},
+       // The next number is past every one ever given, even to entries removed since, so
+       // that a removal shows as a gap.
+       {&c.read_head,
+        "SELECT max(coalesce((SELECT seq FROM sqlite_sequence WHERE name = 'journal'), 0), "
+        "coalesce((SELECT max(seq) FROM journal), 0)), (SELECT hash FROM journal ORDER BY seq "
+        "DESC LIMIT 1)"}},
+      error);
+}
+
+// The commit hook: a write committed outside the ledger's own transactions is refused (the
+// commit becomes a rollback), so no statement can change the file piecemeal.
+int RefuseOutsideTransaction(void* connection) {
+  return static_cast<const LedgerConnection*>(connection)->in_transaction ? 0 : 1;
+}
+
+// Switching to the write-ahead log writes the file's header, the one write the ledger makes
+// outside a transaction of its own.
+bool UseWriteAheadLog(Ledger& ledger, std::string& error) {
+  std::string journal_mode;
+  ledger.connection->in_transaction = true;
+  const bool read = QueryText(ledger.db, "PRAGMA journal_mode = WAL", journal_mode, error);
+  ledger.connection->in_transaction = false;
+  if (read && journal_mode != "wal") {
+    error = "the database cannot use a write-ahead log (journal mode " + journal_mode + ")";
+    return false;
+  }
+  return read;
 }
 
 // No ledger can be in a file that is missing or empty, unless its write-ahead log holds one.
@@ -267,26 +359,21 @@ bool HoldsNothing(const std::string& path) {
 }
 
 bool ReadTotalsRow(Ledger& ledger, Totals& totals) {
-  sqlite3_stmt* s = ledger.read_totals;
-  const bool found = sqlite3_step(s) == SQLITE_ROW;
-  if (found) {
-    totals.credits = sqlite3_column_int64(s, 0);
-    totals.bank = sqlite3_column_int64(s, 1);
-  }
-  const int rc = sqlite3_reset(s);
-  return found && rc == SQLITE_OK;
+  Statement& s = ledger.connection->read_totals;
+  const bool found = s.Next();
+  if (found) totals = Totals{s.Int(0), s.Int(1)};
+  return s.Reset() && found;
 }
 
 bool ReadHeadRow(Ledger& ledger, ChainHead& head) {
-  sqlite3_stmt* s = ledger.read_head;
-  const bool found = sqlite3_step(s) == SQLITE_ROW;
+  Statement& s = ledger.connection->read_head;
+  const bool found = s.Next();
   if (found) {
-    head.seq = sqlite3_column_int64(s, 0);
+    head.seq = s.Int(0);
     // An empty journal starts the chain; otherwise the last entry's hash, whatever it is.
-    head.hash = sqlite3_column_type(s, 1) == SQLITE_NULL ? kChainStart : ColumnText(s, 1);
+    head.hash = s.Null(1) ? kChainStart : s.Text(1);
   }
-  const int rc = sqlite3_reset(s);
-  return found && rc == SQLITE_OK;
+  return s.Reset() && found;
 }
 
 bool WriteEntry(Ledger& ledger, const Entry& entry, const Decision& decision, const Totals& after,
@@ -305,36 +392,31 @@ bool WriteEntry(Ledger& ledger, const Entry& entry, const Decision& decision, co
   row.hash = ChainHash(head.hash, row);
 
   // The totals carry the chain's head, so that an entry removed from the end shows.
-  sqlite3_stmt* w = ledger.write_totals;
-  sqlite3_bind_int64(w, 1, after.credits);
-  sqlite3_bind_int64(w, 2, after.bank);
-  sqlite3_bind_int64(w, 3, row.seq);
-  sqlite3_bind_text(w, 4, row.hash.c_str(), -1, SQLITE_TRANSIENT);
-  const bool written = StepDone(w);
-  sqlite3_clear_bindings(w);
-  if (!written) return false;
+  Statement& w = ledger.connection->write_totals;
+  w.Bind(1, after.credits);
+  w.Bind(2, after.bank);
+  w.Bind(3, row.seq);
+  w.Bind(4, row.hash);
+  if (!w.Run()) return false;
 
-  sqlite3_stmt* a = ledger.add_entry;
-  sqlite3_bind_int64(a, 1, row.seq);
-  sqlite3_bind_text(a, 2, row.time.c_str(), -1, SQLITE_TRANSIENT);
-  sqlite3_bind_text(a, 3, KindName(entry.kind), -1, SQLITE_STATIC);
+  Statement& a = ledger.connection->add_entry;
+  a.Bind(1, row.seq);
+  a.Bind(2, row.time);
+  a.Bind(3, row.kind);
   if (row.client > 0) {
-    sqlite3_bind_int64(a, 4, row.client);
+    a.Bind(4, row.client);
   } else {
-    sqlite3_bind_null(a, 4);
+    a.BindNull(4);
   }
-  sqlite3_bind_int64(a, 5, row.amount);
-  sqlite3_bind_int64(a, 6, row.change.credits);
-  sqlite3_bind_int64(a, 7, row.change.bank);
-  sqlite3_bind_int64(a, 8, after.credits);
-  sqlite3_bind_int64(a, 9, after.bank);
-  sqlite3_bind_text(a, 10, row.detail.data(), static_cast<int>(row.detail.size()),
-                    SQLITE_TRANSIENT);
-  sqlite3_bind_text(a, 11, row.hash.c_str(), -1, SQLITE_TRANSIENT);
-  const bool ok = StepDone(a);
-  sqlite3_clear_bindings(a);
+  a.Bind(5, row.amount);
+  a.Bind(6, row.change.credits);
+  a.Bind(7, row.change.bank);
+  a.Bind(8, after.credits);
+  a.Bind(9, after.bank);
+  a.Bind(10, row.detail);
+  a.Bind(11, row.hash);
   seq = row.seq;
-  return ok;
+  return a.Run();
 }
 
 }  // namespace
@@ -353,20 +435,18 @@ bool OpenLedger(const std::string& path, OpenMode mode, Ledger& ledger, std::str
   int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX;
   if (mode == OpenMode::kCreate) flags |= SQLITE_OPEN_CREATE;
   if (sqlite3_open_v2(path.c_str(), &ledger.db, flags, nullptr) != SQLITE_OK) {
-    error = Describe(ledger.db);
+    Failed(ledger.db, error);
     CloseLedger(ledger);
     return false;
   }
   sqlite3_extended_result_codes(ledger.db, 1);
   sqlite3_busy_timeout(ledger.db, kBusyTimeoutMs);
+  ledger.connection = new LedgerConnection;
+  sqlite3_commit_hook(ledger.db, RefuseOutsideTransaction, ledger.connection);
 
-  std::string journal_mode;
-  const bool ok = Initialise(ledger, mode, error) &&
-                  QueryText(ledger.db, "PRAGMA journal_mode = WAL", journal_mode, error) &&
-                  Exec(ledger.db, "PRAGMA synchronous = FULL", error) && PrepareAll(ledger, error);
-  if (ok && journal_mode != "wal") {
-    error = "the database cannot use a write-ahead log (journal mode " + journal_mode + ")";
-  } else if (ok) {
+  if (PrepareTransactions(ledger, error) && Initialise(ledger, mode, error) &&
+      UseWriteAheadLog(ledger, error) && Exec(ledger.db, "PRAGMA synchronous = FULL", error) &&
+      PrepareTables(ledger, error)) {
     return true;
   }
   CloseLedger(ledger);
@@ -374,30 +454,23 @@ bool OpenLedger(const std::string& path, OpenMode mode, Ledger& ledger, std::str
 }
 
 void CloseLedger(Ledger& ledger) {
-  for (sqlite3_stmt* s : {ledger.begin, ledger.commit, ledger.rollback, ledger.read_totals,
-                          ledger.write_totals, ledger.add_entry, ledger.read_head}) {
-    sqlite3_finalize(s);
-  }
+  delete ledger.connection;  // its statements are finalised before the connection closes
   sqlite3_close(ledger.db);
   ledger = Ledger{};
 }
 
 bool ReadTotals(Ledger& ledger, Totals& totals, std::string& error) {
-  if (ReadTotalsRow(ledger, totals)) return true;
-  error = Describe(ledger.db);
-  return false;
+  return ReadTotalsRow(ledger, totals) || Failed(ledger.db, error);
 }
 
 bool BeginBatch(Ledger& ledger, std::string& error) {
-  if (StepDone(ledger.begin)) return true;
-  error = Describe(ledger.db);
-  return false;
+  return BeginTransaction(ledger, TransactionKind::kWrite, error);
 }
 
 RecordResult RecordInBatch(Ledger& ledger, const Entry& entry) {
   RecordResult result;
   if (!ReadTotalsRow(ledger, result.before)) {
-    result.error = Describe(ledger.db);
+    Failed(ledger.db, result.error);
     return result;
   }
   result.after = result.before;
@@ -408,7 +481,7 @@ RecordResult RecordInBatch(Ledger& ledger, const Entry& entry) {
   }
   const Totals after = Apply(result.before, decision->delta);
   if (!WriteEntry(ledger, entry, *decision, after, result.seq)) {
-    result.error = Describe(ledger.db);
+    Failed(ledger.db, result.error);
     return result;
   }
   result.outcome = Outcome::kApplied;
@@ -418,15 +491,14 @@ RecordResult RecordInBatch(Ledger& ledger, const Entry& entry) {
 }
 
 bool CommitBatch(Ledger& ledger, std::string& error) {
-  if (StepDone(ledger.commit)) return true;
-  error = Describe(ledger.db);
+  if (CommitTransaction(ledger, error)) return true;
   if (ledger.commit_unknown) ledger.commit_unknown(error);
   AbandonBatch(ledger);
   return false;
 }
 
 void AbandonBatch(Ledger& ledger) {
-  if (!sqlite3_get_autocommit(ledger.db)) StepDone(ledger.rollback);
+  RollbackTransaction(ledger);
 }
 
 RecordResult Record(Ledger& ledger, const Entry& entry) {
@@ -443,17 +515,14 @@ RecordResult Record(Ledger& ledger, const Entry& entry) {
 }
 
 bool ReadHead(Ledger& ledger, ChainHead& head, std::string& error) {
-  if (ReadHeadRow(ledger, head)) {
-    // The last entry present, which is what an operator notes.
-    int64_t last = 0;
-    if (!QueryInt(ledger.db, "SELECT coalesce(max(seq), 0) FROM journal", last, error)) {
-      return false;
-    }
-    head.seq = last;
-    return true;
+  if (!ReadHeadRow(ledger, head)) return Failed(ledger.db, error);
+  // The last entry present, which is what an operator notes.
+  int64_t last = 0;
+  if (!QueryInt(ledger.db, "SELECT coalesce(max(seq), 0) FROM journal", last, error)) {
+    return false;
   }
-  error = Describe(ledger.db);
-  return false;
+  head.seq = last;
+  return true;
 }
 
 bool NextClientId(Ledger& ledger, int64_t& id, std::string& error) {
@@ -463,21 +532,14 @@ bool NextClientId(Ledger& ledger, int64_t& id, std::string& error) {
 bool ForEachJournalRow(Ledger& ledger, int64_t last,
                        const std::function<void(const JournalRow&)>& visit, std::string& error,
                        int64_t client) {
-  const std::string sql = std::string("SELECT ") + kJournalColumns + " FROM (SELECT " +
-                          kJournalColumns + " FROM journal WHERE ?2 = 0 OR client = ?2 " +
-                          "ORDER BY seq DESC LIMIT ?1) ORDER BY seq";
-  sqlite3_stmt* s = nullptr;
-  if (sqlite3_prepare_v2(ledger.db, sql.c_str(), -1, &s, nullptr) != SQLITE_OK) {
-    error = Describe(ledger.db);
-    return false;
-  }
-  sqlite3_bind_int64(s, 1, last > 0 ? last : -1);
-  sqlite3_bind_int64(s, 2, client);
-  int rc = SQLITE_ROW;
-  while ((rc = sqlite3_step(s)) == SQLITE_ROW) visit(ReadRow(s));
-  if (rc != SQLITE_DONE) error = Describe(ledger.db);
-  sqlite3_finalize(s);
-  return rc == SQLITE_DONE;
+  Statement s(ledger.db, std::string("SELECT ") + kJournalColumns + " FROM (SELECT " +
+                             kJournalColumns + " FROM journal WHERE ?2 = 0 OR client = ?2 " +
+                             "ORDER BY seq DESC LIMIT ?1) ORDER BY seq");
+  if (!s.Prepared()) return Failed(ledger.db, error);
+  s.Bind(1, last > 0 ? last : -1);
+  s.Bind(2, client);
+  while (s.Next()) visit(ReadRow(s));
+  return s.Ended() || Failed(ledger.db, error);
 }
 
 }  // namespace money

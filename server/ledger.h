@@ -15,19 +15,14 @@
 #include "server/money_rules.h"
 
 struct sqlite3;
-struct sqlite3_stmt;
 
 namespace money {
 
+struct LedgerConnection;  // the connection's prepared statements and transaction state
+
 struct Ledger {
   sqlite3* db = nullptr;
-  sqlite3_stmt* begin = nullptr;
-  sqlite3_stmt* commit = nullptr;
-  sqlite3_stmt* rollback = nullptr;
-  sqlite3_stmt* read_totals = nullptr;
-  sqlite3_stmt* write_totals = nullptr;
-  sqlite3_stmt* add_entry = nullptr;
-  sqlite3_stmt* read_head = nullptr;
+  LedgerConnection* connection = nullptr;  // owned: made by OpenLedger, freed by CloseLedger
   int64_t upgraded_entries = -1;  // the entries chained when a format 1 database was upgraded
   int64_t upgraded_from = 0;      // the format of an older database upgraded on opening
   // Called when a COMMIT fails. The commit may be on disk all the same (the write-ahead log

@@ -1,12 +1,12 @@
 #include "server/reconcile.h"
 
-#include <sqlite3.h>
 #include <time.h>
 
 #include <cstdio>
 #include <map>
 #include <optional>
 
+#include "server/ledger_sql.h"
 #include "server/money_rules.h"
 
 namespace money {
@@ -38,79 +38,51 @@ int64_t MsOfTime(const std::string& text) {
   return static_cast<int64_t>(timegm(&t)) * 1000 + ms;
 }
 
-class Query {
- public:
-  Query(Ledger& ledger, const char* sql) {
-    if (sqlite3_prepare_v2(ledger.db, sql, -1, &s_, nullptr) != SQLITE_OK) s_ = nullptr;
-  }
-  ~Query() { sqlite3_finalize(s_); }
-  Query(const Query&) = delete;
-  Query& operator=(const Query&) = delete;
-  sqlite3_stmt* operator*() const { return s_; }
-  bool Next(bool& failed) {
-    const int rc = s_ ? sqlite3_step(s_) : SQLITE_ERROR;
-    failed = rc != SQLITE_ROW && rc != SQLITE_DONE;
-    return rc == SQLITE_ROW;
-  }
-
- private:
-  sqlite3_stmt* s_ = nullptr;
-};
-
-std::string Text(sqlite3_stmt* s, int c) {
-  const unsigned char* t = sqlite3_column_text(s, c);
-  return t ? reinterpret_cast<const char*>(t) : "";
-}
-
 // The client the run's connection was: the latest CONNECT from its port in the window
 // around its start. 0 when there is none.
 bool FindClient(Ledger& ledger, const journal::Run& run, int64_t& client, bool& connected,
                 std::string& error) {
   client = 0;
   connected = false;
-  Query q(ledger, "SELECT client, time, seq FROM journal WHERE kind = 'CONNECT' AND detail = ?1");
+  Statement q(ledger.db,
+              "SELECT client, time, seq FROM journal WHERE kind = 'CONNECT' AND detail = ?1");
   const std::string from = "from 127.0.0.1:" + std::to_string(run.localPort);
-  sqlite3_bind_text(*q, 1, from.c_str(), -1, SQLITE_TRANSIENT);
-  bool failed = false;
+  q.Bind(1, from);
   int64_t best = 0, connectSeq = 0;
-  while (q.Next(failed)) {
-    const int64_t at = MsOfTime(Text(*q, 1));
+  while (q.Next()) {
+    const int64_t at = MsOfTime(q.Text(1));
     if (at < run.startedMs - kConnectBeforeRunMs || at > run.startedMs + kConnectAfterRunMs)
       continue;
     if (at >= best) {
       best = at;
-      client = sqlite3_column_int64(*q, 0);
-      connectSeq = sqlite3_column_int64(*q, 2);
+      client = q.Int(0);
+      connectSeq = q.Int(2);
     }
   }
-  if (failed) {
-    error = sqlite3_errmsg(ledger.db);
-    return false;
-  }
+  if (!q.Ended()) return Failed(ledger.db, error);
   if (client == 0) return true;
   // Still connected unless its disconnection was journalled, or moneyd started again since
   // (a server killed journals no disconnection).
-  Query d(ledger,
-          "SELECT count(*) FROM journal WHERE (client = ?1 AND kind = 'DISCONNECT') OR "
-          "(kind = 'START' AND seq > ?2)");
-  sqlite3_bind_int64(*d, 1, client);
-  sqlite3_bind_int64(*d, 2, connectSeq);
-  if (d.Next(failed)) connected = sqlite3_column_int64(*d, 0) == 0;
-  if (failed) error = sqlite3_errmsg(ledger.db);
-  return !failed;
+  Statement d(ledger.db,
+              "SELECT count(*) FROM journal WHERE (client = ?1 AND kind = 'DISCONNECT') OR "
+              "(kind = 'START' AND seq > ?2)");
+  d.Bind(1, client);
+  d.Bind(2, connectSeq);
+  if (d.Next()) {
+    connected = d.Int(0) == 0;
+    return true;
+  }
+  return d.Ended() || Failed(ledger.db, error);
 }
 
 bool ClientChanges(Ledger& ledger, int64_t client, std::vector<ServerRow>& rows,
                    std::string& error) {
-  Query q(ledger,
-          "SELECT seq, kind, amount FROM journal WHERE client = ?1 AND kind IN ('CUSE', 'BADD', "
-          "'CADD') ORDER BY seq");
-  sqlite3_bind_int64(*q, 1, client);
-  bool failed = false;
-  while (q.Next(failed))
-    rows.push_back({sqlite3_column_int64(*q, 0), Text(*q, 1), sqlite3_column_int64(*q, 2)});
-  if (failed) error = sqlite3_errmsg(ledger.db);
-  return !failed;
+  Statement q(ledger.db,
+              "SELECT seq, kind, amount FROM journal WHERE client = ?1 AND kind IN ('CUSE', "
+              "'BADD', 'CADD') ORDER BY seq");
+  q.Bind(1, client);
+  while (q.Next()) rows.push_back({q.Int(0), q.Text(1), q.Int(2)});
+  return q.Ended() || Failed(ledger.db, error);
 }
 
 std::string StepWords(const journal::MoneyStep& m) {
@@ -185,24 +157,21 @@ void AddOwed(GameFinding& g, const std::string& gameDir) {
 // What the operator settled already for the game (entries "game N" of the settlement kinds)
 // pays off what is owed, each entry once.
 bool ApplySettlements(Ledger& ledger, GameFinding& g, std::string& error) {
-  Query q(ledger,
-          "SELECT seq, kind, amount FROM journal WHERE kind IN ('REFUND', 'PAYBANK', "
-          "'PAYCREDITS') AND detail = ?1 ORDER BY seq");
+  Statement q(ledger.db,
+              "SELECT seq, kind, amount FROM journal WHERE kind IN ('REFUND', 'PAYBANK', "
+              "'PAYCREDITS') AND detail = ?1 ORDER BY seq");
   const std::string detail = "game " + std::to_string(g.game.game);
-  sqlite3_bind_text(*q, 1, detail.c_str(), -1, SQLITE_TRANSIENT);
-  bool failed = false;
-  while (q.Next(failed)) {
-    const std::string kind = Text(*q, 1);
+  q.Bind(1, detail);
+  while (q.Next()) {
+    const std::string kind = q.Text(1);
     for (Owed& o : g.owed) {
-      if (o.settledBy || kind != KindName(o.kind) || o.amount != sqlite3_column_int64(*q, 2))
-        continue;
-      o.settledBy = sqlite3_column_int64(*q, 0);
+      if (o.settledBy || kind != KindName(o.kind) || o.amount != q.Int(2)) continue;
+      o.settledBy = q.Int(0);
       break;
     }
   }
-  if (failed) error = sqlite3_errmsg(ledger.db);
   g.nothingOwed = !g.unknown && !g.Owes() && !g.inPlay;
-  return !failed;
+  return q.Ended() || Failed(ledger.db, error);
 }
 
 std::string JsonText(const std::string& s) {

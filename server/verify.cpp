@@ -1,7 +1,5 @@
 // The ledger's audit: from the newest usable checkpoint (or from the first entry), then a new
 // checkpoint. See VerifyLedger in ledger.h.
-#include <sqlite3.h>
-
 #include "server/ledger.h"
 #include "server/ledger_sql.h"
 
@@ -12,30 +10,22 @@ namespace {
 constexpr const char* kCheckpointColumns =
     "id, time, seq, seq_hash, entries, credits, bank, kinds, previous, hash";
 
-// Statements finalised however the audit ends.
-struct Statement {
-  sqlite3_stmt* s = nullptr;
-  ~Statement() { sqlite3_finalize(s); }
-};
-
 bool PrepareOnce(sqlite3* db, const std::string& sql, Statement& statement, std::string& error) {
-  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement.s, nullptr) == SQLITE_OK) return true;
-  error = Describe(db);
-  return false;
+  return statement.Prepare(db, sql) || Failed(db, error);
 }
 
 // One checkpoint row; false when it cannot be one (its sums by kind unreadable) or does not
 // match its own hash.
-bool ReadCheckpoint(sqlite3_stmt* s, Checkpoint& c) {
-  c.id = sqlite3_column_int64(s, 0);
-  c.time = ColumnText(s, 1);
-  c.seq = sqlite3_column_int64(s, 2);
-  c.seq_hash = ColumnText(s, 3);
-  c.entries = sqlite3_column_int64(s, 4);
-  c.sum = Totals{sqlite3_column_int64(s, 5), sqlite3_column_int64(s, 6)};
-  const std::string kinds = ColumnText(s, 7);
-  c.previous = ColumnText(s, 8);
-  c.hash = ColumnText(s, 9);
+bool ReadCheckpoint(const Statement& s, Checkpoint& c) {
+  c.id = s.Int(0);
+  c.time = s.Text(1);
+  c.seq = s.Int(2);
+  c.seq_hash = s.Text(3);
+  c.entries = s.Int(4);
+  c.sum = Totals{s.Int(5), s.Int(6)};
+  const std::string kinds = s.Text(7);
+  c.previous = s.Text(8);
+  c.hash = s.Text(9);
   return kinds.size() < 1024 && ParseKindSums(kinds, c.kind_sums) && CheckpointHash(c) == c.hash;
 }
 
@@ -55,11 +45,11 @@ void EntryGone(Audit& audit, const Checkpoint& c) {
 }
 
 // The stored hash of entry `seq`; false when there is no such entry.
-bool HashAt(sqlite3_stmt* s, int64_t seq, std::string& hash) {
-  sqlite3_bind_int64(s, 1, seq);
-  const bool found = sqlite3_step(s) == SQLITE_ROW;
-  if (found) hash = ColumnText(s, 0);
-  sqlite3_reset(s);
+bool HashAt(Statement& s, int64_t seq, std::string& hash) {
+  s.Bind(1, seq);
+  const bool found = s.Next();
+  if (found) hash = s.Text(0);
+  s.Reset();
   return found;
 }
 
@@ -77,17 +67,16 @@ bool StartAtCheckpoint(sqlite3* db, Audit& audit, std::string& error) {
                    error)) {
     return false;
   }
-  int rc = SQLITE_ROW;
-  while ((rc = sqlite3_step(list.s)) == SQLITE_ROW) {
+  while (list.Next()) {
     Checkpoint c;
-    if (!ReadCheckpoint(list.s, c)) {
+    if (!ReadCheckpoint(list, c)) {
       Edited(audit, c);
       continue;
     }
-    sqlite3_bind_int64(row_at.s, 1, c.seq);
-    const bool found = sqlite3_step(row_at.s) == SQLITE_ROW;
-    const JournalRow row = found ? ReadRow(row_at.s) : JournalRow{};
-    sqlite3_reset(row_at.s);
+    row_at.Bind(1, c.seq);
+    const bool found = row_at.Next();
+    const JournalRow row = found ? ReadRow(row_at) : JournalRow{};
+    row_at.Reset();
     if (!found) {
       EntryGone(audit, c);
       continue;
@@ -100,7 +89,7 @@ bool StartAtCheckpoint(sqlite3* db, Audit& audit, std::string& error) {
       continue;
     }
     std::string before_hash = kChainStart;
-    if (!HashAt(before.s, c.seq, before_hash)) before_hash = kChainStart;
+    if (!HashAt(before, c.seq, before_hash)) before_hash = kChainStart;
     // The checkpoint's own entry is checked against its hash, being the one an edit of the
     // journal's end would most likely touch.
     if (ChainHash(before_hash, row) != row.hash) {
@@ -114,13 +103,11 @@ bool StartAtCheckpoint(sqlite3* db, Audit& audit, std::string& error) {
     ResumeAudit(audit, c, before_hash);
     // A noted head at or before the checkpoint is not replayed: its entry is looked up.
     if (audit.head.seq > 0 && audit.head.seq <= c.seq) {
-      audit.head_found = HashAt(hash_at.s, audit.head.seq, audit.head_hash_found);
+      audit.head_found = HashAt(hash_at, audit.head.seq, audit.head_hash_found);
     }
     return true;
   }
-  if (rc == SQLITE_DONE) return true;
-  error = Describe(db);
-  return false;
+  return list.Ended() || Failed(db, error);
 }
 
 // Checks each checkpoint, in order, as the full replay passes its entry.
@@ -132,15 +119,12 @@ struct CheckpointWalk {
   std::string previous_hash = kChainStart;
 
   bool Step(sqlite3* db, std::string& error) {
-    const int rc = sqlite3_step(list.s);
-    have = rc == SQLITE_ROW;
+    have = list.Next();
     if (have) {
       next = Checkpoint{};
-      intact = ReadCheckpoint(list.s, next);
+      intact = ReadCheckpoint(list, next);
     }
-    if (have || rc == SQLITE_DONE) return true;
-    error = Describe(db);
-    return false;
+    return have || list.Ended() || Failed(db, error);
   }
 
   // Checks the checkpoints at or before entry `seq`, the audit having just taken that entry
@@ -173,12 +157,12 @@ bool ReadRecorded(sqlite3* db, Totals& totals, ChainHead& head, std::string& err
                    error)) {
     return false;
   }
-  if (sqlite3_step(s.s) != SQLITE_ROW) {
+  if (!s.Next()) {
     error = "the totals are missing";
     return false;
   }
-  totals = Totals{sqlite3_column_int64(s.s, 0), sqlite3_column_int64(s.s, 1)};
-  head = ChainHead{sqlite3_column_int64(s.s, 2), ColumnText(s.s, 3)};
+  totals = Totals{s.Int(0), s.Int(1)};
+  head = ChainHead{s.Int(2), s.Text(3)};
   return true;
 }
 
@@ -197,62 +181,53 @@ bool Replay(sqlite3* db, Audit& audit, bool full, std::string& error) {
           rows, error)) {
     return false;
   }
-  sqlite3_bind_int64(rows.s, 1, audit.previous_seq);
-  int rc = SQLITE_ROW;
-  while ((rc = sqlite3_step(rows.s)) == SQLITE_ROW) {
-    const JournalRow row = ReadRow(rows.s);
+  rows.Bind(1, audit.previous_seq);
+  while (rows.Next()) {
+    const JournalRow row = ReadRow(rows);
     AuditRow(audit, row);
     if (full && !walk.Pass(db, audit, row.seq, error)) return false;
   }
-  if (rc != SQLITE_DONE) {
-    error = Describe(db);
-    return false;
-  }
+  if (!rows.Ended()) return Failed(db, error);
   return !full || walk.Pass(db, audit, 0, error);
 }
 
 // A checkpoint at the audit's last entry, chained to the newest one, unless one at or past
-// that entry was stored meanwhile.
-bool StoreCheckpoint(sqlite3* db, Audit& audit, std::string& error) {
-  if (!Exec(db, "BEGIN IMMEDIATE", error)) return false;
-  Statement newest, insert;
-  bool ok =
-      PrepareOnce(db, "SELECT seq, hash FROM checkpoint ORDER BY id DESC LIMIT 1", newest, error);
+// that entry was stored meanwhile (then `stored` stays false).
+bool InsertCheckpoint(sqlite3* db, const Audit& audit, bool& stored, std::string& error) {
+  Statement newest(db, "SELECT seq, hash FROM checkpoint ORDER BY id DESC LIMIT 1");
+  if (!newest.Prepared()) return Failed(db, error);
   int64_t newest_seq = 0;
   std::string previous = kChainStart;
-  if (ok && sqlite3_step(newest.s) == SQLITE_ROW) {
-    newest_seq = sqlite3_column_int64(newest.s, 0);
-    previous = ColumnText(newest.s, 1);
+  if (newest.Next()) {
+    newest_seq = newest.Int(0);
+    previous = newest.Text(1);
   }
-  const bool wanted = newest_seq < audit.previous_seq;
-  if (ok && wanted) {
-    const Checkpoint c = CheckpointOf(audit, previous, NowText());
-    ok = PrepareOnce(db,
-                     "INSERT INTO checkpoint (time, seq, seq_hash, entries, credits, bank, kinds, "
-                     "previous, hash) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)",
-                     insert, error);
-    if (ok) {
-      const std::string kinds = KindSumsText(c.kind_sums);
-      sqlite3_bind_text(insert.s, 1, c.time.c_str(), -1, SQLITE_TRANSIENT);
-      sqlite3_bind_int64(insert.s, 2, c.seq);
-      sqlite3_bind_text(insert.s, 3, c.seq_hash.c_str(), -1, SQLITE_TRANSIENT);
-      sqlite3_bind_int64(insert.s, 4, c.entries);
-      sqlite3_bind_int64(insert.s, 5, c.sum.credits);
-      sqlite3_bind_int64(insert.s, 6, c.sum.bank);
-      sqlite3_bind_text(insert.s, 7, kinds.c_str(), -1, SQLITE_TRANSIENT);
-      sqlite3_bind_text(insert.s, 8, c.previous.c_str(), -1, SQLITE_TRANSIENT);
-      sqlite3_bind_text(insert.s, 9, c.hash.c_str(), -1, SQLITE_TRANSIENT);
-      ok = sqlite3_step(insert.s) == SQLITE_DONE;
-      if (!ok) error = Describe(db);
-    }
-  }
-  ok = ok && Exec(db, "COMMIT", error);
-  if (!ok) {
-    std::string ignored;
-    if (!sqlite3_get_autocommit(db)) Exec(db, "ROLLBACK", ignored);
+  if (newest_seq >= audit.previous_seq) return true;
+  const Checkpoint c = CheckpointOf(audit, previous, NowText());
+  Statement insert(db,
+                   "INSERT INTO checkpoint (time, seq, seq_hash, entries, credits, bank, kinds, "
+                   "previous, hash) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)");
+  insert.Bind(1, c.time);
+  insert.Bind(2, c.seq);
+  insert.Bind(3, c.seq_hash);
+  insert.Bind(4, c.entries);
+  insert.Bind(5, c.sum.credits);
+  insert.Bind(6, c.sum.bank);
+  insert.Bind(7, KindSumsText(c.kind_sums));
+  insert.Bind(8, c.previous);
+  insert.Bind(9, c.hash);
+  stored = insert.Run();
+  return stored || Failed(db, error);
+}
+
+bool StoreCheckpoint(Ledger& ledger, Audit& audit, std::string& error) {
+  if (!BeginTransaction(ledger, TransactionKind::kWrite, error)) return false;
+  bool stored = false;
+  if (!InsertCheckpoint(ledger.db, audit, stored, error) || !CommitTransaction(ledger, error)) {
+    RollbackTransaction(ledger);
     return false;
   }
-  if (wanted) audit.checkpoint_stored = audit.previous_seq;
+  if (stored) audit.checkpoint_stored = audit.previous_seq;
   return true;
 }
 
@@ -265,17 +240,17 @@ bool VerifyLedger(Ledger& ledger, Audit& audit, Totals& totals, std::string& err
   audit.check_recorded_head = true;
   sqlite3* db = ledger.db;
   // One read transaction, so that moneyd's writes in the meantime are not half seen.
-  if (!Exec(db, "BEGIN", error)) return false;
+  if (!BeginTransaction(ledger, TransactionKind::kRead, error)) return false;
   const bool ok = ReadRecorded(db, totals, audit.recorded_head, error) &&
                   (options.full || StartAtCheckpoint(db, audit, error)) &&
                   Replay(db, audit, options.full, error);
   std::string ignored;
-  Exec(db, "COMMIT", ignored);
+  CommitTransaction(ledger, ignored);
   if (!ok) return false;
   FinishAudit(audit, totals);
   if (options.store_checkpoint && audit.problem_count == 0 &&
       audit.previous_seq > audit.checkpoint_seq) {
-    StoreCheckpoint(db, audit, audit.checkpoint_error);
+    StoreCheckpoint(ledger, audit, audit.checkpoint_error);
   }
   return true;
 }

@@ -44,9 +44,14 @@ class LedgerTest : public ::testing::Test {
 
   Audit Verify() { return money_test::VerifiedAudit(ledger_); }
 
+  // A hand edit from a connection of its own, as another program would make it: the
+  // ledger's connection refuses writes outside its own transactions.
   void Sql(const char* sql) {
-    ASSERT_EQ(sqlite3_exec(ledger_.db, sql, nullptr, nullptr, nullptr), SQLITE_OK)
-        << sqlite3_errmsg(ledger_.db);
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(path_.c_str(), &other), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(other, sql, nullptr, nullptr, nullptr), SQLITE_OK)
+        << sqlite3_errmsg(other);
+    sqlite3_close(other);
   }
 
   std::string Reply(const std::string& text, int64_t client = 7) {
@@ -144,6 +149,32 @@ TEST_F(LedgerTest, VerifyPassesAnHonestLedgerAndCatchesTampering) {
   EXPECT_EQ(Verify().problem_count, 0);
   Sql("DELETE FROM journal WHERE kind = 'CUSE'");
   EXPECT_GE(Verify().problem_count, 1);
+}
+
+// Every write on the ledger's connection goes through one of its transactions: a statement
+// that would change the file on its own is refused at its commit and leaves no trace, while
+// the same statement inside a batch is kept.
+TEST_F(LedgerTest, RefusesAWriteOutsideItsTransactions) {
+  ASSERT_EQ(Record(ledger_, Entry{Kind::kInsert, 0, 300, ""}).outcome, Outcome::kApplied);
+  const char* const writes[] = {
+      "UPDATE totals SET credits = credits + 10",
+      "DELETE FROM journal",
+      "INSERT INTO checkpoint (time, seq, seq_hash, entries, credits, bank, kinds, previous, "
+      "hash) VALUES ('', 1, '', 1, 0, 0, '', '', '')",
+  };
+  for (const char* sql : writes) {
+    SCOPED_TRACE(sql);
+    EXPECT_EQ(sqlite3_exec(ledger_.db, sql, nullptr, nullptr, nullptr),
+              SQLITE_CONSTRAINT_COMMITHOOK);
+    EXPECT_EQ(Read(), (Totals{300, 0}));
+    EXPECT_EQ(Rows().size(), 1u);
+    EXPECT_EQ(Verify().problem_count, 0);
+  }
+  std::string error;
+  ASSERT_TRUE(BeginBatch(ledger_, error)) << error;
+  ASSERT_EQ(sqlite3_exec(ledger_.db, writes[0], nullptr, nullptr, nullptr), SQLITE_OK);
+  ASSERT_TRUE(CommitBatch(ledger_, error)) << error;
+  EXPECT_EQ(Read(), (Totals{310, 0}));
 }
 
 TEST_F(LedgerTest, TwoProcessesShareTheTotals) {
