@@ -104,7 +104,7 @@ void AddToMeter(int16_t index, int16_t amount) {
 }
 
 int32_t GetGamesPlayed() {
-  return Meters[0];
+  return Meters[kMeterGamesCharged];
 }
 
 void AddToCashpot(int16_t delta) {
@@ -157,27 +157,27 @@ bool ChargeGame() {
     AddToBalance(1, -(StakePerGame * 10) / 100.0f);
   else
     AddToBalance(0, -(StakePerGame * 10) / 100.0f);
-  CountMeter(0);
+  CountMeter(kMeterGamesCharged);
   uint16_t bank = QueryBank();
   if (bank < 500)
-    CountMeter(33);
+    CountMeter(kMeterChargedBankBelow500);
   else if (bank < 1000)
-    CountMeter(34);
+    CountMeter(kMeterChargedBank500To999);
   else
-    CountMeter(35);
+    CountMeter(kMeterChargedBank1000Up);
   return true;
 }
 
 void SettleGame() {
   int32_t w = winAmount;
   if (w == 0) return;
-  AddToMeter(static_cast<int16_t>(23 + BalanceLevel(0)), static_cast<int16_t>(w));
-  AddToMeter(22, static_cast<int16_t>(w));
-  CountMeter(30);
+  AddToMeter(static_cast<int16_t>(kMeterWinsAtLevel1 + BalanceLevel(0)), static_cast<int16_t>(w));
+  AddToMeter(kMeterPaidOut, static_cast<int16_t>(w));
+  CountMeter(kMeterGamesWithAWin);
   AddToBalance(0, static_cast<float>(w));
   static const int32_t kCounted[] = {100, 200, 300, 400, 500, 600, 1000, 2000};
   for (int i = 0; i < 8; ++i)
-    if (w == kCounted[i]) CountMeter(static_cast<int16_t>(13 + i));
+    if (w == kCounted[i]) CountMeter(static_cast<int16_t>(kMeterWonExactly100 + i));
 }
 
 void ResetAccounting() {

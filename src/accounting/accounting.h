@@ -6,6 +6,27 @@
 #include <cstdint>
 
 inline constexpr int kMeterCount = 39;
+
+// The meters by what they count (the index into Meters; MeterMeaning has the full list).
+// The runs of meters by balance level or by prize are named by their first.
+enum Meter : int16_t {
+  kMeterGamesCharged = 0,
+  kMeterGamesAtLevel1 = 1,  // 1..7: games started at main balance level 1..7
+  kMeterTrueFalseRounds = 11,
+  kMeterTrueFalseWrong = 12,
+  kMeterWonExactly100 = 13,  // 13..20: games won with exactly one of the counted prizes
+  kMeterJackpots = 21,
+  kMeterPaidOut = 22,       // pence
+  kMeterWinsAtLevel1 = 23,  // 23..29: pence won at main balance level 1..7
+  kMeterGamesWithAWin = 30,
+  kMeterCashpotsPaid = 31,
+  kMeterCashpotPayouts = 32,  // pence
+  kMeterChargedBankBelow500 = 33,
+  kMeterChargedBank500To999 = 34,
+  kMeterChargedBank1000Up = 35,  // or the bank unknown
+  kMeterSecondsOfPlay = 36,
+  kMeterReachedPrize = 38,
+};
 inline constexpr int32_t kCashpotStart = 100;
 
 struct ControlTable {

@@ -66,8 +66,8 @@ uint32_t gStripDeadline = 0;  // the menu strip's redraw, not reset between wait
 const Button* gActiveList = nullptr;
 uint32_t gWaitSerial = 0;
 
-constexpr ClipRect kAboveButtonRow{0, 800, 0, 430};
-constexpr ClipRect kButtonRow{0, 800, 430, 600};
+constexpr ClipRect kAboveButtonRow{0, kFullScreen.right, 0, 430};
+constexpr ClipRect kButtonRow{0, kFullScreen.right, 430, kFullScreen.bottom};
 
 }  // namespace
 

@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr ClipRect kBottomStrip{0, 800, 500, 600};
+constexpr ClipRect kBottomStrip{0, kFullScreen.right, 500, kFullScreen.bottom};
 
 bool CanAffordGame() {
   return GetCredits() + GetBank() >= StakePerGame;
@@ -66,14 +66,14 @@ void MenuSwipeIn() {
     int e = static_cast<int>(CanAffordGame() ? TweenValue(216) : TweenValue(165));
     int c = static_cast<int>(TweenValue(216));
     int g = static_cast<int>(TweenValue(216));
-    DrawSprite(GraphicSprite(kGraphicOptionSwipe), 0, 276, 600 - b, nullptr, 2);
+    DrawSprite(GraphicSprite(kGraphicOptionSwipe), 0, 276, kFullScreen.bottom - b, nullptr, 2);
     DrawSprite(GraphicSprite(kGraphicMenuSwipe), 0, a - 216, 508, nullptr, 2);
     // Asked again: money inserted meanwhile changes the picture, not the distance.
     if (CanAffordGame())
-      DrawSprite(GraphicSprite(kGraphicPlaySwipe), 0, 800 - e, 508, nullptr, 2);
+      DrawSprite(GraphicSprite(kGraphicPlaySwipe), 0, kFullScreen.right - e, 508, nullptr, 2);
     else
-      DrawSprite(GraphicSprite(kGraphicInsert), 0, 800 - e, 522, nullptr, 2);
-    DrawSprite(GraphicSprite(kGraphicCreditSwipe), 0, 800 - g, 0, nullptr, 2);
+      DrawSprite(GraphicSprite(kGraphicInsert), 0, kFullScreen.right - e, 522, nullptr, 2);
+    DrawSprite(GraphicSprite(kGraphicCreditSwipe), 0, kFullScreen.right - g, 0, nullptr, 2);
     DrawSprite(GraphicSprite(kGraphicBankSwipe), 0, c - 216, 0, nullptr, 2);
     Present();
   } while (!TweenDone());

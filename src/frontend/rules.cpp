@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr ClipRect kBottomStrip{0, 800, 500, 600};
+constexpr ClipRect kBottomStrip{0, kFullScreen.right, 500, kFullScreen.bottom};
 
 // The area whose touch ends the screen: the middle of the screen above and into the
 // button row, not the Back button's picture.
@@ -22,7 +22,8 @@ void SlideBack(bool up) {
   do {
     int d = static_cast<int>(TweenValue(92));
     DrawSprite(GraphicSprite(kGraphicInfoScreen), 0, 0, 0, &kBottomStrip, 2);
-    DrawSprite(GraphicSprite(kGraphicBackSwipe), 0, 276, up ? 600 - d : 508 + d, &kBottomStrip, 2);
+    DrawSprite(GraphicSprite(kGraphicBackSwipe), 0, 276, up ? kFullScreen.bottom - d : 508 + d,
+               &kBottomStrip, 2);
     Present();
   } while (!TweenDone());
 }

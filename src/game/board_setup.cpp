@@ -198,7 +198,7 @@ void SetUpGame() {
   DrawBoots();
   Present();
   // The finished win plan panel, copied back before every redraw on top of it.
-  SaveRect(2, 575, 123, 800, 600);
+  SaveRect(2, 575, 123, kFullScreen.right, kFullScreen.bottom);
 
   SetGameState(GamePlaying);
   PreviewBoard();

@@ -114,9 +114,9 @@ void WinCashpot() {
   // go to the bank, the pence to the credits.
   int32_t a = GetCashpot();
   AddToBalance(1, static_cast<float>(a));
-  CountMeter(31);
-  AddToMeter(32, static_cast<int16_t>(a));
-  AddToMeter(22, static_cast<int16_t>(a));
+  CountMeter(kMeterCashpotsPaid);
+  AddToMeter(kMeterCashpotPayouts, static_cast<int16_t>(a));
+  AddToMeter(kMeterPaidOut, static_cast<int16_t>(a));
   ResetCashpot();
   PayCashpot(a, RecordBytes());
 

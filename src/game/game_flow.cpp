@@ -124,7 +124,7 @@ int PlayRounds() {
     } else if (points > kJackpotPoints) {
       LogMessage("JACKPOT\n");
       StartSound(kSoundAnimationSpin);
-      CountMeter(21);
+      CountMeter(kMeterJackpots);
       GameState = GameWon;
       winAmount = HighestPrizeReached();
       ended = true;
@@ -232,7 +232,7 @@ void ResolveHexagon() {
     collectAvailable = true;
     if (p > lastPrizeReached) StartSound(kSoundCashWinplan);
     if (!prizeMeterDone) {
-      CountMeter(38);
+      CountMeter(kMeterReachedPrize);
       prizeMeterDone = true;
     }
     lastPrizeReached = p;

@@ -20,7 +20,7 @@ namespace {
 
 constexpr int kLifePresent = 5, kLifeEmpty = 0;
 constexpr int kLivesX = 12, kLivesY = 495;
-constexpr ClipRect kRevealArea{344, 572, 500, 600};
+constexpr ClipRect kRevealArea{344, 572, 500, kFullScreen.bottom};
 constexpr int kRevealX = 361, kRevealY = 505;
 
 struct PickBox {

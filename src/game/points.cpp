@@ -31,8 +31,9 @@ const int32_t winPlanRows[kWinPlans][kRungs * 2] = {
 
 namespace {
 
-constexpr int kPanelLeft = 575, kPanelTop = 123, kPanelRight = 800, kPanelBottom = 600;
-constexpr int kBelowLadder = 600;  // the pointer's place while no rung is reached
+constexpr int kPanelLeft = 575, kPanelTop = 123, kPanelRight = kFullScreen.right,
+              kPanelBottom = kFullScreen.bottom;
+constexpr int kBelowLadder = kFullScreen.bottom;  // the pointer's place while no rung is reached
 
 int RungsReached(int32_t value) {
   int n = 0;

@@ -58,22 +58,25 @@ void ResetDisplayState() {
 
 bool InitDisplay() {
   platform::DisplayDevice& d = Device();
-  if (d.Create() != DisplayResult::Ok) return ShutdownDisplay(2);
+  if (d.Create() != DisplayResult::Ok) return ShutdownDisplay(kShutdownNoDevice);
   // Exclusive full-screen access is the backend's: the window already covers the screen.
   DisplayDepth = 16;
   for (;;) {
-    DisplayResult r = d.SetMode(800, 600, DisplayDepth);
+    DisplayResult r = d.SetMode(platform::kScreenWidth, platform::kScreenHeight, DisplayDepth);
     if (r == DisplayResult::Ok) break;
     if (r == DisplayResult::InvalidMode && DisplayDepth > 16) {
       DisplayDepth -= 8;
       continue;
     }
-    return ShutdownDisplay(4);
+    return ShutdownDisplay(kShutdownNoMode);
   }
-  if (d.CreatePrimary(PrimarySurface) != DisplayResult::Ok) return ShutdownDisplay(5);
-  if (d.GetBackBuffer(PrimarySurface, BackBuffer) != DisplayResult::Ok) return ShutdownDisplay(6);
+  if (d.CreatePrimary(PrimarySurface) != DisplayResult::Ok)
+    return ShutdownDisplay(kShutdownNoScreenSurface);
+  if (d.GetBackBuffer(PrimarySurface, BackBuffer) != DisplayResult::Ok)
+    return ShutdownDisplay(kShutdownNoBackBuffer);
   for (platform::Surface& save : SaveSurface)
-    if (d.CreateSurface(800, 600, save) != DisplayResult::Ok) return ShutdownDisplay(5);
+    if (d.CreateSurface(platform::kScreenWidth, platform::kScreenHeight, save) != DisplayResult::Ok)
+      return ShutdownDisplay(kShutdownNoScreenSurface);
   KeyColour = DisplayDepth == 16 ? 0xF81F : 0xFFFF;
   d.SetColourKey(PrimarySurface, KeyColour);
   gDisplayUp = true;
@@ -84,7 +87,7 @@ bool ShutdownDisplay(int code) {
   platform::DisplayDevice& d = Device();
   // A shutdown while the display was up, other than the normal end, is a fatal error
   // that the run must not carry on blind from.
-  if (gDisplayUp && code != 255 && gFailureCode == 0) gFailureCode = code;
+  if (gDisplayUp && code != kShutdownNormalEnd && gFailureCode == 0) gFailureCode = code;
   gLastShutdownCode = code;
   gDisplayUp = false;
   BackBuffer = 0;  // released with its primary

@@ -15,6 +15,24 @@ extern platform::Surface SaveSurface[3];
 extern int DisplayDepth;
 extern uint16_t KeyColour;
 
+// The codes a fatal error passes to ShutdownDisplay, by what failed. The run's end gives
+// kShutdownNormalEnd, which is no failure.
+enum ShutdownCode : int {
+  kShutdownNoDevice = 2,
+  kShutdownNoMode = 4,
+  kShutdownNoScreenSurface = 5,  // the flipping pair or a save surface
+  kShutdownNoBackBuffer = 6,
+  kShutdownBadPicture = 7,  // no such key, no file, or not a picture the loaders read
+  kShutdownNoImageSurface = 9,
+  kShutdownSoundFailed = 14,
+  kShutdownPackMissing = 18,
+  kShutdownNoPixelMemory = 20,
+  kShutdownLockFailed = 22,  // a lock failed, or restoring a lost surface failed
+  kShutdownSpriteRestoreFailed = 24,
+  kShutdownSaveRestoreFailed = 33,
+  kShutdownNormalEnd = 255,
+};
+
 bool InitDisplay();
 bool ShutdownDisplay(int code);  // always false
 void ReleaseGraphicSurfaces();

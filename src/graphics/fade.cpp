@@ -14,7 +14,10 @@ namespace {
 
 // The two pictures, one RGB565 word per pixel: the channels are taken apart at each
 // step, which gives the same arithmetic as keeping them apart.
-std::vector<uint16_t> gFadeA(800 * 600), gFadeB(800 * 600);
+using platform::kScreenHeight;
+using platform::kScreenWidth;
+
+std::vector<uint16_t> gFadeA(kScreenWidth*kScreenHeight), gFadeB(kScreenWidth*kScreenHeight);
 
 bool LockSave(platform::Surface surface, platform::LockedSurface& locked) {
   for (;;) {
@@ -24,7 +27,7 @@ bool LockSave(platform::Surface surface, platform::LockedSurface& locked) {
     if (r == platform::DisplayResult::SurfaceLost &&
         Device().Restore(surface) == platform::DisplayResult::Ok)
       continue;
-    ShutdownDisplay(22);
+    ShutdownDisplay(kShutdownLockFailed);
     return false;
   }
 }
@@ -32,10 +35,10 @@ bool LockSave(platform::Surface surface, platform::LockedSurface& locked) {
 // The rectangle inside the screen, so that nothing is read or written outside it.
 ClipRect Bounded(const ClipRect* rect) {
   ClipRect r = rect ? *rect : kFullScreen;
-  r.left = std::clamp(r.left, 0, 800);
-  r.right = std::clamp(r.right, 0, 800);
-  r.top = std::clamp(r.top, 0, 600);
-  r.bottom = std::clamp(r.bottom, 0, 600);
+  r.left = std::clamp(r.left, 0, kScreenWidth);
+  r.right = std::clamp(r.right, 0, kScreenWidth);
+  r.top = std::clamp(r.top, 0, kScreenHeight);
+  r.bottom = std::clamp(r.bottom, 0, kScreenHeight);
   return r;
 }
 
@@ -193,7 +196,7 @@ void CaptureSave(int which, const ClipRect* rect) {
   ClipRect r = Bounded(rect);
   for (int y = r.top; y < r.bottom && !Device().Blind(); ++y) {
     const uint16_t* row = Row(locked, y);
-    std::copy(row + r.left, row + r.right, image.begin() + y * 800 + r.left);
+    std::copy(row + r.left, row + r.right, image.begin() + y * kScreenWidth + r.left);
   }
   Device().Unlock(surface);
 }
@@ -213,15 +216,16 @@ void FadeStep(int percent, const ClipRect* rect, int keyed) {
 #endif
   for (int y = r.top; y < r.bottom && !Device().Blind(); ++y) {
     if (r.right <= r.left) break;
-    BlendRow(Row(locked, y) + r.left, gFadeA.data() + y * 800 + r.left,
-             gFadeB.data() + y * 800 + r.left, r.right - r.left, percent, keyed != 0, tables);
+    BlendRow(Row(locked, y) + r.left, gFadeA.data() + y * kScreenWidth + r.left,
+             gFadeB.data() + y * kScreenWidth + r.left, r.right - r.left, percent, keyed != 0,
+             tables);
   }
   Device().Unlock(SaveSurface[0]);
   RestoreRect(0, 0, 0, keyed, r.left, r.top, r.right, r.bottom);
 }
 
 void FadeToPicture(Sprite& picture) {
-  SaveRect(1, 0, 0, 800, 600);
+  SaveRect(1, 0, 0, kScreenWidth, kScreenHeight);
   CaptureSave(1, nullptr);
   DrawSpriteToSave(0, picture, 0, 0, 0, nullptr, 0);
   CaptureSave(0, nullptr);

@@ -47,7 +47,7 @@ void MeasureFont(Sprite& sprite, const FontInfo& font) {
     if (r == platform::DisplayResult::SurfaceLost &&
         Device().Restore(e.surface) == platform::DisplayResult::Ok)
       continue;
-    ShutdownDisplay(22);
+    ShutdownDisplay(kShutdownLockFailed);
     return;
   }
   FontStrip strip;

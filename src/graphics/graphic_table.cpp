@@ -150,25 +150,26 @@ Sprite& GraphicSprite(int key) {
 
 void LoadGraphicHeader(Sprite& sprite, int key, uint16_t frames) {
   int index = FindGraphic(key);
-  if (index < 0) return Fatal(7, key, nullptr, "no such key");
+  if (index < 0) return Fatal(kShutdownBadPicture, key, nullptr, "no such key");
   const GraphicEntry& e = GraphicTable[index];
   std::vector<uint8_t> bytes;
-  if (!ReadFile(e, 128, bytes)) return Fatal(7, key, e.path, "cannot open the file");
+  if (!ReadFile(e, 128, bytes))
+    return Fatal(kShutdownBadPicture, key, e.path, "cannot open the file");
   // Anything that is not a PCX is read as a BMP.
   GraphicFormat format = e.format == GraphicFormat::Pcx ? GraphicFormat::Pcx : GraphicFormat::Bmp;
   PictureHeader h;
   std::string why;
   if (!ReadPictureHeader(format, bytes.data(), bytes.size(), h, &why))
-    return Fatal(7, key, e.path, why);
-  if (frames == 0) return Fatal(7, key, e.path, "no frames");
+    return Fatal(kShutdownBadPicture, key, e.path, why);
+  if (frames == 0) return Fatal(kShutdownBadPicture, key, e.path, "no frames");
   FillSprite(sprite, index, h.width, h.height, frames);
 }
 
 void LoadGraphic(Sprite& sprite, int key, uint16_t frames) {
   int index = FindGraphic(key);
-  if (index < 0) return Fatal(7, key, nullptr, "no such key");
+  if (index < 0) return Fatal(kShutdownBadPicture, key, nullptr, "no such key");
   GraphicEntry& e = GraphicTable[index];
-  if (frames == 0) return Fatal(7, key, e.path, "no frames");
+  if (frames == 0) return Fatal(kShutdownBadPicture, key, e.path, "no frames");
   // After a fatal graphics error there is nothing to load into; that error is logged.
   if (!DisplayUp()) return;
   platform::DisplayDevice& d = Device();
@@ -178,23 +179,25 @@ void LoadGraphic(Sprite& sprite, int key, uint16_t frames) {
     return;
   }
   if (e.format != GraphicFormat::Bmp && e.format != GraphicFormat::Pcx)
-    return Fatal(7, key, e.path, "neither a BMP nor a PCX picture");
+    return Fatal(kShutdownBadPicture, key, e.path, "neither a BMP nor a PCX picture");
   std::vector<uint8_t> bytes;
-  if (!ReadFile(e, 0, bytes)) return Fatal(7, key, e.path, "cannot open the file");
+  if (!ReadFile(e, 0, bytes))
+    return Fatal(kShutdownBadPicture, key, e.path, "cannot open the file");
   if (bytes.size() > static_cast<size_t>(kMaxPictureFile))
-    return Fatal(20, key, e.path, "the file is too large");
+    return Fatal(kShutdownNoPixelMemory, key, e.path, "the file is too large");
 
   PictureHeader h;
   std::string why;
   if (!ReadPictureHeader(e.format, bytes.data(), bytes.size(), h, &why))
-    return Fatal(7, key, e.path, why);
+    return Fatal(kShutdownBadPicture, key, e.path, why);
   Picture565 picture;
   if (!DecodePicture(e.format, bytes.data(), bytes.size(), picture, &why))
-    return Fatal(why == "the picture is too large" ? 20 : 7, key, e.path, why);
+    return Fatal(why == "the picture is too large" ? kShutdownNoPixelMemory : kShutdownBadPicture,
+                 key, e.path, why);
 
   platform::Surface surface = 0;
   if (d.CreateSurface(picture.width, picture.height, surface) != DisplayResult::Ok)
-    return Fatal(9, key, e.path, "cannot make an image surface");
+    return Fatal(kShutdownNoImageSurface, key, e.path, "cannot make an image surface");
   e.surface = surface;
   d.SetColourKey(surface, KeyColour);
   platform::LockedSurface locked;
@@ -203,7 +206,7 @@ void LoadGraphic(Sprite& sprite, int key, uint16_t frames) {
     if (r == DisplayResult::Ok) break;
     if (r == DisplayResult::StillDrawing) continue;
     if (r == DisplayResult::SurfaceLost && d.Restore(surface) == DisplayResult::Ok) continue;
-    return Fatal(22, key, e.path, "cannot lock its image surface");
+    return Fatal(kShutdownLockFailed, key, e.path, "cannot lock its image surface");
   }
   for (int y = 0; y < picture.height; ++y) {
     auto* row = reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(locked.pixels) +

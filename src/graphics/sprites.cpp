@@ -6,6 +6,8 @@
 #include "shell/timing.h"
 
 using platform::DisplayResult;
+using platform::kScreenHeight;
+using platform::kScreenWidth;
 
 namespace {
 
@@ -101,7 +103,8 @@ void ResetPresentPacing() {
 }
 
 void DrawSprite(Sprite& sprite, int frame, int x, int y, const ClipRect* clip, int transparent) {
-  DrawOnto(BackBuffer, PrimarySurface, 24, sprite, frame, x, y, clip, transparent);
+  DrawOnto(BackBuffer, PrimarySurface, kShutdownSpriteRestoreFailed, sprite, frame, x, y, clip,
+           transparent);
 }
 
 void DrawSpriteToSave(int save, Sprite& sprite, int frame, int x, int y, const ClipRect* clip,
@@ -110,10 +113,10 @@ void DrawSpriteToSave(int save, Sprite& sprite, int frame, int x, int y, const C
   ClipRect cut;
   if (clip) {
     cut = *clip;
-    if (cut.right > 800) cut.right = 800;
+    if (cut.right > kScreenWidth) cut.right = kScreenWidth;
     clip = &cut;
   }
-  DrawOnto(target, target, 33, sprite, frame, x, y, clip, transparent);
+  DrawOnto(target, target, kShutdownSaveRestoreFailed, sprite, frame, x, y, clip, transparent);
 }
 
 void FlipPaced() {
@@ -124,7 +127,7 @@ void FlipPaced() {
     } while (r == DisplayResult::StillDrawing);
     if (r == DisplayResult::SurfaceLost) {
       if (Device().Restore(PrimarySurface) != DisplayResult::Ok) {
-        ShutdownDisplay(22);
+        ShutdownDisplay(kShutdownLockFailed);
         return;
       }
       Device().Flip(PrimarySurface);
@@ -140,7 +143,7 @@ void FlipPaced() {
 
 void CopyScreenToBack() {
   if (!DisplayUp()) return;
-  platform::Rect all{0, 0, 800, 600};
+  platform::Rect all{0, 0, kScreenWidth, kScreenHeight};
   Device().Blit(BackBuffer, all, PrimarySurface, all, false);
 }
 
@@ -153,7 +156,7 @@ void SaveRect(int save, int left, int top, int right, int bottom) {
   platform::Surface target = SaveTarget(save);
   if (!DisplayUp() || !target) return;
   platform::Rect r{left, top, right, bottom};
-  CopyArea(target, r, BackBuffer, r, nullptr, target, 33);
+  CopyArea(target, r, BackBuffer, r, nullptr, target, kShutdownSaveRestoreFailed);
 }
 
 void RestoreRect(int save, int dx, int dy, int keyed, int left, int top, int right, int bottom) {
@@ -175,13 +178,13 @@ void RestoreRect(int save, int dx, int dy, int keyed, int left, int top, int rig
     d.top += -s.top * dh / sh;
     s.top = 0;
   }
-  if (s.right > 800) {
-    d.right -= (s.right - 800) * dw / sw;
-    s.right = 800;
+  if (s.right > kScreenWidth) {
+    d.right -= (s.right - kScreenWidth) * dw / sw;
+    s.right = kScreenWidth;
   }
-  if (s.bottom > 600) {
-    d.bottom -= (s.bottom - 600) * dh / sh;
-    s.bottom = 600;
+  if (s.bottom > kScreenHeight) {
+    d.bottom -= (s.bottom - kScreenHeight) * dh / sh;
+    s.bottom = kScreenHeight;
   }
   if (d.left < 0) {
     s.left += -d.left * sw / dw;
@@ -191,13 +194,13 @@ void RestoreRect(int save, int dx, int dy, int keyed, int left, int top, int rig
     s.top += -d.top * sh / dh;
     d.top = 0;
   }
-  if (d.right > 800) {
-    s.right -= (d.right - 800) * sw / dw;
-    d.right = 800;
+  if (d.right > kScreenWidth) {
+    s.right -= (d.right - kScreenWidth) * sw / dw;
+    d.right = kScreenWidth;
   }
-  if (d.bottom > 600) {
-    s.bottom -= (d.bottom - 600) * sh / dh;
-    d.bottom = 600;
+  if (d.bottom > kScreenHeight) {
+    s.bottom -= (d.bottom - kScreenHeight) * sh / dh;
+    d.bottom = kScreenHeight;
   }
   CopyArea(BackBuffer, d, source, s, keyed ? &KeyColour : nullptr, BackBuffer, 0);
 }

@@ -4,13 +4,14 @@
 #pragma once
 
 #include "graphics/graphic_table.h"
+#include "platform/platform.h"
 
 // Fields in this order: left, right, top, bottom (right and bottom exclusive).
 struct ClipRect {
   int32_t left, right, top, bottom;
 };
 
-inline constexpr ClipRect kFullScreen{0, 800, 0, 600};
+inline constexpr ClipRect kFullScreen{0, platform::kScreenWidth, 0, platform::kScreenHeight};
 
 void DrawSprite(Sprite& sprite, int frame, int x, int y, const ClipRect* clip, int transparent);
 void DrawSpriteToSave(int save, Sprite& sprite, int frame, int x, int y, const ClipRect* clip,

@@ -24,17 +24,19 @@ void DrawSegment(int frame, const CountdownPoint& at) {
 
 }  // namespace
 
+// The positions before and after the bar's segments: the screen's far corner, off it.
+constexpr CountdownPoint kOffScreen{platform::kScreenWidth, platform::kScreenHeight};
 #define STRIKORA_SEGMENT(k) \
   { kBarLeft + kSegmentWidth*(k), kSegmentY }
 const CountdownPoint countdownPositions[kCountdownPositions] = {
-    {800, 600},           {800, 600},           STRIKORA_SEGMENT(0),  STRIKORA_SEGMENT(1),
+    kOffScreen,           kOffScreen,           STRIKORA_SEGMENT(0),  STRIKORA_SEGMENT(1),
     STRIKORA_SEGMENT(2),  STRIKORA_SEGMENT(3),  STRIKORA_SEGMENT(4),  STRIKORA_SEGMENT(5),
     STRIKORA_SEGMENT(6),  STRIKORA_SEGMENT(7),  STRIKORA_SEGMENT(8),  STRIKORA_SEGMENT(9),
     STRIKORA_SEGMENT(10), STRIKORA_SEGMENT(11), STRIKORA_SEGMENT(12), STRIKORA_SEGMENT(13),
     STRIKORA_SEGMENT(14), STRIKORA_SEGMENT(15), STRIKORA_SEGMENT(16), STRIKORA_SEGMENT(17),
     STRIKORA_SEGMENT(18), STRIKORA_SEGMENT(19), STRIKORA_SEGMENT(20), STRIKORA_SEGMENT(21),
-    STRIKORA_SEGMENT(22), STRIKORA_SEGMENT(23), STRIKORA_SEGMENT(24), {800, 600},
-    {800, 600},
+    STRIKORA_SEGMENT(22), STRIKORA_SEGMENT(23), STRIKORA_SEGMENT(24), kOffScreen,
+    kOffScreen,
 };
 #undef STRIKORA_SEGMENT
 

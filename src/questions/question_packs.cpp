@@ -196,7 +196,7 @@ bool LoadQuestionPacks() {
   for (PackEntry* entry = packTable; entry->path; ++entry) {
     int32_t lines = CountPackLines(*entry);
     if (lines < 0) {
-      ShutdownDisplay(18);
+      ShutdownDisplay(kShutdownPackMissing);
       return false;
     }
     entry->lineCount = lines;

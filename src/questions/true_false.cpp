@@ -101,7 +101,7 @@ void ShowAnswer(int choice, bool right) {
 }  // namespace
 
 int32_t TrueFalseQuestion() {
-  CountMeter(11);
+  CountMeter(kMeterTrueFalseRounds);
   for (const QuestionSprite& s : kQuestionSprites)
     LoadGraphic(GraphicSprite(s.key), s.key, s.frames);
   DrawQuestionScreen();
@@ -140,7 +140,7 @@ int32_t TrueFalseQuestion() {
   NoteQuestion(answerWord, answer == correct);
   int32_t result = GamePlaying;
   if (answer != correct) {
-    CountMeter(12);
+    CountMeter(kMeterTrueFalseWrong);
     ChangeLives(1, false);
     result = GameWrongAnswer;
   }

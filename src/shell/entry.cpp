@@ -95,19 +95,19 @@ int StrikoraMain(platform::Platform& system, const ServerAddress& server) {
   // The journal before the record: a record write it finds cut off is done again first.
   if (!OpenGameJournal(Sys().SocketLocalPort(ServerSocket))) {
     ReleaseGraphicSurfaces();
-    ShutdownDisplay(255);
+    ShutdownDisplay(kShutdownNormalEnd);
     return EndWithTermination(kExitNoJournal);
   }
   LoadRecord();
   ReportOpenGames();
   if (!LoadQuestionPacks()) {
     ReleaseGraphicSurfaces();
-    ShutdownDisplay(18);
+    ShutdownDisplay(kShutdownPackMissing);
     return EndWithTermination(kExitNoQuestionPacks);
   }
   if (!InitSound()) {
     ReleaseGraphicSurfaces();
-    ShutdownDisplay(14);
+    ShutdownDisplay(kShutdownSoundFailed);
     return EndWithTermination(kExitNoSound);
   }
   uint32_t seed = timeGetTime();
@@ -140,11 +140,11 @@ int StrikoraMain(platform::Platform& system, const ServerAddress& server) {
     }
     // The stake is taken, and the game journal holds it: should the game never end, the
     // next start finds it open.
-    CountMeter(static_cast<int16_t>(1 + BalanceLevel(0)));
+    CountMeter(static_cast<int16_t>(kMeterGamesAtLevel1 + BalanceLevel(0)));
     uint32_t started = timeGetTime();
     PlayGame();
     uint32_t ended = timeGetTime();
-    AddToMeter(36, static_cast<int16_t>((ended - started) / 1000));
+    AddToMeter(kMeterSecondsOfPlay, static_cast<int16_t>((ended - started) / 1000));
     SettleGame();
     SaveRecordAtGameEnd(GameOutcome(), winAmount);
     IgnoreInputFor(200);
@@ -157,7 +157,7 @@ int StrikoraMain(platform::Platform& system, const ServerAddress& server) {
   FlipPaced();
   ClearScreen();
   ReleaseGraphicSurfaces();
-  ShutdownDisplay(255);
+  ShutdownDisplay(kShutdownNormalEnd);
   return EndWithTermination(exitCode);
 }
 

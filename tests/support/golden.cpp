@@ -10,12 +10,16 @@
 
 namespace testing_support {
 
+using platform::kScreenHeight;
+using platform::kScreenWidth;
+
 std::string CompareWithGolden(const std::string& name, const std::vector<uint16_t>& screen) {
   std::string path = std::string(GOLDEN_DIR) + "/" + name + ".png";
   std::string error;
   if (const char* update = std::getenv("STRIKORA_UPDATE_GOLDEN"); update && *update == '1') {
     std::filesystem::create_directories(GOLDEN_DIR);
-    if (!platform::WritePng565(path, screen.data(), 800, 600, &error)) return error;
+    if (!platform::WritePng565(path, screen.data(), kScreenWidth, kScreenHeight, &error))
+      return error;
     return "";
   }
   png_image image{};
@@ -24,7 +28,7 @@ std::string CompareWithGolden(const std::string& name, const std::vector<uint16_
     return path + ": cannot read the golden picture (STRIKORA_UPDATE_GOLDEN=1 makes it)";
   image.format = PNG_FORMAT_RGB;
   std::vector<uint8_t> expected(PNG_IMAGE_SIZE(image));
-  if (image.width != 800 || image.height != 600 ||
+  if (image.width != kScreenWidth || image.height != kScreenHeight ||
       !png_image_finish_read(&image, nullptr, expected.data(), 0, nullptr)) {
     png_image_free(&image);
     return path + ": not an 800x600 picture";
@@ -46,11 +50,11 @@ std::string CompareWithGolden(const std::string& name, const std::vector<uint16_
   std::string made = (std::filesystem::temp_directory_path() /
                       (name + "-made-" + std::to_string(getpid()) + ".png"))
                          .string();
-  platform::WritePng565(made, screen.data(), 800, 600, &error);
+  platform::WritePng565(made, screen.data(), kScreenWidth, kScreenHeight, &error);
   if (differs == expected.size()) return "the screen is not 800x600; the picture made is " + made;
   size_t pixel = differs / 3;
-  return "differs from " + path + " first at (" + std::to_string(pixel % 800) + ", " +
-         std::to_string(pixel / 800) + "); the picture made is " + made;
+  return "differs from " + path + " first at (" + std::to_string(pixel % kScreenWidth) + ", " +
+         std::to_string(pixel / kScreenWidth) + "); the picture made is " + made;
 }
 
 }  // namespace testing_support

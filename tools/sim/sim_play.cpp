@@ -53,7 +53,7 @@ class Bot {
     if (shooting_) TakeShots(p);
     const Button* list = ActiveButtonWait();
     // The game has returned once it has added its length to meter 36.
-    if (inGame_ && !gameOver_ && Meters[36] != startPlaySeconds_) {
+    if (inGame_ && !gameOver_ && Meters[kMeterSecondsOfPlay] != startPlaySeconds_) {
       gameOver_ = true;
       endTime_ = now_;
       p.SetStep(options_.menuClockStepMs);
@@ -101,10 +101,10 @@ class Bot {
     // A long run keeps only what happened since the last menu.
     p.ForgetHistory();
     Aim(Centre(MenuButtons[2]), Between(40, 120));
-    startMeters_ = Meters[0];
-    startWins_ = {Meters[21], Meters[32]};
-    std::copy(Meters + 1, Meters + 8, startLevels_.begin());
-    startQuestions_ = Meters[11];
+    startMeters_ = Meters[kMeterGamesCharged];
+    startWins_ = {Meters[kMeterJackpots], Meters[kMeterCashpotPayouts]};
+    std::copy_n(Meters + kMeterGamesAtLevel1, startLevels_.size(), startLevels_.begin());
+    startQuestions_ = Meters[kMeterTrueFalseRounds];
     waitingForCharge_ = true;
   }
 
@@ -155,13 +155,13 @@ class Bot {
   }
 
   void StartGameIfCharged() {
-    if (!waitingForCharge_ || Meters[0] == startMeters_) return;
+    if (!waitingForCharge_ || Meters[kMeterGamesCharged] == startMeters_) return;
     waitingForCharge_ = false;
     inGame_ = true;
     gameOver_ = false;
     ++played_;
     startTime_ = now_;
-    startPlaySeconds_ = Meters[36];
+    startPlaySeconds_ = Meters[kMeterSecondsOfPlay];
   }
 
   // Frames are kept only while the first game's shots are being taken.
@@ -224,17 +224,17 @@ class Bot {
     GameReport g;
     g.game = played_;
     g.win = winAmount;
-    g.cashpot = Meters[32] - startWins_[1];
-    bool jackpot = Meters[21] != startWins_[0];
+    g.cashpot = Meters[kMeterCashpotPayouts] - startWins_[1];
+    bool jackpot = Meters[kMeterJackpots] != startWins_[0];
     g.outcome = jackpot ? "jackpot" : winAmount > 0 ? "collected" : "lost";
     // The turn that collects is not played; the turn that ends a game otherwise is.
     g.turns = turnCount + (g.outcome == "collected" ? 0 : 1);
     g.seconds = ((gameOver_ ? endTime_ : now_) - startTime_) / 1000.0;
     g.gaveUp = gaveUp_;
     gaveUp_ = false;
-    g.questions = Meters[11] - startQuestions_;
+    g.questions = Meters[kMeterTrueFalseRounds] - startQuestions_;
     for (int i = 0; i < 7; ++i)
-      if (Meters[1 + i] != startLevels_[i]) g.level = i + 1;
+      if (Meters[kMeterGamesAtLevel1 + i] != startLevels_[i]) g.level = i + 1;
     g.balance = Balances[0];
     PlayTotals& t = result_.totals;
     ++t.games;

@@ -341,7 +341,7 @@ ReplayResult ReplayRecorded(const journal::Game& game, const std::vector<journal
     Balances[0] = FloatOfBits(steps::GetInt(start, "b0"));
     Balances[1] = FloatOfBits(steps::GetInt(start, "b1"));
     Cashpot = static_cast<int32_t>(steps::GetInt(start, "cashpot"));
-    Meters[0] = static_cast<int32_t>(steps::GetInt(start, "played"));
+    Meters[kMeterGamesCharged] = static_cast<int32_t>(steps::GetInt(start, "played"));
     bonusBudget = static_cast<int32_t>(steps::GetInt(start, "bonus"));
     system.SetStep(options.gameClockStepMs);
   });

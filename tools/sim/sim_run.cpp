@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <sstream>
 
+#include "platform/platform.h"
+
 namespace sim {
 
 bool ParseScript(const std::string& text, std::vector<ScriptStep>& steps, std::string& error) {
@@ -29,8 +31,8 @@ bool ParseScript(const std::string& text, std::vector<ScriptStep>& steps, std::s
     step.kind = ScriptStep::Kind::Touch;
     step.atMs = static_cast<uint32_t>(at);
     if (verb == "touch") {
-      if (!(words >> step.x >> step.y) || step.x < 0 || step.y < 0 || step.x >= 800 ||
-          step.y >= 600)
+      if (!(words >> step.x >> step.y) || step.x < 0 || step.y < 0 ||
+          step.x >= platform::kScreenWidth || step.y >= platform::kScreenHeight)
         return fail("touch needs x in 0..799 and y in 0..599");
     } else if (verb == "shot") {
       step.kind = ScriptStep::Kind::Shot;
