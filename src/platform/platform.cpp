@@ -132,13 +132,7 @@ void Platform::MakeWritable(std::string_view path) {
   if (::stat(full.c_str(), &st) == 0) ::chmod(full.c_str(), st.st_mode | S_IWUSR);
 }
 
-void (*AtomicWriteHook)(int step) = nullptr;
-
 namespace {
-
-void Step(int step) {
-  if (AtomicWriteHook) AtomicWriteHook(step);
-}
 
 std::string Fail(const char* what, const std::string& path) {
   std::string out(what);
@@ -156,7 +150,7 @@ bool Platform::WriteFileAtomically(std::string_view path, const void* data, size
   std::string folder = slash == std::string::npos ? std::string(".") : full.substr(0, slash + 1);
   std::string why;
   int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  Step(kWriteOpened);
+  AtomicWriteStepDone(kWriteOpened);
   if (fd < 0) {
     if (error) *error = Fail("cannot create", temp);
     return false;
@@ -171,13 +165,13 @@ bool Platform::WriteFileAtomically(std::string_view path, const void* data, size
       break;
     }
     written += static_cast<size_t>(n);
-    Step(kWriteWrote);
+    AtomicWriteStepDone(kWriteWrote);
   }
   if (why.empty() && flushFiles_ && ::fsync(fd) != 0) why = Fail("cannot flush", temp);
-  Step(kWriteFlushed);
+  AtomicWriteStepDone(kWriteFlushed);
   if (::close(fd) != 0 && why.empty()) why = Fail("cannot close", temp);
   if (why.empty() && ::rename(temp.c_str(), full.c_str()) != 0) why = Fail("cannot replace", full);
-  Step(kWriteRenamed);
+  AtomicWriteStepDone(kWriteRenamed);
   if (!why.empty()) {
     ::unlink(temp.c_str());
     if (error) *error = why;
@@ -189,7 +183,7 @@ bool Platform::WriteFileAtomically(std::string_view path, const void* data, size
     ::fsync(dir);
     ::close(dir);
   }
-  Step(kWriteDone);
+  AtomicWriteStepDone(kWriteDone);
   return true;
 }
 

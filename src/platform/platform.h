@@ -45,10 +45,8 @@ struct ProcessExit {
   int code;
 };
 
-// Crash tests stop a writer between the steps of WriteFileAtomically through this hook
-// (null in the program).
+// The steps of WriteFileAtomically, each reported to the backend as it is done.
 enum AtomicWriteStep { kWriteOpened, kWriteWrote, kWriteFlushed, kWriteRenamed, kWriteDone };
-extern void (*AtomicWriteHook)(int step);
 
 class Platform {
  public:
@@ -136,6 +134,11 @@ class Platform {
   // The wall clock in UTC milliseconds since 1970, for the journals' time stamps only (the
   // game's timing never reads it): the real time on both backends.
   static int64_t WallClockMs();
+
+ protected:
+  // WriteFileAtomically has done `step` (an AtomicWriteStep); a backend may stop there, as
+  // the headless one does for crash tests.
+  virtual void AtomicWriteStepDone(int step) { (void)step; }
 
  private:
   std::string gameDir_ = ".";

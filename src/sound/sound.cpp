@@ -55,7 +55,6 @@ struct SoundSystem {
 
 std::unique_ptr<SoundSystem> gSound;
 int gSystemsCreated = 0;
-bool gFailAllocation = false;
 
 // The device, when there is one and it still belongs to the running platform.
 platform::SoundDevice* Device() {
@@ -90,8 +89,7 @@ void Play(int id, bool looping) {
 }  // namespace
 
 bool InitSound() {
-  SoundSystem* state = gFailAllocation ? nullptr : new (std::nothrow) SoundSystem;
-  gFailAllocation = false;
+  SoundSystem* state = new (std::nothrow) SoundSystem;
   if (!state) return false;
   gSound.reset(state);
   state->owner = &Sys();
@@ -203,9 +201,4 @@ bool ReportSoundError(int code) {
 void ResetSound() {
   gSound.reset();
   gSystemsCreated = 0;
-  gFailAllocation = false;
-}
-
-void FailNextSoundAllocation() {
-  gFailAllocation = true;
 }

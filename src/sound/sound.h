@@ -56,5 +56,3 @@ bool ReportSoundError(int code);  // always false
 
 // Back to a program that has just started: no sound system, and none made yet.
 void ResetSound();
-// Tests: the next InitSound finds no memory for its state.
-void FailNextSoundAllocation();

@@ -140,9 +140,9 @@ TEST_F(RecordFile, ACrashAtAnyStepOfARewriteLeavesOldOrNew) {
     pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-      platform::AtomicWriteHook = [](int step) {
+      system_.SetAtomicWriteHook([](int step) {
         if (step == killAt) ::kill(::getpid(), SIGKILL);
-      };
+      });
       SaveRecord();
       ::_exit(0);
     }

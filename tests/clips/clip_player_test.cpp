@@ -258,7 +258,8 @@ TEST_F(ClipPlayerTest, ClosingForgetsEverything) {
 
 TEST_F(ClipPlayerTest, APaintOnALostBackBufferIsSkipped) {
   ASSERT_EQ(OpenClip(SolidClip(2).c_str(), 30), 0);
-  Device().InjectResult(platform::DisplayOp::Lock, platform::DisplayResult::SurfaceLost);
+  system_.ScreenFaults().InjectResult(platform::DisplayOp::Lock,
+                                      platform::DisplayResult::SurfaceLost);
   StepAt(1000, -1);
   EXPECT_TRUE(Untouched());
   EXPECT_EQ(Device().Locked(), 0u);

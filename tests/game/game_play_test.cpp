@@ -267,9 +267,10 @@ TEST_F(GamePlayTest, AScreenThatFailsAfterAPrizeWasReachedPaysThatPrize) {
                               false);
   Play(1, [&](const Button* list) -> std::optional<Point> {
     if (list == BoardButtons && next_ == 5) {
-      system_.Display().InjectResult(platform::DisplayOp::Flip,
-                                     platform::DisplayResult::SurfaceLost);
-      system_.Display().InjectResult(platform::DisplayOp::Restore, platform::DisplayResult::Failed);
+      system_.ScreenFaults().InjectResult(platform::DisplayOp::Flip,
+                                          platform::DisplayResult::SurfaceLost);
+      system_.ScreenFaults().InjectResult(platform::DisplayOp::Restore,
+                                          platform::DisplayResult::Failed);
     }
     return reach(list);
   });
@@ -392,11 +393,11 @@ TEST_F(GamePlayTest, ACrashAsTheCashpotIsPaidNeverPaysItTwice) {
       for (int i = 0; i < 3; ++i) axHexagons[i].type = kHexBoot;
     return next_ < 3 ? std::optional<Point>(Centre(BoardButtons[next_++])) : std::nullopt;
   });
-  platform::AtomicWriteHook = [](int step) {
+  system_.SetAtomicWriteHook([](int step) {
     if (step == platform::kWriteWrote) throw platform::VirtualTimeLimit{0};
-  };
+  });
   sim::RunResult cut = Run();
-  platform::AtomicWriteHook = nullptr;
+  system_.SetAtomicWriteHook(nullptr);
   EXPECT_FALSE(cut.exitCode);
   EXPECT_EQ(Record().cashpot, 1200);  // the file was not replaced
   EXPECT_EQ(Moves(), (std::vector<std::string>{"CUSE 50"}));

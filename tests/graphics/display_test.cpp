@@ -20,7 +20,7 @@ TEST_F(GraphicsTest, InitFailuresShutDownWithTheirCodes) {
                         {DisplayOp::GetBackBuffer, DisplayResult::Failed, 6},
                         {DisplayOp::CreateSurface, DisplayResult::Failed, 5}};
   for (const Case& c : cases) {
-    Device().InjectResult(c.op, c.result);
+    system_.ScreenFaults().InjectResult(c.op, c.result);
     EXPECT_FALSE(InitDisplay());
     EXPECT_EQ(LastShutdownCode(), c.code);
     EXPECT_FALSE(DisplayUp());
@@ -28,8 +28,8 @@ TEST_F(GraphicsTest, InitFailuresShutDownWithTheirCodes) {
     EXPECT_FALSE(Device().IsOpen());
   }
   // The third save surface failing still releases the two made before it.
-  Device().InjectResult(DisplayOp::CreateSurface, DisplayResult::Ok, 2);
-  Device().InjectResult(DisplayOp::CreateSurface, DisplayResult::Failed);
+  system_.ScreenFaults().InjectResult(DisplayOp::CreateSurface, DisplayResult::Ok, 2);
+  system_.ScreenFaults().InjectResult(DisplayOp::CreateSurface, DisplayResult::Failed);
   EXPECT_FALSE(InitDisplay());
   EXPECT_EQ(Device().LiveSurfaces(), 0u);
   EXPECT_TRUE(InitDisplay());
@@ -66,15 +66,15 @@ TEST_F(GraphicsTest, FillRectBlackensExactlyItsRectangle) {
 }
 
 TEST_F(GraphicsTest, FillsRestoreALostBackBufferAndWaitOutABusyOne) {
-  Device().LoseSurface(PrimarySurface);
-  Device().LoseSurface(BackBuffer);
-  Device().InjectResult(DisplayOp::Fill, DisplayResult::StillDrawing, 3);
+  system_.ScreenFaults().LoseSurface(PrimarySurface);
+  system_.ScreenFaults().LoseSurface(BackBuffer);
+  system_.ScreenFaults().InjectResult(DisplayOp::Fill, DisplayResult::StillDrawing, 3);
   FillRect(0, 0, 10, 10, 0x0F0F);
   EXPECT_FALSE(Device().IsLost(BackBuffer));
   EXPECT_EQ(Back(9, 9), 0x0F0F);
   // A restore that fails lets the fill go, without a fatal error.
-  Device().LoseSurface(BackBuffer);
-  Device().InjectResult(DisplayOp::Restore, DisplayResult::Failed);
+  system_.ScreenFaults().LoseSurface(BackBuffer);
+  system_.ScreenFaults().InjectResult(DisplayOp::Restore, DisplayResult::Failed);
   ClearScreen();
   EXPECT_TRUE(DisplayUp());
 }
@@ -98,14 +98,14 @@ TEST_F(GraphicsTest, PresentShowsTheBackBufferKeepsItAndPacesAt15ms) {
 TEST_F(GraphicsTest, ALostPrimaryThatCannotBeRestoredIsFatalWhereItHappens) {
   Sprite s;
   LoadGraphic(s, 37, 1);
-  Device().LoseSurface(PrimarySurface);
-  Device().LoseSurface(BackBuffer);
+  system_.ScreenFaults().LoseSurface(PrimarySurface);
+  system_.ScreenFaults().LoseSurface(BackBuffer);
   DrawSprite(s, 0, 0, 0, nullptr, 0);  // restored, then drawn
   EXPECT_TRUE(DisplayUp());
   EXPECT_EQ(Back(5, 5), Rgb565(111, 60, 90));
 
-  Device().LoseSurface(BackBuffer);
-  Device().InjectResult(DisplayOp::Restore, DisplayResult::Failed);
+  system_.ScreenFaults().LoseSurface(BackBuffer);
+  system_.ScreenFaults().InjectResult(DisplayOp::Restore, DisplayResult::Failed);
   DrawSprite(s, 0, 0, 0, nullptr, 0);
   EXPECT_EQ(LastShutdownCode(), 24);
   EXPECT_FALSE(DisplayUp());
@@ -114,14 +114,14 @@ TEST_F(GraphicsTest, ALostPrimaryThatCannotBeRestoredIsFatalWhereItHappens) {
 TEST_F(GraphicsTest, LostSaveSurfacesAndFlipsHaveTheirOwnCodes) {
   Sprite s;
   LoadGraphic(s, 37, 1);
-  Device().LoseSurface(SaveSurface[0]);
-  Device().InjectResult(DisplayOp::Restore, DisplayResult::Failed);
+  system_.ScreenFaults().LoseSurface(SaveSurface[0]);
+  system_.ScreenFaults().InjectResult(DisplayOp::Restore, DisplayResult::Failed);
   DrawSpriteToSave(0, s, 0, 0, 0, nullptr, 0);
   EXPECT_EQ(LastShutdownCode(), 33);
 
   ASSERT_TRUE(InitDisplay());
-  Device().InjectResult(DisplayOp::Flip, DisplayResult::SurfaceLost);
-  Device().InjectResult(DisplayOp::Restore, DisplayResult::Failed);
+  system_.ScreenFaults().InjectResult(DisplayOp::Flip, DisplayResult::SurfaceLost);
+  system_.ScreenFaults().InjectResult(DisplayOp::Restore, DisplayResult::Failed);
   FlipPaced();
   EXPECT_EQ(LastShutdownCode(), 22);
 }
@@ -130,7 +130,7 @@ TEST_F(GraphicsTest, ALostPictureIsReadAgainFromItsFile) {
   Sprite s;
   LoadGraphic(s, 37, 1);
   int opened = FilesOpened();
-  Device().LoseSurface(GraphicTable[FindGraphic(37)].surface);
+  system_.ScreenFaults().LoseSurface(GraphicTable[FindGraphic(37)].surface);
   DrawSprite(s, 0, 0, 0, nullptr, 0);
   EXPECT_EQ(FilesOpened(), opened + 1);
   EXPECT_EQ(Back(799, 599), Rgb565(111, 60, 90));

@@ -150,14 +150,15 @@ TEST_F(SpriteTest, SavedPanelsComeBackExceptWhereTheCopyIsMagenta) {
 // that keeps coming back is given up rather than retried for ever.
 TEST_F(SpriteTest, SavesAndRestoresRestoreWhicheverSurfaceWasLost) {
   DrawSprite(strip_, 0, 575, 123, nullptr, 0);
-  Device().LoseSurface(BackBuffer);  // the source of a save
+  system_.ScreenFaults().LoseSurface(BackBuffer);  // the source of a save
   SaveRect(2, 575, 123, 800, 600);
   EXPECT_FALSE(Device().IsLost(BackBuffer));
   EXPECT_TRUE(DisplayUp());
-  Device().LoseSurface(SaveSurface[2]);  // the source of a restore
+  system_.ScreenFaults().LoseSurface(SaveSurface[2]);  // the source of a restore
   RestoreRect(2, 0, 0, 1, 575, 123, 800, 600);
   EXPECT_FALSE(Device().IsLost(SaveSurface[2]));
-  Device().InjectResult(platform::DisplayOp::Blit, platform::DisplayResult::SurfaceLost, 100);
+  system_.ScreenFaults().InjectResult(platform::DisplayOp::Blit,
+                                      platform::DisplayResult::SurfaceLost, 100);
   SaveRect(1, 0, 0, 800, 600);  // fatal for a save, as a failed restore is
   EXPECT_FALSE(DisplayUp());
 }

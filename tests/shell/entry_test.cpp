@@ -106,8 +106,9 @@ TEST_F(EntryTest, ADisplayFailureClosesTheRunAtOnceWithItsCode) {
     platform::HeadlessPlatform system;
     system.SetGameDir(dir.Path());
     system.ScheduleAt(row.failAt, [](platform::HeadlessPlatform& p) {
-      p.Display().InjectResult(platform::DisplayOp::Flip, platform::DisplayResult::SurfaceLost);
-      p.Display().InjectResult(platform::DisplayOp::Restore, platform::DisplayResult::Failed);
+      p.ScreenFaults().InjectResult(platform::DisplayOp::Flip,
+                                    platform::DisplayResult::SurfaceLost);
+      p.ScreenFaults().InjectResult(platform::DisplayOp::Restore, platform::DisplayResult::Failed);
     });
     FakeServer server;
     server.SetResponder(FakeServer::Wallet(400, 0));

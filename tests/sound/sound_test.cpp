@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 
+#include "failing_allocation.h"
 #include "platform/headless/headless_platform.h"
 #include "shell/eventlog.h"
 #include "shell/system.h"
@@ -178,7 +179,7 @@ TEST_F(SoundTest, ARefusedCooperativeLevelIsReportedAndSoundsStillPlay) {
 }
 
 TEST_F(SoundTest, StateThatCannotBeAllocatedFailsInit) {
-  FailNextSoundAllocation();
+  testing_support::FailNextNothrowAllocation();
   EXPECT_FALSE(InitSound());
   StartSound(4);  // nothing there to play with
   EXPECT_TRUE(InitSound());

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/display/display_faults.h"
 #include "platform/platform.h"
 
 namespace platform {
@@ -15,12 +16,12 @@ bool Inside(const Rect& r, int width, int height) {
 
 }  // namespace
 
-bool DisplayDevice::Injected(DisplayOp op, DisplayResult& result) {
-  auto& queue = injected_[static_cast<size_t>(op)];
-  if (queue.empty()) return false;
-  result = queue.front();
-  queue.pop_front();
-  return true;
+bool DisplayDevice::Faulted(DisplayOp op, DisplayResult& result) {
+  return faults_ && faults_->Fault(op, result);
+}
+
+bool DisplayDevice::Lost(Surface s) const {
+  return faults_ && faults_->Lost(s);
 }
 
 DisplayDevice::Buffer* DisplayDevice::Get(Surface s) {
@@ -46,7 +47,7 @@ Surface DisplayDevice::NewBuffer(int width, int height, int pitchPixels) {
 
 DisplayResult DisplayDevice::Create() {
   DisplayResult r;
-  if (Injected(DisplayOp::Create, r)) return r;
+  if (Faulted(DisplayOp::Create, r)) return r;
   if (!platform_.OpenDisplay()) return DisplayResult::Failed;
   open_ = true;
   blind_ = platform_.Blind();
@@ -55,7 +56,7 @@ DisplayResult DisplayDevice::Create() {
 
 DisplayResult DisplayDevice::SetMode(int width, int height, int depth) {
   DisplayResult r;
-  if (Injected(DisplayOp::SetMode, r)) return r;
+  if (Faulted(DisplayOp::SetMode, r)) return r;
   if (!open_) return DisplayResult::Failed;
   if (width != kScreenWidth || height != kScreenHeight || depth != 16)
     return DisplayResult::InvalidMode;
@@ -65,7 +66,7 @@ DisplayResult DisplayDevice::SetMode(int width, int height, int depth) {
 
 DisplayResult DisplayDevice::CreatePrimary(Surface& primary) {
   DisplayResult r;
-  if (Injected(DisplayOp::CreatePrimary, r)) return r;
+  if (Faulted(DisplayOp::CreatePrimary, r)) return r;
   if (!modeSet_) return DisplayResult::Failed;
   primary = NewBuffer(kScreenWidth, kScreenHeight, kScreenWidth);
   Surface back = NewBuffer(kScreenWidth, kScreenHeight, kScreenWidth);
@@ -81,7 +82,7 @@ DisplayResult DisplayDevice::CreatePrimary(Surface& primary) {
 
 DisplayResult DisplayDevice::GetBackBuffer(Surface primary, Surface& back) {
   DisplayResult r;
-  if (Injected(DisplayOp::GetBackBuffer, r)) return r;
+  if (Faulted(DisplayOp::GetBackBuffer, r)) return r;
   const Buffer* p = Get(primary);
   if (!p || !p->isPrimary) return DisplayResult::Failed;
   back = p->pairedWith;
@@ -90,7 +91,7 @@ DisplayResult DisplayDevice::GetBackBuffer(Surface primary, Surface& back) {
 
 DisplayResult DisplayDevice::CreateSurface(int width, int height, Surface& out) {
   DisplayResult r;
-  if (Injected(DisplayOp::CreateSurface, r)) return r;
+  if (Faulted(DisplayOp::CreateSurface, r)) return r;
   if (!open_ || width <= 0 || height <= 0 || width > 8192 || height > 65535)
     return DisplayResult::Failed;
   // Rows of off-screen surfaces are padded, as a device's often are: users must step
@@ -156,11 +157,11 @@ DisplayResult DisplayDevice::Blit(Surface dst, const Rect& dstRect, Surface src,
                                   const Rect& srcRect, bool keySource,
                                   const uint16_t* keyOverride) {
   DisplayResult r;
-  if (Injected(DisplayOp::Blit, r)) return r;
+  if (Faulted(DisplayOp::Blit, r)) return r;
   Buffer* d = Get(dst);
   Buffer* s = Get(src);
   if (!d || !s) return DisplayResult::Failed;
-  if (d->lost || s->lost) return DisplayResult::SurfaceLost;
+  if (Lost(dst) || Lost(src)) return DisplayResult::SurfaceLost;
   if (d->locked || s->locked) return DisplayResult::Failed;
   if (!Inside(dstRect, d->width, d->height) || !Inside(srcRect, s->width, s->height))
     return DisplayResult::Failed;
@@ -218,10 +219,10 @@ void DisplayDevice::CopyPixels(Buffer& dBuffer, const Rect& dstRect, const Buffe
 
 DisplayResult DisplayDevice::Fill(Surface dst, const Rect* rect, uint16_t colour) {
   DisplayResult r;
-  if (Injected(DisplayOp::Fill, r)) return r;
+  if (Faulted(DisplayOp::Fill, r)) return r;
   Buffer* d = Get(dst);
   if (!d) return DisplayResult::Failed;
-  if (d->lost) return DisplayResult::SurfaceLost;
+  if (Lost(dst)) return DisplayResult::SurfaceLost;
   if (d->locked) return DisplayResult::Failed;
   Rect whole{0, 0, d->width, d->height};
   const Rect& f = rect ? *rect : whole;
@@ -236,10 +237,10 @@ DisplayResult DisplayDevice::Fill(Surface dst, const Rect* rect, uint16_t colour
 
 DisplayResult DisplayDevice::Lock(Surface surface, LockedSurface& out) {
   DisplayResult r;
-  if (Injected(DisplayOp::Lock, r)) return r;
+  if (Faulted(DisplayOp::Lock, r)) return r;
   Buffer* b = Get(surface);
   if (!b || b->locked) return DisplayResult::Failed;
-  if (b->lost) return DisplayResult::SurfaceLost;
+  if (Lost(surface)) return DisplayResult::SurfaceLost;
   b->locked = true;
   Written(*b, 0, b->height);
   out = {b->pixels.data(), b->width, b->height, b->pitchPixels * 2};
@@ -252,11 +253,11 @@ void DisplayDevice::Unlock(Surface surface) {
 
 DisplayResult DisplayDevice::Flip(Surface primary) {
   DisplayResult r;
-  if (Injected(DisplayOp::Flip, r)) return r;
+  if (Faulted(DisplayOp::Flip, r)) return r;
   Buffer* p = Get(primary);
   if (!p || !p->isPrimary) return DisplayResult::Failed;
   Buffer& back = buffers_[p->pairedWith];
-  if (p->lost || back.lost) return DisplayResult::SurfaceLost;
+  if (Lost(primary) || Lost(p->pairedWith)) return DisplayResult::SurfaceLost;
   if (p->locked || back.locked) return DisplayResult::Failed;
   // A row drawn again with the pixels it had is no change. Both surfaces then trade
   // places, so the rows in which they differ stay the same rows.
@@ -281,36 +282,23 @@ DisplayResult DisplayDevice::Flip(Surface primary) {
 
 DisplayResult DisplayDevice::Restore(Surface surface) {
   DisplayResult r;
-  if (Injected(DisplayOp::Restore, r)) return r;
+  if (Faulted(DisplayOp::Restore, r)) return r;
   Buffer* b = Get(surface);
   if (!b) return DisplayResult::Failed;
-  auto restore = [](Buffer& x) {
-    if (!x.lost) return;
-    x.lost = false;
-    std::fill(x.pixels.begin(), x.pixels.end(), 0);  // a restored surface's memory is new
+  auto restore = [this](Surface x) {
+    if (!Lost(x)) return;
+    faults_->Restored(x);
+    // A restored surface's memory is new.
+    std::fill(buffers_[x].pixels.begin(), buffers_[x].pixels.end(), 0);
   };
-  restore(*b);
-  if (b->isPrimary) restore(buffers_[b->pairedWith]);
+  restore(surface);
+  if (b->isPrimary) restore(b->pairedWith);
   Written(*b, 0, b->height);
   return DisplayResult::Ok;
 }
 
 bool DisplayDevice::IsLost(Surface surface) const {
-  const Buffer* b = Get(surface);
-  return b && b->lost;
-}
-
-void DisplayDevice::InjectResult(DisplayOp op, DisplayResult result, int times) {
-  for (int i = 0; i < times; ++i) injected_[static_cast<size_t>(op)].push_back(result);
-}
-
-void DisplayDevice::LoseSurface(Surface surface) {
-  if (Buffer* b = Get(surface)) b->lost = true;
-}
-
-void DisplayDevice::LoseAll() {
-  for (size_t i = 1; i < buffers_.size(); ++i)
-    if (buffers_[i].live) buffers_[i].lost = true;
+  return Get(surface) && Lost(surface);
 }
 
 size_t DisplayDevice::LiveSurfaces() const {

@@ -2,18 +2,19 @@
 // pair of screen surfaces, off-screen surfaces in memory, colour-keyed and plain copies,
 // colour fills, lock and unlock, and restore after a loss. Every operation reports ok,
 // lost, still drawing or failed, as a hardware device would; the surfaces here never go
-// away by themselves, but tests can make any operation report any of these.
+// away by themselves, but a backend's faults (DisplayFaults) can make any operation report
+// any of these.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <vector>
 
 namespace platform {
 
 class Platform;
+class DisplayFaults;
 
 enum class DisplayResult : uint8_t { Ok, SurfaceLost, StillDrawing, Failed, InvalidMode };
 
@@ -30,7 +31,7 @@ struct LockedSurface {
   int pitch = 0;  // bytes from one row to the next
 };
 
-// The operations whose results tests can choose.
+// The operations whose results a backend's faults can choose.
 enum class DisplayOp : uint8_t {
   Create,
   SetMode,
@@ -75,10 +76,8 @@ class DisplayDevice {
   DisplayResult Restore(Surface surface);
   bool IsLost(Surface surface) const;
 
-  // Test controls: the next `times` calls of op report result; a surface is lost.
-  void InjectResult(DisplayOp op, DisplayResult result, int times = 1);
-  void LoseSurface(Surface surface);
-  void LoseAll();
+  // The faults the backend puts between the program and the device (none: null).
+  void SetFaults(DisplayFaults* faults) { faults_ = faults; }
   size_t LiveSurfaces() const;
   size_t Locked() const;
 
@@ -87,7 +86,7 @@ class DisplayDevice {
 
  private:
   struct Buffer {
-    bool live = false, lost = false, locked = false;
+    bool live = false, locked = false;
     int width = 0, height = 0, pitchPixels = 0;
     bool hasKey = false;
     uint16_t key = 0;
@@ -96,7 +95,9 @@ class DisplayDevice {
     bool isPrimary = false, isBack = false;
   };
 
-  bool Injected(DisplayOp op, DisplayResult& result);
+  // True, with the result to report, when the backend's faults stop `op` this time.
+  bool Faulted(DisplayOp op, DisplayResult& result);
+  bool Lost(Surface s) const;
   // The pixel work of a Blit whose checks passed.
   [[gnu::noinline]] void CopyPixels(Buffer& d, const Rect& dstRect, const Buffer& s,
                                     const Rect& srcRect, bool keyed, uint16_t key);
@@ -117,7 +118,7 @@ class DisplayDevice {
   std::vector<uint8_t> pairDiffers_;
   // Rows of the shown screen written since it was shown, and what the last flip passed on.
   std::vector<uint8_t> screenTouched_, rowsChanged_;
-  std::array<std::deque<DisplayResult>, static_cast<size_t>(DisplayOp::kCount)> injected_;
+  DisplayFaults* faults_ = nullptr;
 };
 
 }  // namespace platform

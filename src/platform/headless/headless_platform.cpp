@@ -9,7 +9,9 @@ namespace platform {
 HeadlessPlatform::HeadlessPlatform() : HeadlessPlatform(Options{}) {}
 
 HeadlessPlatform::HeadlessPlatform(Options options)
-    : options_(options), now_(options.startMs), step_(options.stepMs) {}
+    : options_(options), now_(options.startMs), step_(options.stepMs) {
+  Display().SetFaults(&screenFaults_);
+}
 
 bool HeadlessPlatform::CreateMainWindow() {
   calls_.push_back(faults_.window ? "CreateMainWindow failed" : "CreateMainWindow");

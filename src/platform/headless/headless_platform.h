@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/audio/headless_sound_device.h"
+#include "platform/headless/display_faults.h"
 #include "platform/platform.h"
 
 namespace platform {
@@ -87,6 +88,13 @@ class HeadlessPlatform : public Platform {
   // Called with the virtual time each time it passes atMs (once).
   void ScheduleAt(uint32_t atMs, std::function<void(HeadlessPlatform&)> action);
   HeadlessFaults& Faults() { return faults_; }
+  // The display device's faults: results chosen per operation, lost surfaces.
+  HeadlessDisplayFaults& ScreenFaults() { return screenFaults_; }
+  // Called after each step of WriteFileAtomically (an AtomicWriteStep), for crash tests to
+  // stop the writer there; none by default.
+  void SetAtomicWriteHook(std::function<void(int step)> hook) {
+    atomicWriteHook_ = std::move(hook);
+  }
   // The operator's stop request, as a signal makes it on the shipped program.
   void RequestStop() { stopRequested_ = true; }
   bool StopRequested() override { return stopRequested_; }
@@ -117,6 +125,9 @@ class HeadlessPlatform : public Platform {
   void DeliverDueTouches();
   void RunDueActions();
   void SkipIdleTime();
+  void AtomicWriteStepDone(int step) override {
+    if (atomicWriteHook_) atomicWriteHook_(step);
+  }
 
   Options options_;
   uint32_t now_;
@@ -125,6 +136,8 @@ class HeadlessPlatform : public Platform {
   std::optional<uint32_t> waitingUntil_;  // the deadline waited for since the last reading
   std::optional<uint64_t> driverWake_;    // elapsed ms the driver wants to be called by
   HeadlessFaults faults_;
+  HeadlessDisplayFaults screenFaults_;
+  std::function<void(int)> atomicWriteHook_;
   bool windowCreated_ = false;
   bool displayOpen_ = false;
   size_t framesShown_ = 0;
