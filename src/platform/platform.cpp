@@ -167,7 +167,7 @@ bool Platform::WriteFileAtomically(std::string_view path, const void* data, size
     written += static_cast<size_t>(n);
     AtomicWriteStepDone(kWriteWrote);
   }
-  if (why.empty() && flushFiles_ && ::fsync(fd) != 0) why = Fail("cannot flush", temp);
+  if (why.empty() && FlushFiles() && ::fsync(fd) != 0) why = Fail("cannot flush", temp);
   AtomicWriteStepDone(kWriteFlushed);
   if (::close(fd) != 0 && why.empty()) why = Fail("cannot close", temp);
   if (why.empty() && ::rename(temp.c_str(), full.c_str()) != 0) why = Fail("cannot replace", full);
@@ -178,7 +178,7 @@ bool Platform::WriteFileAtomically(std::string_view path, const void* data, size
     return false;
   }
   // The rename itself is made durable by flushing the folder.
-  int dir = flushFiles_ ? ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1;
+  int dir = FlushFiles() ? ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1;
   if (dir >= 0) {
     ::fsync(dir);
     ::close(dir);

@@ -127,10 +127,9 @@ class Platform {
   std::string ResolvePath(std::string_view path) const;
   const std::string& GameDir() const { return gameDir_; }
   void SetGameDir(std::string dir) { gameDir_ = std::move(dir); }
-  // Only for simulations whose files are thrown away: WriteFileAtomically still writes a
-  // temporary file and renames it, but flushes nothing to disk.
-  void SetFlushFiles(bool flush) { flushFiles_ = flush; }
-  bool FlushFiles() const { return flushFiles_; }
+  // Whether written files are flushed to disk: always on the shipped program. Without,
+  // WriteFileAtomically still writes a temporary file and renames it.
+  virtual bool FlushFiles() const { return true; }
   // The wall clock in UTC milliseconds since 1970, for the journals' time stamps only (the
   // game's timing never reads it): the real time on both backends.
   static int64_t WallClockMs();
@@ -142,7 +141,6 @@ class Platform {
 
  private:
   std::string gameDir_ = ".";
-  bool flushFiles_ = true;
   DisplayDevice display_{*this};
 };
 

@@ -128,9 +128,9 @@ int RunUnit(const ParOptions& o, const Unit& u, const fs::path& work, const fs::
   po.startMs = 100000 + u.seed * 7919u;
   po.blind = true;
   po.skipIdle = true;
+  po.flushFiles = false;  // the worker's record is thrown away
   platform::HeadlessPlatform system(po);
   system.SetGameDir(work.string());
-  system.SetFlushFiles(false);  // the worker's record is thrown away
   PlayOptions play;
   play.games = u.games;
   play.seed = u.seed;

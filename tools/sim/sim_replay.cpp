@@ -324,9 +324,9 @@ ReplayResult ReplayRecorded(const journal::Game& game, const std::vector<journal
   po.skipIdle = true;
   po.limitMs = 6u * 60 * 60 * 1000;
   po.blind = options.blind && !shooting;
+  po.flushFiles = false;
   ReplayPlatform system(po, game, result.difference);
   system.SetGameDir(folder);
-  system.SetFlushFiles(false);
   system.KeepScreen(shooting || options.onStep != nullptr);
 
   const steps::Fields start = Fields(rows.front());

@@ -45,6 +45,8 @@ class HeadlessPlatform : public Platform {
     bool skipIdle = false;
     // Log lines of error priority also go to standard error (the simulator's runs).
     bool echoErrors = false;
+    // Off for simulations whose files are thrown away: nothing is flushed to disk.
+    bool flushFiles = true;
   };
 
   using Driver = std::function<void(HeadlessPlatform&)>;
@@ -65,6 +67,7 @@ class HeadlessPlatform : public Platform {
   void CloseDisplay() override;
   void ShowFrame(const uint16_t* pixels, const uint8_t* rowsChanged) override;
   bool Blind() const override { return options_.blind; }
+  bool FlushFiles() const override { return options_.flushFiles; }
   HeadlessSoundDevice& Sound() override { return sound_; }
   SystemFontHandle CreateFont(int height, int weight, std::string* error) override;
   int SocketCreate() override;
