@@ -71,9 +71,8 @@ bool CAviFile::Open(const char* path, std::string* why) {
 
 bool CAviFile::OpenFrames(int index, std::string* why) {
   if (index < 0 || index >= videoCount) return false;
-  frameReaders[index] = platform::FrameReader::Open(*file, *videoStreams[index], why);
+  frameReaders[index] = Sys().OpenFrames(*file, *videoStreams[index], why);
   if (!frameReaders[index]) return false;
-  frameReaders[index]->SetBlind(Device().Blind());
   const platform::AviStream& s = *videoStreams[index];
   durations[index] = platform::StreamSampleToTime(s, int64_t{s.start} + s.length);
   return true;
@@ -185,9 +184,10 @@ void PaintClipFrame(const uint8_t* picture, int x, int y) {
   const uint8_t* pixels = picture + h.size;
 
   platform::LockedSurface s;
-  if (Device().Lock(BackBuffer, s) != platform::DisplayResult::Ok) return;
+  if (Device().Lock(BackBuffer, s, platform::LockUse::Screen) != platform::DisplayResult::Ok)
+    return;
   const int left = std::max(0, -x), right = std::min(width, s.width - x);
-  for (int r = 0; r < height && left < right && !Device().Blind(); ++r) {
+  for (int r = 0; r < height && left < right; ++r) {
     int row = h.height > 0 ? height - 1 - r : r;  // from the top
     int dy = y + row;
     if (dy < 0 || dy >= s.height) continue;

@@ -122,7 +122,8 @@ void FillRect(int left, int top, int right, int bottom, uint16_t colour) {
 bool GetBackBufferDC(platform::Canvas565& canvas) {
   if (!BackBuffer) return false;
   platform::LockedSurface locked;
-  if (Device().Lock(BackBuffer, locked) != DisplayResult::Ok) return false;
+  if (Device().Lock(BackBuffer, locked, platform::LockUse::Screen) != DisplayResult::Ok)
+    return false;
   canvas = {locked.pixels, locked.width, locked.height, locked.pitch / 2};
   return true;
 }

@@ -21,7 +21,7 @@ std::vector<uint16_t> gFadeA(kScreenWidth*kScreenHeight), gFadeB(kScreenWidth*kS
 
 bool LockSave(platform::Surface surface, platform::LockedSurface& locked) {
   for (;;) {
-    platform::DisplayResult r = Device().Lock(surface, locked);
+    platform::DisplayResult r = Device().Lock(surface, locked, platform::LockUse::Screen);
     if (r == platform::DisplayResult::Ok) return true;
     if (r == platform::DisplayResult::StillDrawing) continue;
     if (r == platform::DisplayResult::SurfaceLost &&
@@ -39,6 +39,13 @@ ClipRect Bounded(const ClipRect* rect) {
   r.right = std::clamp(r.right, 0, kScreenWidth);
   r.top = std::clamp(r.top, 0, kScreenHeight);
   r.bottom = std::clamp(r.bottom, 0, kScreenHeight);
+  return r;
+}
+
+// The part of a rectangle that the lock hands out pixels for (none on a blind screen).
+ClipRect Within(ClipRect r, const platform::LockedSurface& locked) {
+  r.right = std::max(r.left, std::min(r.right, locked.width));
+  r.bottom = std::max(r.top, std::min(r.bottom, locked.height));
   return r;
 }
 
@@ -193,8 +200,8 @@ void CaptureSave(int which, const ClipRect* rect) {
   std::vector<uint16_t>& image = which == 0 ? gFadeA : gFadeB;
   platform::LockedSurface locked;
   if (!LockSave(surface, locked)) return;
-  ClipRect r = Bounded(rect);
-  for (int y = r.top; y < r.bottom && !Device().Blind(); ++y) {
+  const ClipRect r = Within(Bounded(rect), locked);
+  for (int y = r.top; y < r.bottom; ++y) {
     const uint16_t* row = Row(locked, y);
     std::copy(row + r.left, row + r.right, image.begin() + y * kScreenWidth + r.left);
   }
@@ -214,10 +221,11 @@ void FadeStep(int percent, const ClipRect* rect, int keyed) {
   MakeTables(plain, percent);
   tables = &plain;
 #endif
-  for (int y = r.top; y < r.bottom && !Device().Blind(); ++y) {
-    if (r.right <= r.left) break;
-    BlendRow(Row(locked, y) + r.left, gFadeA.data() + y * kScreenWidth + r.left,
-             gFadeB.data() + y * kScreenWidth + r.left, r.right - r.left, percent, keyed != 0,
+  const ClipRect in = Within(r, locked);
+  for (int y = in.top; y < in.bottom; ++y) {
+    if (in.right <= in.left) break;
+    BlendRow(Row(locked, y) + in.left, gFadeA.data() + y * kScreenWidth + in.left,
+             gFadeB.data() + y * kScreenWidth + in.left, in.right - in.left, percent, keyed != 0,
              tables);
   }
   Device().Unlock(SaveSurface[0]);

@@ -12,6 +12,9 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/clip/avi_file.h"
+#include "platform/clip/frame_reader.h"
+
 namespace platform {
 
 SystemFontHandle Platform::CreateFont(int height, int weight, std::string* error) {
@@ -19,6 +22,14 @@ SystemFontHandle Platform::CreateFont(int height, int weight, std::string* error
 }
 
 Platform::~Platform() = default;
+
+std::unique_ptr<FrameReader> Platform::OpenFrames(AviFile& file, const AviStream& stream,
+                                                  std::string* why) {
+  std::unique_ptr<FrameReader> reader = FrameReader::Open(file, stream, why);
+  // Frames for a screen nobody sees are read and checked, but not decoded.
+  if (reader && Blind()) reader->SetBlind(true);
+  return reader;
+}
 
 int Platform::SocketCreate() {
   return ::socket(AF_INET, SOCK_STREAM, 0);

@@ -17,6 +17,10 @@
 
 namespace platform {
 
+class AviFile;
+struct AviStream;
+class FrameReader;
+
 inline constexpr int kScreenWidth = 800;
 inline constexpr int kScreenHeight = 600;
 
@@ -81,9 +85,13 @@ class Platform {
   // rowsChanged has one flag a row: 0 where the row is the same as in the frame shown
   // before, so a backend may leave it alone.
   virtual void ShowFrame(const uint16_t* pixels, const uint8_t* rowsChanged) = 0;
-  // A blind screen: copies, fills, fades and clip frames keep their checks, results and
-  // bookkeeping but write no pixel (for simulations that look at no screen).
+  // A blind screen, for simulations that look at none: the display device, when it opens,
+  // and the clip frame readers are made to write no pixel (see DisplayDevice).
   virtual bool Blind() const { return false; }
+  // A reader of a clip stream's frames, for the screen this platform has; null with the
+  // reason when the stream cannot be read. The file must outlive it.
+  virtual std::unique_ptr<FrameReader> OpenFrames(AviFile& file, const AviStream& stream,
+                                                  std::string* why);
 
   // A font of the system's sans-serif face for text on the back buffer; null, with the
   // reason, when none can be made.

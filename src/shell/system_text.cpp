@@ -7,9 +7,7 @@ void DrawSystemText(platform::SystemFont* font, const char* text, int count,
                     uint32_t backColour, int backMode) {
   platform::Canvas565 canvas;
   if (!font || !GetBackBufferDC(canvas)) return;
-  // A screen nobody sees gets no pixels; the lock and its release are still made.
-  if (!Device().Blind())
-    platform::DrawSystemText(canvas, *font, text, count, rect, format, textColour, backColour,
-                             backMode == kBackModeOpaque);
+  platform::DrawSystemText(canvas, *font, text, count, rect, format, textColour, backColour,
+                           backMode == kBackModeOpaque);
   ReleaseBackBufferDC();
 }

@@ -102,4 +102,47 @@ TEST(DisplayDevicePair, FlipsNameEveryChangedRowAndTheCopyBackMatchesTheScreen) 
   d.Close();
 }
 
+// A blind device, chosen when the display opens, keeps every check and result but writes no
+// pixel: a lock for the screen hands out no rows or columns, one for a surface's contents
+// hands out all of them.
+TEST(DisplayDeviceBlind, WritesNoPixelButKeepsEveryResult) {
+  struct Row {
+    bool blind;
+    int screenLockWidth, screenLockHeight;
+    uint16_t backAfterFill;
+  };
+  const Row rows[] = {{false, 800, 600, 0x4321}, {true, 0, 0, 0}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.blind);
+    platform::HeadlessPlatform::Options options;
+    options.blind = r.blind;
+    platform::HeadlessPlatform system(options);
+    platform::DisplayDevice& d = system.Display();
+    ASSERT_EQ(d.Create(), DisplayResult::Ok);
+    ASSERT_EQ(d.SetMode(800, 600, 16), DisplayResult::Ok);
+    Surface primary = 0, back = 0, art = 0;
+    ASSERT_EQ(d.CreatePrimary(primary), DisplayResult::Ok);
+    ASSERT_EQ(d.GetBackBuffer(primary, back), DisplayResult::Ok);
+    ASSERT_EQ(d.CreateSurface(16, 8, art), DisplayResult::Ok);
+    EXPECT_EQ(d.Fill(back, nullptr, 0x4321), DisplayResult::Ok);
+    EXPECT_EQ(d.Blit(back, Rect{0, 0, 16, 8}, art, Rect{0, 8, 16, 16}, false),
+              DisplayResult::Failed);  // outside the source: checked all the same
+
+    platform::LockedSurface screen, contents;
+    ASSERT_EQ(d.Lock(back, screen, platform::LockUse::Screen), DisplayResult::Ok);
+    EXPECT_EQ(screen.width, r.screenLockWidth);
+    EXPECT_EQ(screen.height, r.screenLockHeight);
+    d.Unlock(back);
+    ASSERT_EQ(d.Lock(back, contents), DisplayResult::Ok);
+    EXPECT_EQ(contents.width, 800);
+    EXPECT_EQ(contents.height, 600);
+    EXPECT_EQ(contents.pixels[0], r.backAfterFill);
+    EXPECT_EQ(d.Lock(back, contents), DisplayResult::Failed);  // locked already
+    d.Unlock(back);
+    ASSERT_EQ(d.Lock(art, contents, platform::LockUse::Contents), DisplayResult::Ok);
+    EXPECT_EQ(contents.width, 16);
+    d.Unlock(art);
+  }
+}
+
 }  // namespace

@@ -124,10 +124,6 @@ void DisplayDevice::Written(const Buffer& b, int top, int bottom) {
   if (b.isPrimary) std::fill(screenTouched_.begin() + top, screenTouched_.begin() + bottom, 1);
 }
 
-bool DisplayDevice::Blind() const {
-  return platform_.Blind();
-}
-
 void DisplayDevice::SetColourKey(Surface surface, uint16_t key) {
   if (Buffer* b = Get(surface)) {
     b->hasKey = true;
@@ -166,7 +162,7 @@ DisplayResult DisplayDevice::Blit(Surface dst, const Rect& dstRect, Surface src,
   if (!Inside(dstRect, d->width, d->height) || !Inside(srcRect, s->width, s->height))
     return DisplayResult::Failed;
   // A blind screen keeps every check above and writes nothing: the call stays cheap.
-  if (blind_ || platform_.Blind()) return DisplayResult::Ok;
+  if (blind_) return DisplayResult::Ok;
   bool keyed = keyOverride || (keySource && s->hasKey);
   // The shown screen copied whole onto the back buffer: only the rows that differ.
   if (d->isBack && s->isPrimary && d->pairedWith == src && !keyed && dstRect.left == 0 &&
@@ -227,7 +223,7 @@ DisplayResult DisplayDevice::Fill(Surface dst, const Rect* rect, uint16_t colour
   Rect whole{0, 0, d->width, d->height};
   const Rect& f = rect ? *rect : whole;
   if (!Inside(f, d->width, d->height)) return DisplayResult::Failed;
-  if (platform_.Blind()) return DisplayResult::Ok;
+  if (blind_) return DisplayResult::Ok;
   Written(*d, f.top, f.bottom);
   for (int y = f.top; y < f.bottom; ++y)
     std::fill_n(d->pixels.data() + static_cast<size_t>(y) * d->pitchPixels + f.left,
@@ -235,7 +231,7 @@ DisplayResult DisplayDevice::Fill(Surface dst, const Rect* rect, uint16_t colour
   return DisplayResult::Ok;
 }
 
-DisplayResult DisplayDevice::Lock(Surface surface, LockedSurface& out) {
+DisplayResult DisplayDevice::Lock(Surface surface, LockedSurface& out, LockUse use) {
   DisplayResult r;
   if (Faulted(DisplayOp::Lock, r)) return r;
   Buffer* b = Get(surface);
@@ -243,7 +239,8 @@ DisplayResult DisplayDevice::Lock(Surface surface, LockedSurface& out) {
   if (Lost(surface)) return DisplayResult::SurfaceLost;
   b->locked = true;
   Written(*b, 0, b->height);
-  out = {b->pixels.data(), b->width, b->height, b->pitchPixels * 2};
+  const bool none = blind_ && use == LockUse::Screen;
+  out = {b->pixels.data(), none ? 0 : b->width, none ? 0 : b->height, b->pitchPixels * 2};
   return DisplayResult::Ok;
 }
 
@@ -261,7 +258,7 @@ DisplayResult DisplayDevice::Flip(Surface primary) {
   if (p->locked || back.locked) return DisplayResult::Failed;
   // A row drawn again with the pixels it had is no change. Both surfaces then trade
   // places, so the rows in which they differ stay the same rows.
-  if (!blind_ && !platform_.Blind()) {
+  if (!blind_) {
     for (int y = 0; y < p->height; ++y) {
       const size_t at = static_cast<size_t>(y) * p->pitchPixels;
       if (pairDiffers_[y] && std::equal(p->pixels.data() + at, p->pixels.data() + at + p->width,

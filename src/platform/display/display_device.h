@@ -25,6 +25,11 @@ struct Rect {
 
 using Surface = int32_t;  // 0: none
 
+// What a lock is for. Screen: pixels drawn for the screen, which a blind device (one whose
+// screen nobody sees) does not hand out: its lock is of no columns and no rows. Contents: the
+// surface's contents themselves (a picture loaded or measured), handed out on every device.
+enum class LockUse : uint8_t { Contents, Screen };
+
 struct LockedSurface {
   uint16_t* pixels = nullptr;
   int width = 0, height = 0;
@@ -58,7 +63,6 @@ class DisplayDevice {
   void Release(Surface surface);  // the back buffer goes with its primary
   void Close();                   // everything, and the device
   bool IsOpen() const { return open_; }
-  bool Blind() const;  // the platform's blind screen: no pixel is written
 
   void SetColourKey(Surface surface, uint16_t key);
   bool GetSize(Surface surface, int& width, int& height) const;
@@ -69,7 +73,7 @@ class DisplayDevice {
   DisplayResult Blit(Surface dst, const Rect& dstRect, Surface src, const Rect& srcRect,
                      bool keySource, const uint16_t* keyOverride = nullptr);
   DisplayResult Fill(Surface dst, const Rect* rect, uint16_t colour);
-  DisplayResult Lock(Surface surface, LockedSurface& out);
+  DisplayResult Lock(Surface surface, LockedSurface& out, LockUse use = LockUse::Contents);
   void Unlock(Surface surface);
   // Shows the back buffer of the pair and swaps the two.
   DisplayResult Flip(Surface primary);
@@ -110,7 +114,9 @@ class DisplayDevice {
 
   Platform& platform_;
   bool open_ = false, modeSet_ = false;
-  bool blind_ = false;              // the platform's Blind(), read when the display opens
+  // The platform's Blind(), chosen when the display opens: copies, fills, flips and screen
+  // locks keep their checks, results and bookkeeping but no pixel is written.
+  bool blind_ = false;
   std::vector<Buffer> buffers_{1};  // index 0 unused: the empty handle
   // One flag a screen row: 0 when the row is known to be the same in both surfaces of the
   // flipping pair. A flip shows the platform which rows may have changed, and the copy of

@@ -210,6 +210,7 @@ int DrawSystemText(const Canvas565& target, SystemFont& font, const char* text, 
     clipRight = std::min(clipRight, rect.right);
     clipBottom = std::min(clipBottom, rect.bottom);
   }
+  if (clipLeft >= clipRight || clipTop >= clipBottom) return total;  // none of it can show
   int tr = textColour & 0xFF, tg = (textColour >> 8) & 0xFF, tb = (textColour >> 16) & 0xFF;
   uint16_t back = Pack565(backColour & 0xFF, (backColour >> 8) & 0xFF, (backColour >> 16) & 0xFF);
 
