@@ -13,6 +13,7 @@
 
 #ifdef ASSETGEN_HAS_AUDIO
 #include "audio/audio_assets.h"
+#include "clips/clip_assets.h"
 #endif
 
 namespace {

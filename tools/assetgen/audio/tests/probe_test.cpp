@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "audio_assets.h"
+#include "clip_assets.h"
 #include "media_readers.h"
 #include "run_command.h"
 #include "temp_dir.h"

@@ -7,22 +7,23 @@
 #include <string>
 
 #include "audio_assets.h"
+#include "clip_assets.h"
 #include "clip_stadium.h"
 #include "clips.h"
 
 namespace {
 
-bool SavePreview(audio::FrameDrawer draw, int frames, const std::string& stem) {
-  audio::RenderedClip clip = audio::RenderClip(draw, frames);
+bool SavePreview(clips::FrameDrawer draw, int frames, const std::string& stem) {
+  clips::RenderedClip clip = clips::RenderClip(draw, frames);
   for (int f = 0; f < frames; f += 10) {
     cairo_surface_t* s =
-        cairo_image_surface_create(CAIRO_FORMAT_RGB24, audio::kClipWidth, audio::kClipHeight);
+        cairo_image_surface_create(CAIRO_FORMAT_RGB24, clips::kClipWidth, clips::kClipHeight);
     cairo_surface_flush(s);
     unsigned char* data = cairo_image_surface_get_data(s);
     int stride = cairo_image_surface_get_stride(s);
-    for (int y = 0; y < audio::kClipHeight; ++y) {
-      for (int x = 0; x < audio::kClipWidth; ++x) {
-        uint32_t c = clip.palette[clip.frames[f][static_cast<size_t>(y) * audio::kClipWidth + x]];
+    for (int y = 0; y < clips::kClipHeight; ++y) {
+      for (int x = 0; x < clips::kClipWidth; ++x) {
+        uint32_t c = clip.palette[clip.frames[f][static_cast<size_t>(y) * clips::kClipWidth + x]];
         std::memcpy(data + y * stride + 4 * x, &c, 4);
       }
     }
@@ -45,8 +46,8 @@ int main(int argc, char** argv) {
   std::string dir = argv[2];
   std::string error;
   if (std::strcmp(argv[1], "--preview") == 0) {
-    if (!SavePreview(audio::DrawJackpotFrame, audio::kJackpotFrames, dir + "/jackpot") ||
-        !SavePreview(audio::DrawGameOverFrame, audio::kGameOverFrames, dir + "/gameover")) {
+    if (!SavePreview(clips::DrawJackpotFrame, clips::kJackpotFrames, dir + "/jackpot") ||
+        !SavePreview(clips::DrawGameOverFrame, clips::kGameOverFrames, dir + "/gameover")) {
       std::fprintf(stderr, "audiogen: cannot write previews into %s\n", dir.c_str());
       return 1;
     }

@@ -9,7 +9,9 @@
 #include "clips.h"
 #include "synth.h"
 
-namespace audio {
+namespace clips {
+
+using audio::Rng;
 namespace {
 
 constexpr double kPi = std::numbers::pi;
@@ -218,4 +220,4 @@ void DrawJackpotFrame(cairo_t* cr, int frame) {
   DrawConfetti(cr, seconds);
 }
 
-}  // namespace audio
+}  // namespace clips

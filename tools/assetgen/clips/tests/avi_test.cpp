@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <functional>
 
-#include "audio_assets.h"
 #include "avi_file.h"
+#include "clip_assets.h"
 #include "clip_palette.h"
 #include "clips.h"
 #include "media_readers.h"
@@ -125,7 +125,7 @@ TEST(AssetgenAudioClips, BothClipsAreIndexedRle8VideoAtFullScreen) {
 
 TEST(AssetgenAudioClips, JackpotBurstsIntoGoldLettersAndConfetti) {
   Decoded d =
-      Decode(audio::EncodeClip(audio::RenderClip(audio::DrawJackpotFrame, audio::kJackpotFrames)));
+      Decode(clips::EncodeClip(clips::RenderClip(clips::DrawJackpotFrame, clips::kJackpotFrames)));
   ASSERT_GT(d.frames.size(), 40u);
   auto gold = [](int r, int g, int b) { return r > 190 && g > 130 && b < 110 && r - b > 100; };
   auto confetti = [](int r, int g, int b) {
@@ -143,7 +143,7 @@ TEST(AssetgenAudioClips, JackpotBurstsIntoGoldLettersAndConfetti) {
 
 TEST(AssetgenAudioClips, GameOverDimsTheLightsAsTheBallRollsAway) {
   Decoded d = Decode(
-      audio::EncodeClip(audio::RenderClip(audio::DrawGameOverFrame, audio::kGameOverFrames)));
+      clips::EncodeClip(clips::RenderClip(clips::DrawGameOverFrame, clips::kGameOverFrames)));
   ASSERT_GT(d.frames.size(), 40u);
   size_t last = d.frames.size() - 1;
   EXPECT_LT(MeanLight(d, last), 0.8 * MeanLight(d, 0));
@@ -171,16 +171,16 @@ TEST(AssetgenAudioClips, WritingAgainGivesTheSameBytes) {
 
 // The fitted palette keeps drawn frames close to their full-colour originals.
 TEST(AssetgenAudioClipPalette, FramesStayCloseToTheirDrawing) {
-  for (audio::FrameDrawer draw : {audio::DrawJackpotFrame, audio::DrawGameOverFrame}) {
+  for (clips::FrameDrawer draw : {clips::DrawJackpotFrame, clips::DrawGameOverFrame}) {
     std::vector<cairo_surface_t*> drawn;
-    audio::ColourHistogram histogram;
+    clips::ColourHistogram histogram;
     for (int f : {5, 35, 65}) {
-      drawn.push_back(audio::DrawFrame(draw, f));
+      drawn.push_back(clips::DrawFrame(draw, f));
       histogram.Add(cairo_image_surface_get_data(drawn.back()), 800, 600,
                     cairo_image_surface_get_stride(drawn.back()));
     }
-    audio::Palette palette = audio::FitPalette(histogram);
-    audio::Quantiser q(palette);
+    clips::Palette palette = clips::FitPalette(histogram);
+    clips::Quantiser q(palette);
     for (cairo_surface_t* s : drawn) {
       const uint8_t* data = cairo_image_surface_get_data(s);
       int stride = cairo_image_surface_get_stride(s);
@@ -204,21 +204,21 @@ TEST(AssetgenAudioClipPalette, FramesStayCloseToTheirDrawing) {
 }
 
 TEST(AssetgenAudioClipPalette, FewColoursAreKeptExactly) {
-  audio::ColourHistogram h;
+  clips::ColourHistogram h;
   std::vector<uint32_t> colours;
   for (uint32_t i = 0; i < 200; ++i) {
     uint32_t r = (i * 37) % 32, g = (i * 11) % 32, b = i % 32;
     uint32_t rgb = (r * 8 + 4) << 16 | (g * 8 + 4) << 8 | (b * 8 + 4);
     colours.push_back(rgb);
-    h.counts[audio::Bin15(rgb)] += 1 + i * 1000;
+    h.counts[clips::Bin15(rgb)] += 1 + i * 1000;
   }
-  audio::Palette p = audio::FitPalette(h);
-  audio::Quantiser q(p);
+  clips::Palette p = clips::FitPalette(h);
+  clips::Quantiser q(p);
   for (uint32_t c : colours) EXPECT_EQ(p[q.Index(c)], c) << std::hex << c;
 }
 
 std::vector<uint8_t> RoundTrip(const std::vector<uint8_t>& pixels, int width, int height) {
-  std::string packed = audio::EncodeRle8(pixels, width, height);
+  std::string packed = clips::EncodeRle8(pixels, width, height);
   std::vector<uint8_t> back;
   std::string error;
   EXPECT_TRUE(DecodeRle8(packed, width, height, back, &error)) << error;
@@ -227,12 +227,12 @@ std::vector<uint8_t> RoundTrip(const std::vector<uint8_t>& pixels, int width, in
 
 TEST(AssetgenAudioRle8, PacksRunsAndMixedPixelsAsTheFormatSays) {
   // A run: count and colour, then the end-of-bitmap mark.
-  EXPECT_EQ(audio::EncodeRle8({5, 5, 5, 5}, 4, 1), std::string("\x04\x05\x00\x01", 4));
+  EXPECT_EQ(clips::EncodeRle8({5, 5, 5, 5}, 4, 1), std::string("\x04\x05\x00\x01", 4));
   // Mixed pixels: an absolute run padded to an even length.
-  EXPECT_EQ(audio::EncodeRle8({1, 2, 3, 4, 5}, 5, 1),
+  EXPECT_EQ(clips::EncodeRle8({1, 2, 3, 4, 5}, 5, 1),
             std::string("\x00\x05\x01\x02\x03\x04\x05\x00\x00\x01", 10));
   // Rows run bottom-up; each but the last ends with an end-of-line mark.
-  EXPECT_EQ(audio::EncodeRle8({7, 7, 7, 9, 9, 9}, 3, 2),
+  EXPECT_EQ(clips::EncodeRle8({7, 7, 7, 9, 9, 9}, 3, 2),
             std::string("\x03\x09\x00\x00\x03\x07\x00\x01", 8));
 }
 

@@ -10,7 +10,9 @@
 
 #include "synth.h"
 
-namespace audio {
+namespace clips {
+
+using audio::Rng;
 namespace {
 
 constexpr double kTowerX[2] = {70, 730};
@@ -267,4 +269,4 @@ void DrawStadium(cairo_t* cr, const Floodlights& lights) {
   for (int side = 0; side < 2; ++side) DrawTower(cr, side, lights.lamps[side]);
 }
 
-}  // namespace audio
+}  // namespace clips

@@ -12,7 +12,7 @@
 
 #include "clip_palette.h"
 
-namespace audio {
+namespace clips {
 
 constexpr int kClipFramesPerSecond = 25;
 constexpr int kJackpotFrames = 68;
@@ -36,4 +36,4 @@ RenderedClip RenderClip(FrameDrawer draw, int frames);
 // The clip as AVI file bytes.
 std::string EncodeClip(const RenderedClip& clip);
 
-}  // namespace audio
+}  // namespace clips

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace audio {
+namespace clips {
 
 using Palette = std::array<uint32_t, 256>;  // 0xRRGGBB
 
@@ -40,4 +40,4 @@ class Quantiser {
   std::vector<uint8_t> lut_;
 };
 
-}  // namespace audio
+}  // namespace clips

@@ -1,11 +1,11 @@
 #include "clips.h"
 
 #include "asset_files.h"
-#include "audio_assets.h"
 #include "avi_file.h"
+#include "clip_assets.h"
 #include "clip_stadium.h"
 
-namespace audio {
+namespace clips {
 
 cairo_surface_t* DrawFrame(FrameDrawer draw, int frame) {
   cairo_surface_t* surface =
@@ -52,10 +52,11 @@ std::string EncodeClip(const RenderedClip& rendered) {
   return EncodeAvi(clip);
 }
 
-}  // namespace audio
+}  // namespace clips
 
 bool WriteClips(const std::string& gameDir, std::string* error) {
-  using namespace audio;
+  using namespace clips;
+  using audio::WriteGameFile;
   if (!ClipFont()) {
     if (error)
       *error = std::string("cannot read ") + kClipFontFile + " (install fonts-dejavu-core)";

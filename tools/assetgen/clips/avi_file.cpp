@@ -4,7 +4,11 @@
 
 #include "riff_bytes.h"
 
-namespace audio {
+namespace clips {
+
+using audio::Put16;
+using audio::Put32;
+
 namespace {
 
 std::string Chunk(const char* id, const std::string& data) {
@@ -147,4 +151,4 @@ std::string EncodeAvi(const AviClip& clip) {
   return Chunk("RIFF", body);
 }
 
-}  // namespace audio
+}  // namespace clips

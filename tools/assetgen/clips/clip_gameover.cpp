@@ -8,7 +8,7 @@
 #include "clip_stadium.h"
 #include "clips.h"
 
-namespace audio {
+namespace clips {
 namespace {
 
 constexpr double kPi = std::numbers::pi;
@@ -143,4 +143,4 @@ void DrawGameOverFrame(cairo_t* cr, int frame) {
   DrawWords(cr, seconds);
 }
 
-}  // namespace audio
+}  // namespace clips

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <limits>
 
-namespace audio {
+namespace clips {
 namespace {
 
 int Channel(uint32_t bin, int c) {
@@ -128,4 +128,4 @@ void Quantiser::Map(const uint8_t* pixels, int width, int height, int stride,
   }
 }
 
-}  // namespace audio
+}  // namespace clips

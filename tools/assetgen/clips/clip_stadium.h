@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-namespace audio {
+namespace clips {
 
 constexpr int kClipWidth = 800;
 constexpr int kClipHeight = 600;
@@ -45,4 +45,4 @@ void CentredTextPath(cairo_t* cr, const char* text, double size, double cx, doub
 // Paints the whole 800x600 scene. The stands and pitch darken as the lamps go out.
 void DrawStadium(cairo_t* cr, const Floodlights& lights);
 
-}  // namespace audio
+}  // namespace clips

@@ -8,7 +8,7 @@
 
 #include "clip_palette.h"
 
-namespace audio {
+namespace clips {
 
 // Packs one frame of palette indices (top row first, width x height) as a bottom-up RLE8
 // bitmap: encoded runs, absolute runs for mixed pixels, an end-of-line after every row but
@@ -27,4 +27,4 @@ struct AviClip {
 // and idx1, whose offsets count from the "movi" list type.
 std::string EncodeAvi(const AviClip& clip);
 
-}  // namespace audio
+}  // namespace clips
