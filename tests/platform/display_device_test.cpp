@@ -41,14 +41,19 @@ class HintCheckingPlatform : public platform::HeadlessPlatform {
   long rowsHinted = 0, rowsHintedButSame = 0;
 };
 
+// Opens the device's screen as the game's start does: the mode, then the flipping pair.
+void OpenScreen(platform::DisplayDevice& d, Surface& primary, Surface& back) {
+  ASSERT_EQ(d.Create(), DisplayResult::Ok);
+  ASSERT_EQ(d.SetMode(800, 600, 16), DisplayResult::Ok);
+  ASSERT_EQ(d.CreatePrimary(primary), DisplayResult::Ok);
+  ASSERT_EQ(d.GetBackBuffer(primary, back), DisplayResult::Ok);
+}
+
 TEST(DisplayDevicePair, FlipsNameEveryChangedRowAndTheCopyBackMatchesTheScreen) {
   HintCheckingPlatform system;
   platform::DisplayDevice& d = system.Display();
-  ASSERT_EQ(d.Create(), DisplayResult::Ok);
-  ASSERT_EQ(d.SetMode(800, 600, 16), DisplayResult::Ok);
   Surface primary = 0, back = 0, art = 0;
-  ASSERT_EQ(d.CreatePrimary(primary), DisplayResult::Ok);
-  ASSERT_EQ(d.GetBackBuffer(primary, back), DisplayResult::Ok);
+  ASSERT_NO_FATAL_FAILURE(OpenScreen(d, primary, back));
   ASSERT_EQ(d.CreateSurface(800, 600, art), DisplayResult::Ok);
   ASSERT_EQ(d.Fill(art, nullptr, 0x1234), DisplayResult::Ok);
   d.SetColourKey(art, 0x1234);
@@ -118,11 +123,8 @@ TEST(DisplayDeviceBlind, WritesNoPixelButKeepsEveryResult) {
     options.blind = r.blind;
     platform::HeadlessPlatform system(options);
     platform::DisplayDevice& d = system.Display();
-    ASSERT_EQ(d.Create(), DisplayResult::Ok);
-    ASSERT_EQ(d.SetMode(800, 600, 16), DisplayResult::Ok);
     Surface primary = 0, back = 0, art = 0;
-    ASSERT_EQ(d.CreatePrimary(primary), DisplayResult::Ok);
-    ASSERT_EQ(d.GetBackBuffer(primary, back), DisplayResult::Ok);
+    ASSERT_NO_FATAL_FAILURE(OpenScreen(d, primary, back));
     ASSERT_EQ(d.CreateSurface(16, 8, art), DisplayResult::Ok);
     EXPECT_EQ(d.Fill(back, nullptr, 0x4321), DisplayResult::Ok);
     EXPECT_EQ(d.Blit(back, Rect{0, 0, 16, 8}, art, Rect{0, 8, 16, 16}, false),
