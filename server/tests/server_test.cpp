@@ -389,8 +389,9 @@ TEST(MoneydStart, RefusesBadArguments) {
                                              {"--demo-credit", "10000"},
                                              {"--colour", "red"}}) {
     const ProgramResult r = RunProgram(MONEYD_PATH, args);
-    EXPECT_EQ(r.exit_code, 2) << args[0];
-    EXPECT_NE(r.err.find("usage:"), std::string::npos) << r.err;
+    EXPECT_EQ(r.exit_code, 64) << args[0];
+    EXPECT_NE(r.err.find(args[0]), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("Try 'moneyd --help'"), std::string::npos) << r.err;
   }
 }
 

@@ -17,6 +17,7 @@
 #include <string>
 #include <thread>
 
+#include "cli/cli.h"
 #include "kill_plan.h"
 #include "sim_par.h"
 #include "sim_play.h"
@@ -24,7 +25,7 @@
 
 namespace {
 
-int Usage() {
+void PrintUsage(FILE* to) {
   std::fputs(
       "usage: strikora-sim run --game-dir DIR --server HOST:PORT --script FILE\n"
       "                        [--shots DIR] [--limit-ms N]\n"
@@ -44,9 +45,33 @@ int Usage() {
       "The payout sheet (par.md, par.json and pictures in --out, by default par): N games\n"
       "(100000 unless given) per skill and strategy, in R independent replications (10) over\n"
       "J worker processes (one a core), each with its own moneyd (--moneyd, by default the\n"
-      "one beside this program) with relaxed durability in a temporary folder.\n",
-      stderr);
-  return 64;
+      "one beside this program) with relaxed durability in a temporary folder.\n"
+      "exit: 0 done, 1 failed, 3 still running at the limit, 64 bad usage, 65 a bad script,\n"
+      "66 an unreadable script\n",
+      to);
+}
+
+int Usage(const std::string& problem) {
+  return cli::UsageError("strikora-sim", problem);
+}
+
+// What each option's value must be, for the one line that says what was wrong.
+constexpr const char* kValueRules[][2] = {
+    {"--games", "a whole number 1..100000000"},
+    {"--jobs", "a whole number 1..100000000"},
+    {"--replications", "a whole number 2..100000000"},
+    {"--seed", "a whole number 0..4294967295"},
+    {"--clock-step", "1..100 ms"},
+    {"--limit-ms", "1..4294967295 ms"},
+    {"--skill", "a number 0..1"},
+    {"--skills", "numbers 0..1 separated by commas"},
+    {"--collect", "first, best or never (par: a list of them separated by commas)"},
+};
+
+int BadValue(const std::string& arg, const std::string& value) {
+  for (const auto& rule : kValueRules)
+    if (arg == rule[0]) return Usage(arg + " takes " + rule[1] + ", not \"" + value + "\"");
+  return Usage("unknown option " + arg);
 }
 
 bool ParseServer(const std::string& text, ServerAddress& out) {
@@ -87,7 +112,7 @@ int Play(int argc, char** argv) {
       everyReading = true;
       continue;
     }
-    if (i + 1 >= argc) return Usage();
+    if (i + 1 >= argc) return Usage(arg + " needs a value");
     std::string value = argv[++i];
     unsigned long n = 0;
     if (arg == "--game-dir") {
@@ -99,19 +124,20 @@ int Play(int argc, char** argv) {
     } else if (arg == "--db") {
       dbPath = value;
     } else if (arg == "--games") {
-      if (!ParseWholeNumber(value, 100000000, n) || n == 0) return Usage();
+      if (!ParseWholeNumber(value, 100000000, n) || n == 0) return BadValue(arg, value);
       options.games = static_cast<int>(n);
       haveGames = true;
     } else if (arg == "--seed") {
-      if (!ParseWholeNumber(value, 0xFFFFFFFFul, n)) return Usage();
+      if (!ParseWholeNumber(value, 0xFFFFFFFFul, n)) return BadValue(arg, value);
       options.seed = static_cast<uint32_t>(n);
     } else if (arg == "--clock-step") {
-      if (!ParseWholeNumber(value, 100, n) || n == 0) return Usage();
+      if (!ParseWholeNumber(value, 100, n) || n == 0) return BadValue(arg, value);
       options.gameClockStepMs = static_cast<uint32_t>(n);
     } else if (arg == "--skill") {
       char* end = nullptr;
       options.skill = std::strtod(value.c_str(), &end);
-      if (*end != '\0' || !(options.skill >= 0.0 && options.skill <= 1.0)) return Usage();
+      if (*end != '\0' || !(options.skill >= 0.0 && options.skill <= 1.0))
+        return BadValue(arg, value);
     } else if (arg == "--collect") {
       if (value == "first")
         options.collect = sim::CollectStrategy::First;
@@ -120,19 +146,22 @@ int Play(int argc, char** argv) {
       else if (value == "never")
         options.collect = sim::CollectStrategy::Never;
       else
-        return Usage();
+        return BadValue(arg, value);
     } else {
-      return Usage();
+      return BadValue(arg, value);
     }
   }
   ServerAddress server;
-  if (gameDir.empty() || !haveGames || !ParseServer(serverText, server)) return Usage();
+  if (gameDir.empty() || !haveGames) return Usage("play needs --game-dir DIR and --games N");
+  if (!ParseServer(serverText, server))
+    return Usage("--server takes HOST:PORT, not \"" + serverText + "\"");
   options.dbPath = dbPath.empty() ? gameDir + "/money.db" : dbPath;
 
   platform::HeadlessPlatform::Options platformOptions;
   // The seed also sets where the virtual clock starts, which seeds the game's generator.
   platformOptions.startMs = 100000 + options.seed * 7919u;
-  if (blind && !options.shotsDir.empty()) return Usage();  // shots need pixels
+  if (blind && !options.shotsDir.empty())
+    return Usage("--shots and --no-pixels cannot be used together: shots need pixels");
   platformOptions.blind = blind;
   platformOptions.skipIdle = !everyReading;
   platformOptions.echoErrors = true;
@@ -195,18 +224,18 @@ int Par(int argc, char** argv) {
       o.timing = false;
       continue;
     }
-    if (i + 1 >= argc) return Usage();
+    if (i + 1 >= argc) return Usage(arg + " needs a value");
     std::string value = argv[++i];
     unsigned long n = 0;
     if (arg == "--game-dir") {
       o.gameDir = value;
     } else if (arg == "--games" || arg == "--jobs" || arg == "--replications") {
-      if (!ParseWholeNumber(value, 100000000, n) || n == 0) return Usage();
+      if (!ParseWholeNumber(value, 100000000, n) || n == 0) return BadValue(arg, value);
       (arg == "--games"  ? o.games
        : arg == "--jobs" ? o.jobs
                          : o.replications) = static_cast<int>(n);
     } else if (arg == "--seed") {
-      if (!ParseWholeNumber(value, 0xFFFFFFFFul, n)) return Usage();
+      if (!ParseWholeNumber(value, 0xFFFFFFFFul, n)) return BadValue(arg, value);
       o.seed = static_cast<uint32_t>(n);
     } else if (arg == "--skills") {
       o.skills.clear();
@@ -215,10 +244,10 @@ int Par(int argc, char** argv) {
       while (std::getline(list, item, ',')) {
         char* end = nullptr;
         double s = std::strtod(item.c_str(), &end);
-        if (item.empty() || *end != '\0' || !(s >= 0.0 && s <= 1.0)) return Usage();
+        if (item.empty() || *end != '\0' || !(s >= 0.0 && s <= 1.0)) return BadValue(arg, value);
         o.skills.push_back(s);
       }
-      if (o.skills.empty()) return Usage();
+      if (o.skills.empty()) return BadValue(arg, value);
     } else if (arg == "--collect") {
       o.collects.clear();
       std::stringstream list(value);
@@ -231,9 +260,9 @@ int Par(int argc, char** argv) {
         else if (item == "never")
           o.collects.push_back(sim::CollectStrategy::Never);
         else
-          return Usage();
+          return BadValue(arg, value);
       }
-      if (o.collects.empty()) return Usage();
+      if (o.collects.empty()) return BadValue(arg, value);
     } else if (arg == "--record") {
       o.record = value;
     } else if (arg == "--out") {
@@ -241,13 +270,14 @@ int Par(int argc, char** argv) {
     } else if (arg == "--moneyd") {
       o.moneyd = value;
     } else if (arg == "--clock-step") {
-      if (!ParseWholeNumber(value, 100, n) || n == 0) return Usage();
+      if (!ParseWholeNumber(value, 100, n) || n == 0) return BadValue(arg, value);
       o.clockStepMs = static_cast<uint32_t>(n);
     } else {
-      return Usage();
+      return BadValue(arg, value);
     }
   }
-  if (o.gameDir.empty() || o.replications < 2) return Usage();
+  if (o.gameDir.empty()) return Usage("par needs --game-dir DIR");
+  if (o.replications < 2) return BadValue("--replications", std::to_string(o.replications));
   std::string error;
   int status = sim::RunPar(o, error);
   if (status != 0)
@@ -258,14 +288,18 @@ int Par(int argc, char** argv) {
 }
 
 int main(int argc, char** argv) {
+  int status = 0;
+  if (cli::HelpOrVersion(argc, argv, "strikora-sim", PrintUsage, status)) return status;
   if (argc >= 2 && std::strcmp(argv[1], "play") == 0) return Play(argc, argv);
   if (argc >= 2 && std::strcmp(argv[1], "par") == 0) return Par(argc, argv);
-  if (argc < 2 || std::strcmp(argv[1], "run") != 0) return Usage();
+  if (argc < 2) return Usage("which command? run, play or par");
+  if (std::strcmp(argv[1], "run") != 0)
+    return Usage(std::string("unknown command \"") + argv[1] + "\"");
   std::string gameDir, serverText, scriptPath, shotsDir;
   uint32_t limitMs = 10 * 60 * 1000;
   for (int i = 2; i < argc; ++i) {
     std::string arg = argv[i];
-    if (i + 1 >= argc) return Usage();
+    if (i + 1 >= argc) return Usage(arg + " needs a value");
     std::string value = argv[++i];
     if (arg == "--game-dir")
       gameDir = value;
@@ -278,14 +312,17 @@ int main(int argc, char** argv) {
     else if (arg == "--limit-ms") {
       char* end = nullptr;
       unsigned long v = std::strtoul(value.c_str(), &end, 10);
-      if (*end != '\0' || v == 0 || v > 0xFFFFFFFFul) return Usage();
+      if (*end != '\0' || v == 0 || v > 0xFFFFFFFFul) return BadValue(arg, value);
       limitMs = static_cast<uint32_t>(v);
     } else {
-      return Usage();
+      return BadValue(arg, value);
     }
   }
   ServerAddress server;
-  if (gameDir.empty() || scriptPath.empty() || !ParseServer(serverText, server)) return Usage();
+  if (gameDir.empty() || scriptPath.empty())
+    return Usage("run needs --game-dir DIR and --script FILE");
+  if (!ParseServer(serverText, server))
+    return Usage("--server takes HOST:PORT, not \"" + serverText + "\"");
 
   std::ifstream in(scriptPath);
   if (!in) {
