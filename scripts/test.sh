@@ -7,6 +7,9 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh
 scripts/check-format.sh
 scripts/build.sh --sanitize
+# The Debian package, built and checked by lintian here; as root the suite also installs,
+# upgrades and purges it on this machine (smoke.PackageInstall, skipped otherwise).
+scripts/package.sh
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
