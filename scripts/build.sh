@@ -12,8 +12,12 @@ configure() {  # dir, extra cmake args...
 }
 
 configure build
+start=$SECONDS
 cmake --build build -j "$jobs"
+echo "build: build took $((SECONDS - start)) s"
 if [ "${1:-}" = "--sanitize" ]; then
   configure build-asan -DSTRIKORA_SANITIZE=ON
+  start=$SECONDS
   cmake --build build-asan -j "$jobs"
+  echo "build: build-asan took $((SECONDS - start)) s"
 fi

@@ -3,8 +3,23 @@
 # starts the money server with demo credit (unless one already runs) and runs the game.
 #   STRIKORA_WINDOWED=1 scripts/play.sh   plays in an 800x600 window instead of full screen
 #   STRIKORA_MONEY_DB=FILE scripts/play.sh  keeps the money in FILE (build/game/money.db)
+# With no display (no desktop session, not on a console) it says how to play and exits 3.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+# The game must be seen to be played: with no desktop session to open a window in and no
+# console to draw on (over ssh, say), it says so and plays nothing.
+on_console() { case "$(tty 2> /dev/null)" in /dev/tty[0-9]*) return 0 ;; esac; return 1; }
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && ! on_console; then
+  cat >&2 << 'EOF'
+play: there is no display here to show the game on. To play:
+  - on a desktop, in a terminal of its session: STRIKORA_WINDOWED=1 scripts/play.sh
+    (a window; without STRIKORA_WINDOWED it takes the whole screen);
+  - on a cabinet, from its console (a text terminal such as tty1), where the game draws on
+    the screen itself, or installed as a service: sudo scripts/install-cabinet.sh.
+EOF
+  exit 3
+fi
 
 scripts/setup.sh
 scripts/build.sh
@@ -29,10 +44,6 @@ else
 fi
 
 run=("$game/strikora")
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-  echo "play: no display here; running the game on a virtual X screen (xvfb-run)"
-  run=(xvfb-run -a -s "-screen 0 1024x768x24" "${run[@]}")
-fi
 set +e
 "${run[@]}"
 code=$?

@@ -4,15 +4,21 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/setup.sh
-scripts/check-format.sh
-scripts/build.sh --sanitize
+step() {  # name, command...: runs it and says how long it took
+  local name=$1 start=$SECONDS; shift
+  "$@"
+  echo "test: $name took $((SECONDS - start)) s"
+}
+
+step setup scripts/setup.sh
+step format scripts/check-format.sh
+step build scripts/build.sh --sanitize
 # The Debian package, built and checked by lintian here; as root the suite also installs,
 # upgrades and purges it on this machine (smoke.PackageInstall, skipped otherwise).
-scripts/package.sh
+step package scripts/package.sh
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-ctest --test-dir build --output-on-failure -j "$(nproc)"
-ctest --test-dir build-asan --output-on-failure -j "$(nproc)" -LE no-sanitize
-echo "test: all passed"
+step tests ctest --test-dir build --output-on-failure -j "$(nproc)"
+step sanitizer-tests ctest --test-dir build-asan --output-on-failure -j "$(nproc)" -LE no-sanitize
+echo "test: all passed in $SECONDS s"

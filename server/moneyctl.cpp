@@ -75,9 +75,10 @@ int Status(money::Ledger& ledger) {
 
 int Insert(money::Ledger& ledger, const std::string& amount_text) {
   int64_t amount = 0;
-  if (!money::ParseWhole(amount_text, 1, INT64_MAX, amount)) {
+  if (!money::ParseWhole(amount_text, 0, INT64_MAX, amount)) {
     return Usage("insert takes a whole number of pence, not \"" + amount_text + "\"");
   }
+  if (amount == 0) return Usage("insert 0 puts nothing in: give at least 1 penny");
   const money::RecordResult result =
       money::Record(ledger, money::Entry{money::Kind::kInsert, 0, amount, "moneyctl"});
   switch (result.outcome) {
@@ -99,16 +100,25 @@ int Insert(money::Ledger& ledger, const std::string& amount_text) {
 }
 
 int Cashout(money::Ledger& ledger) {
+  // Nothing to pay out is no payout: it is not journalled.
+  money::Totals totals;
+  std::string error;
+  if (!money::ReadTotals(ledger, totals, error)) return Failed("cannot read the totals", error);
+  if (totals.credits == 0 && totals.bank == 0) {
+    fprintf(stderr, "moneyctl: nothing to pay out: credits and bank are both %s\n",
+            money::Pounds(0).c_str());
+    return 1;
+  }
   const money::RecordResult result =
       money::Record(ledger, money::Entry{money::Kind::kCashout, 0, 0, "moneyctl"});
   if (result.outcome != money::Outcome::kApplied) {
     return Failed("cashout failed, nothing changed",
                   result.error.empty() ? "the totals cannot be paid out" : result.error);
   }
-  printf("paid out %s: credits %s, bank %s\n",
+  printf("paid out %s: %s from credits and %s from bank; credits and bank are now %s\n",
          money::PoundsAndPence(result.decision.amount).c_str(),
          money::PoundsAndPence(result.before.credits).c_str(),
-         money::PoundsAndPence(result.before.bank).c_str());
+         money::PoundsAndPence(result.before.bank).c_str(), money::Pounds(0).c_str());
   return 0;
 }
 
@@ -184,8 +194,8 @@ int Settle(money::Ledger& ledger, const money::Settlement& settlement,
 int Journal(money::Ledger& ledger, int64_t last, int64_t client) {
   printf("%6s  %-23s  %-10s  %6s  %7s  %8s  %8s  %8s  %8s  %s\n", "seq", "time (UTC)", "kind",
          "client", "amount", "credits", "bank", "credits", "bank", "detail");
-  printf("%6s  %-23s  %-10s  %6s  %7s  %8s  %8s  %8s  %8s\n", "", "", "", "", "", "change",
-         "change", "after", "after");
+  printf("%6s  %-23s  %-10s  %6s  %7s  %8s  %8s  %8s  %8s\n", "", "", "", "", "pence", "change p",
+         "change p", "after p", "after p");
   std::string error;
   const bool ok = money::ForEachJournalRow(
       ledger, last,

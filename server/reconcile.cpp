@@ -326,11 +326,8 @@ bool MatchRun(Ledger& ledger, journal::Store& store, int64_t runNumber, RunMatch
         rows[next].amount == s.amount)
       m.byStep[s.step] = rows[next++];
   }
-  for (const ServerRow& r : rows) {
-    bool used = false;
-    for (const auto& [step, row] : m.byStep) used = used || row.seq == r.seq;
-    if (!used) m.unmatched.push_back(r);
-  }
+  // Matching never skips a change: those left after the last match are the unmatched.
+  m.unmatched.assign(rows.begin() + static_cast<std::ptrdiff_t>(next), rows.end());
   return true;
 }
 
@@ -363,16 +360,18 @@ bool ReconcileGames(Ledger& ledger, journal::Store& store, const std::string& ga
 
 bool AuditRuns(Ledger& ledger, journal::Store& store, std::vector<RunAudit>& runs,
                std::string& error) {
-  int64_t last = 0;
+  // The runs the journal still holds (the oldest go with their games).
+  std::vector<int64_t> numbers;
   {
-    std::optional<journal::Run> run;
-    for (int64_t r = 1;; ++r) {
-      if (!journal::ReadRun(store, r, run, error)) return false;
-      if (!run) break;
-      last = r;
-    }
+    std::vector<journal::Game> games;
+    if (!journal::ReadGames(store, 0, games, error)) return false;
+    for (const journal::Game& g : games)
+      if (numbers.empty() || numbers.back() != g.run) numbers.push_back(g.run);
+    // The oldest games go first: the run of the oldest game kept may have lost its first
+    // games, and cannot be matched from its first step.
+    if (!games.empty() && games.front().game > 1) numbers.erase(numbers.begin());
   }
-  for (int64_t r = 1; r <= last; ++r) {
+  for (int64_t r : numbers) {
     RunMatch m;
     if (!MatchRun(ledger, store, r, m, error)) return false;
     RunAudit a;

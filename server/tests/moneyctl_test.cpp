@@ -117,6 +117,8 @@ TEST_F(MoneyctlTest, InsertRefusesALargeAmountOutright) {
     EXPECT_EQ(r.exit_code, 64) << bad;
     EXPECT_NE(r.err.find("Try 'moneyctl --help'"), std::string::npos) << r.err;
   }
+  // Nought is a whole number: it is refused for what it is.
+  EXPECT_NE(Ctl({"insert", "0"}).err.find("insert 0 puts nothing in"), std::string::npos);
   EXPECT_NE(Ctl({"status"}).out.find("credits: \u00a30.00 (0p)"), std::string::npos);
 }
 
@@ -125,10 +127,20 @@ TEST_F(MoneyctlTest, CashoutPaysCreditsAndBankAndIsJournalled) {
   Record({money::Kind::kAddBank, 1, 1200, ""});
   ProgramResult r = Ctl({"cashout"});
   ASSERT_EQ(r.exit_code, 0) << r.err;
-  EXPECT_NE(r.out.find("paid out \u00a315.00 (1500p)"), std::string::npos) << r.out;
+  // The amounts paid from each total, and what is left.
+  EXPECT_EQ(r.out,
+            "paid out \u00a315.00 (1500p): \u00a33.00 (300p) from credits and \u00a312.00 (1200p) "
+            "from bank; credits and bank are now \u00a30.00\n");
   EXPECT_EQ(Ctl({"status"}).out, "credits: \u00a30.00 (0p)\nbank:    \u00a30.00 (0p)\n");
+  // A second cashout has nothing to pay and journals nothing.
+  ProgramResult again = Ctl({"cashout"});
+  EXPECT_EQ(again.exit_code, 1);
+  EXPECT_NE(again.err.find("nothing to pay out"), std::string::npos) << again.err;
   r = Ctl({"journal", "--last", "1"});
   EXPECT_NE(r.out.find("CASHOUT"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("pence"), std::string::npos) << r.out;  // the amount's unit
+  const std::string all = Ctl({"journal"}).out;
+  EXPECT_EQ(all.find("CASHOUT"), all.rfind("CASHOUT")) << all;
   EXPECT_NE(r.out.find("-300"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("-1200"), std::string::npos) << r.out;
   EXPECT_EQ(Ctl({"verify"}).exit_code, 0);
@@ -343,6 +355,8 @@ TEST_F(MoneyctlTest, RefusesUnknownCommands) {
     EXPECT_EQ(r.exit_code, 64);
     EXPECT_NE(r.err.find("Try 'moneyctl --help'"), std::string::npos) << r.err;
   }
+  // Nought is a whole number: it is refused for what it is.
+  EXPECT_NE(Ctl({"insert", "0"}).err.find("insert 0 puts nothing in"), std::string::npos);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "accounting/game_journal.h"
 #include "accounting/money_link.h"
+#include "game/game_record.h"
 #include "shell/entry.h"
 #include "shell/timing.h"
 
@@ -23,13 +24,13 @@ namespace {
 
 const char* const kMeterMeanings[kMeterCount] = {
     "games charged",
-    "games started at balance level 0",
     "games started at balance level 1",
     "games started at balance level 2",
     "games started at balance level 3",
     "games started at balance level 4",
     "games started at balance level 5",
     "games started at balance level 6",
+    "games started at balance level 7",
     "(unused)",
     "(unused)",
     "(unused)",
@@ -45,13 +46,13 @@ const char* const kMeterMeanings[kMeterCount] = {
     "games won with exactly 2000",
     "jackpots",
     "total paid out (pence)",
-    "wins at balance level 0 (pence)",
     "wins at balance level 1 (pence)",
     "wins at balance level 2 (pence)",
     "wins at balance level 3 (pence)",
     "wins at balance level 4 (pence)",
     "wins at balance level 5 (pence)",
     "wins at balance level 6 (pence)",
+    "wins at balance level 7 (pence)",
     "games with a win",
     "cashpots paid",
     "cashpot payouts (pence)",
@@ -145,7 +146,9 @@ bool ChargeGame() {
   winAmount = 0;
   // The game is in the journal before its stake is asked for.
   if (!JournalGameStart()) return false;
+  RecordGameStart();
   if (!UseCredits(StakePerGame)) {
+    RecordGameEnd(journal::kOutcomeNotPlayed);
     JournalGameEnd(journal::kOutcomeNotPlayed, 0, nullptr);
     return false;
   }

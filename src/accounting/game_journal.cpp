@@ -13,6 +13,9 @@ namespace {
 journal::Store gStore;
 int64_t gRun = 0;
 int64_t gGame = 0;
+std::vector<journal::StepRow> gSteps;  // played since the last write
+int64_t gStepSeq = 0;
+std::function<void(const journal::StepRow&)> gStepObserver;
 
 int64_t Now() {
   return platform::Platform::WallClockMs();
@@ -137,11 +140,14 @@ std::vector<int64_t> JournalIntents(const std::vector<journal::Intent>& intents,
   std::vector<int64_t> steps;
   if (!GameJournalOpen() || gGame == 0) return std::vector<int64_t>(intents.size(), 0);
   std::string error;
-  if (!journal::AddIntents(gStore, gGame, gRun, intents, recordImage, Now(), steps, error)) {
+  if (!journal::AddIntentsAndSteps(gStore, gGame, gRun, intents, recordImage, gSteps, Now(), steps,
+                                   error)) {
     LogMessage("GAME JOURNAL NOT WRITTEN - %s - game %lld\n", error.c_str(),
                static_cast<long long>(gGame));
     steps.clear();
+    return steps;
   }
+  gSteps.clear();
   return steps;
 }
 
@@ -157,11 +163,12 @@ void JournalResult(int64_t step, journal::StepResult result, const std::string& 
 void JournalGameEnd(const char* outcome, int32_t win, const std::string* recordImage) {
   if (GameJournalOpen() && gGame != 0) {
     std::string error;
-    if (!journal::EndGame(gStore, gGame, outcome, win, recordImage, Now(), error))
+    if (!journal::EndGameWithSteps(gStore, gGame, outcome, win, recordImage, gSteps, Now(), error))
       LogMessage("GAME JOURNAL NOT WRITTEN - %s - game %lld\n", error.c_str(),
                  static_cast<long long>(gGame));
   }
   gGame = 0;
+  gSteps.clear();
 }
 
 void JournalPendingRecord(const std::string& recordImage) {
@@ -177,4 +184,21 @@ void RecordWritten() {
   std::string error;
   if (!journal::ClearPendingRecord(gStore, error))
     LogMessage("GAME JOURNAL NOT WRITTEN - %s\n", error.c_str());
+}
+
+void JournalStepsBegin() {
+  gSteps.clear();
+  gStepSeq = 0;
+}
+
+void JournalStep(const std::string& kind, int64_t atMs, const std::string& data) {
+  if (gStepSeq >= journal::kMaxStepsPerGame) return;
+  journal::StepRow row{++gStepSeq, kind, atMs, data};
+  if (gStepSeq == journal::kMaxStepsPerGame) row = {gStepSeq, "cut", atMs, ""};
+  if (gStepObserver) gStepObserver(row);
+  if (GameJournalOpen() && gGame != 0) gSteps.push_back(std::move(row));
+}
+
+void SetStepObserver(std::function<void(const journal::StepRow&)> observer) {
+  gStepObserver = std::move(observer);
 }

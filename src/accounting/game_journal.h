@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -45,3 +46,11 @@ void JournalGameEnd(const char* outcome, int32_t win, const std::string* recordI
 void JournalPendingRecord(const std::string& recordImage);
 // The record file written, and the journal told so.
 void RecordWritten();
+
+// The steps of the game in play (see game_steps.h): kept in memory and written with the next
+// intent or with the game's end, so that a game cut off is found with its steps up to its
+// last money step. Numbered 1, 2, ... from JournalStepsBegin.
+void JournalStepsBegin();
+void JournalStep(const std::string& kind, int64_t atMs, const std::string& data);
+// Told of every step as it is kept (a replay checks the game against its record).
+void SetStepObserver(std::function<void(const journal::StepRow&)> observer);

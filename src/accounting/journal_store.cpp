@@ -6,6 +6,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <initializer_list>
 
@@ -43,7 +44,19 @@ CREATE TABLE IF NOT EXISTS record (
   id INTEGER PRIMARY KEY CHECK (id = 1),
   pending INTEGER NOT NULL,
   image BLOB NOT NULL);
-PRAGMA user_version = 1;
+)sql";
+
+// The second format adds the steps of each game; a first-format file gains the table in
+// place, in one transaction, the first time the game opens it.
+constexpr const char* kSchemaSteps = R"sql(
+CREATE TABLE IF NOT EXISTS steps (
+  game INTEGER NOT NULL,
+  seq INTEGER NOT NULL,
+  kind TEXT NOT NULL,
+  at_ms INTEGER NOT NULL,
+  data TEXT NOT NULL,
+  PRIMARY KEY (game, seq)) WITHOUT ROWID;
+PRAGMA user_version = 2;
 )sql";
 
 const char* const kKindNames[] = {"stake", "prize to bank", "prize to credits", "cashpot to bank",
@@ -213,7 +226,15 @@ bool QueryInt(Store& store, const char* sql, int64_t& value, std::string& error)
 bool Initialise(Store& store, OpenFor use, std::string& error) {
   int64_t version = 0;
   if (!QueryInt(store, "PRAGMA user_version", version, error)) return false;
+  store.version = static_cast<int>(version);
   if (version == kSchemaVersion) return true;
+  if (version == 1 && use == OpenFor::kReading) return true;  // read as it is: no steps
+  if (version == 1) {
+    Transaction t(store);
+    if (!t.Begun(error) || !Exec(store, kSchemaSteps, error) || !t.Commit(error)) return false;
+    store.version = kSchemaVersion;
+    return true;
+  }
   if (version > kSchemaVersion) {
     error = "made by a newer game (format " + std::to_string(version) + ")";
     return false;
@@ -229,7 +250,11 @@ bool Initialise(Store& store, OpenFor use, std::string& error) {
     return false;
   }
   Transaction t(store);
-  return t.Begun(error) && Exec(store, kSchema, error) && t.Commit(error);
+  if (!t.Begun(error) || !Exec(store, kSchema, error) || !Exec(store, kSchemaSteps, error) ||
+      !t.Commit(error))
+    return false;
+  store.version = kSchemaVersion;
+  return true;
 }
 
 }  // namespace
@@ -473,19 +498,7 @@ bool BeginGame(Store& store, int64_t game, int64_t run, int64_t nowMs, std::stri
 bool AddIntents(Store& store, int64_t game, int64_t run, const std::vector<Intent>& intents,
                 const std::string* recordImage, int64_t nowMs, std::vector<int64_t>& steps,
                 std::string& error) {
-  steps.clear();
-  Transaction t(store);
-  if (!t.Begun(error) || !BeginGame(store, game, run, nowMs, error)) return false;
-  for (const Intent& intent : intents) {
-    Statement s(store,
-                "INSERT INTO money (game, run, kind, amount, sent_ms) VALUES (?1, ?2, ?3, ?4, ?5)");
-    s.Bind(1, game).Bind(2, run).Bind(3, std::string(StepKindName(intent.kind)));
-    s.Bind(4, intent.amount).Bind(5, nowMs);
-    if (!s.Run(error)) return false;
-    steps.push_back(sqlite3_last_insert_rowid(store.db));
-  }
-  if (recordImage && !SetPendingRecord(store, *recordImage, error)) return false;
-  return t.Commit(error);
+  return AddIntentsAndSteps(store, game, run, intents, recordImage, {}, nowMs, steps, error);
 }
 
 bool SetResult(Store& store, int64_t step, StepResult result, const std::string& reply,
@@ -497,14 +510,7 @@ bool SetResult(Store& store, int64_t step, StepResult result, const std::string&
 
 bool EndGame(Store& store, int64_t game, const std::string& outcome, int64_t win,
              const std::string* recordImage, int64_t nowMs, std::string& error) {
-  Transaction t(store);
-  if (!t.Begun(error)) return false;
-  Statement s(store, "UPDATE games SET ended_ms = ?2, outcome = ?3, win = ?4 WHERE game = ?1");
-  s.Bind(1, game).Bind(2, nowMs).Bind(3, outcome).Bind(4, win);
-  if (!s.Run(error)) return false;
-  if (recordImage && !SetPendingRecord(store, *recordImage, error)) return false;
-  if (game % 100 == 0 && !Prune(store, error)) return false;
-  return t.Commit(error);
+  return EndGameWithSteps(store, game, outcome, win, recordImage, {}, nowMs, error);
 }
 
 bool PendingRecord(Store& store, std::optional<std::string>& image, std::string& error) {
@@ -541,8 +547,9 @@ bool Prune(Store& store, std::string& error) {
   for (const Game& g : open) keep += "," + std::to_string(g.run);
   const std::string old = "(SELECT game FROM games WHERE game <= ?1 AND run NOT IN (" + keep + "))";
   const std::string money = "DELETE FROM money WHERE game IN " + old;
+  const std::string played = "DELETE FROM steps WHERE game IN " + old;
   const std::string games = "DELETE FROM games WHERE game IN " + old;
-  for (const std::string& sql : {money, games}) {
+  for (const std::string& sql : {money, played, games}) {
     Statement d(store, sql.c_str());
     d.Bind(1, cutoff);
     if (!d.Run(error)) return false;
@@ -551,6 +558,92 @@ bool Prune(Store& store, std::string& error) {
               "DELETE FROM runs WHERE run < (SELECT max(run) FROM runs) AND run NOT IN "
               "(SELECT run FROM games)",
               error);
+}
+
+namespace {
+
+bool InsertSteps(Store& store, int64_t game, const std::vector<StepRow>& rows, std::string& error) {
+  if (rows.empty()) return true;
+  Statement s(store,
+              "INSERT OR REPLACE INTO steps (game, seq, kind, at_ms, data) VALUES (?1, ?2, ?3, "
+              "?4, ?5)");
+  for (const StepRow& r : rows) {
+    if (r.seq > kMaxStepsPerGame) break;
+    s.Reset().Bind(1, game).Bind(2, r.seq).Bind(3, r.kind).Bind(4, r.atMs).Bind(5, r.data);
+    if (!s.Run(error)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool AddIntentsAndSteps(Store& store, int64_t game, int64_t run, const std::vector<Intent>& intents,
+                        const std::string* recordImage, const std::vector<StepRow>& rows,
+                        int64_t nowMs, std::vector<int64_t>& steps, std::string& error) {
+  steps.clear();
+  Transaction t(store);
+  if (!t.Begun(error) || !BeginGame(store, game, run, nowMs, error) ||
+      !InsertSteps(store, game, rows, error))
+    return false;
+  for (const Intent& intent : intents) {
+    Statement s(store,
+                "INSERT INTO money (game, run, kind, amount, sent_ms) VALUES (?1, ?2, ?3, ?4, ?5)");
+    s.Bind(1, game).Bind(2, run).Bind(3, std::string(StepKindName(intent.kind)));
+    s.Bind(4, intent.amount).Bind(5, nowMs);
+    if (!s.Run(error)) return false;
+    steps.push_back(sqlite3_last_insert_rowid(store.db));
+  }
+  if (recordImage && !SetPendingRecord(store, *recordImage, error)) return false;
+  return t.Commit(error);
+}
+
+bool EndGameWithSteps(Store& store, int64_t game, const std::string& outcome, int64_t win,
+                      const std::string* recordImage, const std::vector<StepRow>& rows,
+                      int64_t nowMs, std::string& error) {
+  Transaction t(store);
+  if (!t.Begun(error) || !InsertSteps(store, game, rows, error)) return false;
+  Statement s(store, "UPDATE games SET ended_ms = ?2, outcome = ?3, win = ?4 WHERE game = ?1");
+  s.Bind(1, game).Bind(2, nowMs).Bind(3, outcome).Bind(4, win);
+  if (!s.Run(error)) return false;
+  if (recordImage && !SetPendingRecord(store, *recordImage, error)) return false;
+  if (game % 100 == 0 && !Prune(store, error)) return false;
+  return t.Commit(error);
+}
+
+bool ReadSteps(Store& store, int64_t game, std::vector<StepRow>& rows, std::string& error) {
+  rows.clear();
+  if (store.version < 2) return true;
+  Statement s(store, "SELECT seq, kind, at_ms, data FROM steps WHERE game = ?1 ORDER BY seq");
+  s.Bind(1, game);
+  int rc;
+  while ((rc = s.Step()) == SQLITE_ROW) rows.push_back({s.Int(0), s.Text(1), s.Int(2), s.Text(3)});
+  if (rc == SQLITE_DONE) return true;
+  error = Describe(store.db);
+  return false;
+}
+
+bool ReadLatestGames(Store& store, int64_t count, std::vector<Game>& games, std::string& error) {
+  games.clear();
+  if (!SelectGames(store, "WHERE game IN (SELECT game FROM games ORDER BY game DESC LIMIT ?1)",
+                   count, games, error))
+    return false;
+  std::reverse(games.begin(), games.end());
+  return true;
+}
+
+bool StepBytes(Store& store, int64_t game, int64_t& bytes, std::string& error) {
+  bytes = 0;
+  if (store.version < 2) return true;
+  Statement s(store,
+              "SELECT coalesce(sum(length(kind) + length(data) + 12), 0) FROM steps WHERE game = "
+              "?1");
+  s.Bind(1, game);
+  if (s.Step() != SQLITE_ROW) {
+    error = Describe(store.db);
+    return false;
+  }
+  bytes = s.Int(0);
+  return true;
 }
 
 }  // namespace journal

@@ -15,7 +15,7 @@ struct sqlite3;
 
 namespace journal {
 
-inline constexpr int kSchemaVersion = 1;
+inline constexpr int kSchemaVersion = 2;  // 2: the steps of each game
 // Closed games kept: older ones go, a whole run of the program at a time, never an open one.
 inline constexpr int64_t kGamesKept = 1000;
 
@@ -93,6 +93,7 @@ std::string OpenGameLine(const Game& game);
 // An open database (the schema made when asked).
 struct Store {
   sqlite3* db = nullptr;
+  int version = 0;  // the file's format: a first-format file read as it is has no steps
 };
 
 enum class OpenFor : uint8_t { kGame, kReading, kSettling };
@@ -158,5 +159,38 @@ bool ClearPendingRecord(Store& store, std::string& error);
 
 // Drops the oldest runs whose games are all closed and past the newest kGamesKept games.
 bool Prune(Store& store, std::string& error);
+
+}  // namespace journal
+
+// The steps of each game: what the player saw and did, in order, enough to show the game
+// again and to play it again. The game keeps them in memory between money steps and writes
+// them in the transaction of the next intent or of the game's end.
+namespace journal {
+
+// A game keeps at most this many steps; later ones are not kept (the last one says so).
+inline constexpr int64_t kMaxStepsPerGame = 4000;
+
+struct StepRow {
+  int64_t seq = 0;   // 1, 2, ... in the order played
+  std::string kind;  // "start", "modes", "wait", "pick", "turn", "collect", "end"
+  int64_t atMs = 0;  // the game's clock since the game began
+  std::string data;  // "key=value key=value", see game_steps.h
+};
+
+// The intents with the steps played since the last write, in one transaction.
+bool AddIntentsAndSteps(Store& store, int64_t game, int64_t run, const std::vector<Intent>& intents,
+                        const std::string* recordImage, const std::vector<StepRow>& rows,
+                        int64_t nowMs, std::vector<int64_t>& steps, std::string& error);
+// The game's end with its last steps, in one transaction.
+bool EndGameWithSteps(Store& store, int64_t game, const std::string& outcome, int64_t win,
+                      const std::string* recordImage, const std::vector<StepRow>& rows,
+                      int64_t nowMs, std::string& error);
+// The steps of one game in order (none for a first-format file).
+bool ReadSteps(Store& store, int64_t game, std::vector<StepRow>& rows, std::string& error);
+// The newest `count` games, newest first, with their money steps.
+bool ReadLatestGames(Store& store, int64_t count, std::vector<Game>& games, std::string& error);
+// The bytes the steps of a game take as stored (their text and numbers, without SQLite's
+// own overhead).
+bool StepBytes(Store& store, int64_t game, int64_t& bytes, std::string& error);
 
 }  // namespace journal

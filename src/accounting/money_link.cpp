@@ -1,5 +1,6 @@
 #include "accounting/money_link.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -19,6 +20,15 @@ constexpr size_t kBufferSize = 4096;
 char gRequest[kBufferSize];
 char gReply[kBufferSize];
 int32_t gReplyLength = 0;
+MoneySeen gSeen;
+
+int32_t ValueOfReply();
+
+// Every accepted reply tells the total it names.
+void NoteTotal(const char* tag) {
+  if (std::strncmp(tag, "CTEL", 4) == 0) gSeen.credits = ValueOfReply();
+  if (std::strncmp(tag, "BTEL", 4) == 0) gSeen.bank = ValueOfReply();
+}
 
 bool SendRequest() {
   size_t length = std::strlen(gRequest), sent = 0;
@@ -62,6 +72,7 @@ Outcome ExchangeOutcome(const char* tag) {
   if (!SendRequest() || !ReceiveReply()) return Outcome::kInDoubt;
   if (std::strncmp(gReply, tag, 4) != 0) return IsRefusal() ? Outcome::kRefused : Outcome::kInDoubt;
   ParseReply();
+  NoteTotal(tag);
   return Outcome::kAccepted;
 }
 
@@ -84,7 +95,9 @@ int32_t ValueOfReply() {
 uint16_t Query(const char* request, const char* tag) {
   std::snprintf(gRequest, sizeof gRequest, "%s", request);
   if (!Exchange(tag)) return 65535;
-  return static_cast<uint16_t>(ValueOfReply());
+  // A total is never read as another: below nothing reads as nothing, and past what the
+  // answer can hold as the most it can hold (65535 is kept for a failure).
+  return static_cast<uint16_t>(std::clamp<int32_t>(ValueOfReply(), 0, 65534));
 }
 
 Outcome Change(const char* word, int32_t amount, const char* tag) {
@@ -219,14 +232,16 @@ void SendTerminate() {
   Sys().SocketSend(ServerSocket, gRequest, std::strlen(gRequest));
 }
 
+// The panels hold four digits: a total of 100.00 or more shows, and counts towards a
+// stake, as 99.99; only a failed exchange reads as nothing.
 uint16_t GetCredits() {
   uint16_t v = QueryCredits();
-  return v >= 10000 ? 0 : v;
+  return v == 65535 ? 0 : std::min<uint16_t>(v, 9999);
 }
 
 uint16_t GetBank() {
   uint16_t v = QueryBank();
-  return v >= 10000 ? 0 : v;
+  return v == 65535 ? 0 : std::min<uint16_t>(v, 9999);
 }
 
 void PayToPlayer(int16_t amount) {
@@ -237,4 +252,8 @@ void PayToPlayer(int16_t amount) {
 void PayCashpot(int32_t amount, const std::string& recordImage) {
   PaySplit(amount, journal::StepKind::kCashpotToBank, journal::StepKind::kCashpotToCredits,
            &recordImage);
+}
+
+const MoneySeen& LastMoneySeen() {
+  return gSeen;
 }

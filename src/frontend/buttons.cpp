@@ -3,6 +3,7 @@
 #include "accounting/money_link.h"
 #include "frontend/panels.h"
 #include "game/cashpot.h"
+#include "game/game_record.h"
 #include "game/lives.h"
 #include "game/points.h"
 #include "graphics/display.h"
@@ -57,6 +58,8 @@ struct WaitState {
   int creditsShown = -1;
   int moneyAvailable = -1;
   int lastResult = -1;
+  uint32_t start = 0;                // the clock when the wait began
+  int16_t touchX = -1, touchY = -1;  // the touch looked at in the last pass
 };
 WaitState gWait;
 uint32_t gStripDeadline = 0;  // the menu strip's redraw, not reset between waits
@@ -73,6 +76,7 @@ void StartButtonWait(const Button* list) {
   while (list[gWait.buttons].label) ++gWait.buttons;
   FlushInput();
   TimerStart(gWait.idleDeadline, 30000);
+  gWait.start = WaitStarted();
 }
 
 void RefreshMenuStrip() {
@@ -92,8 +96,23 @@ void RefreshMenuStrip() {
   DrawSprite(GraphicSprite(kGraphicMenuBlank), 0, 0, 508, nullptr, 2);
 }
 
+namespace {
+
+bool GameWait(const Button* list, WaitOn& on) {
+  if (list == LivesPickButtons) on = WaitOn::kPick;
+  if (list == BoardButtons) on = WaitOn::kBoard;
+  if (list == TrueFalseButtons) on = WaitOn::kAnswer;
+  return list == LivesPickButtons || list == BoardButtons || list == TrueFalseButtons;
+}
+
+}  // namespace
+
 int PollButtons(const Button* list) {
   PumpMessages();
+  WaitOn on;
+  if (GameWait(list, on)) WaitPass(on, gWait.start);
+  gWait.touchX = TouchX;
+  gWait.touchY = TouchY;
   // Once the display has failed nobody can see the screen: every wait ends at once, the
   // menu's as Main Menu, the game's as if its time had run out.
   if (DisplayFailureCode()) {
@@ -165,6 +184,8 @@ int ChooseButton(const Button* list) {
     result = PollButtons(list);
   } while (result == -1);
   gActiveList = nullptr;
+  WaitOn on;
+  if (GameWait(list, on)) RecordWait(on, result, gWait.touchX, gWait.touchY);
   return result;
 }
 

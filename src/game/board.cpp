@@ -1,5 +1,7 @@
 #include "game/board.h"
 
+#include <cstring>
+
 #include "accounting/accounting.h"
 #include "game/game_flow.h"
 #include "game/lives.h"
@@ -87,13 +89,17 @@ void DrawBoard() {
 }
 
 void PreviewBoard() {
-  int32_t* pattern;
+  const int32_t* stored;
   if (controlTable.controlModePreview > 1) {
     uint32_t r = RandomBelow(6);
-    pattern = previewPatterns[r == 5 ? 0 : r + 1];
+    stored = previewPatterns[r == 5 ? 0 : r + 1];
   } else {
-    pattern = previewPatterns[6 + RandomBelow(4)];
+    stored = previewPatterns[6 + RandomBelow(4)];
   }
+  // A copy is shuffled: the stored patterns stay as they are, so that a game's preview
+  // does not depend on the games played before it.
+  int32_t pattern[kHexagons];
+  std::memcpy(pattern, stored, sizeof pattern);
   ShuffleInts(pattern, kHexagons);
   SetAllFaceDown();
   bool shown[kHexagons] = {};

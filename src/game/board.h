@@ -40,7 +40,7 @@ extern const char* const teamNames[kHexagons];
 extern platform::SystemFontHandle teamFont;
 extern int32_t bonusBudget;
 extern bool cashpotBoost;
-extern int32_t previewPatterns[10][kHexagons];  // shuffled in place before use
+extern int32_t previewPatterns[10][kHexagons];  // a copy of one is shuffled before use
 
 // Counts of questions, points hexagons and double-or-quits hexagons in the plan, and
 // the points range (minimum, maximum, step in thousands), by controlModeGrid.

@@ -6,6 +6,7 @@
 #include "frontend/buttons.h"
 #include "game/board.h"
 #include "game/cashpot.h"
+#include "game/game_record.h"
 #include "game/lives.h"
 #include "game/points.h"
 #include "graphics/clip_player.h"
@@ -56,7 +57,12 @@ void SetGameState(uint8_t value) {
 }
 
 int PlayGame() {
+  // A game starts from the same state whatever was played before it: what it draws
+  // depends only on what its record holds (the generator, the balances, the cashpot).
+  ResetCollectFlash();
+  ResetCountdown();
   StartControlTable(static_cast<uint32_t>(GetGamesPlayed()));
+  RecordModes();
   PlayRounds();
   if (GameState == GameLost) {
     winAmount = 0;
@@ -67,6 +73,7 @@ int PlayGame() {
   } else if (GameState == GameWon) {
     ShowPrizeWon(winAmount);
   }
+  RecordGameEnd(GameOutcome());
   DrawSprite(GraphicSprite(kGraphicMenuBackground), 0, 0, 0, nullptr, 0);
   EndControlTable();
   return 0;
@@ -135,6 +142,7 @@ int PlayRounds() {
 }
 
 bool PlayTurn() {
+  const int32_t pointsBefore = points;
   FlushInput();
   DrawSprite(GraphicSprite(kGraphicMain), 0, 0, 0, &kBoardMiddle, 0);
   RedrawBoardScreen();
@@ -144,6 +152,7 @@ bool PlayTurn() {
   ResolveHexagon();
   Draw(kGraphicGrid, 0, 10, 124);
   if (GameState == GameWrongAnswer && lives < 0) GameState = GameLost;
+  RecordTurn(pointsBefore);
   if (GameState != GameLost && GameState != GameWon) RedrawBoardScreen();
   return true;
 }
@@ -158,6 +167,7 @@ uint8_t ChooseHexagon() {
     if (code == kCollectButton) {
       GameState = GameWon;
       winAmount = HighestPrizeReached();
+      RecordCollect();
       Draw(kGraphicCollectButton, 1, 143, 13);
       Draw(kGraphicCollectAnim, 0, 155, 26);
       Present();
@@ -168,6 +178,7 @@ uint8_t ChooseHexagon() {
     DrawBoard();
     Present();
     // Out of time: a random hexagon not played yet.
+    NoteHexagonAtTimeOut(code == kBoardTimeUp);
     if (code == kBoardTimeUp) {
       do {
         code = static_cast<int>(RandomBelow(kHexagons));
@@ -197,8 +208,7 @@ void ResolveHexagon() {
         ChangePoints(points != 0 ? points : 1000, true);
       } else {
         if (points != 0) ChangePoints(points, false);
-        collectAvailable = false;
-        prizeMeterDone = false;
+        collectAvailable = false;  // a prize reached again is the same game's: meter 38 stays
       }
       DrawPoints();
       break;
@@ -288,6 +298,7 @@ void ShowGameOver() {
 }
 
 void ResetGame() {
+  StopRecording();
   GameState = GamePlaying;
   turnCount = 0;
   selectedHexagon = 0;

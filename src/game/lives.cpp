@@ -5,6 +5,7 @@
 #include "game/board.h"
 #include "game/cashpot.h"
 #include "game/game_flow.h"
+#include "game/game_record.h"
 #include "game/points.h"
 #include "graphics/graphic_table.h"
 #include "graphics/sprites.h"
@@ -106,6 +107,7 @@ void StartLivesPick() {
   CountdownResume();
   FlushInput();
   int c = ChooseLivesBox();
+  const bool atTimeOut = c == 3;
   if (c == 3) c = static_cast<int>(RandomBelow(3));
 
   // The box touched only decides where the lives drawn before the touch are shown.
@@ -125,6 +127,7 @@ void StartLivesPick() {
   Present();
   ChangeLives(static_cast<uint16_t>(draw.lives), true);
   countdownBarHidden = false;
+  RecordPick(c, atTimeOut, draw.lives);
 }
 
 void ChangeLives(uint16_t n, bool gain) {

@@ -6,6 +6,7 @@
 
 #include "graphics/display.h"
 #include "graphics/image_decode.h"
+#include "shell/eventlog.h"
 #include "shell/system.h"
 #include "shell/timing.h"
 
@@ -39,11 +40,14 @@ CAviFile::~CAviFile() {
   Close();
 }
 
-bool CAviFile::Open(const char* path) {
+bool CAviFile::Open(const char* path, std::string* why) {
   if (file) Close();
   FILE* f = Sys().OpenFile(path, "rb");
-  if (!f) return false;
-  file = platform::AviFile::Open(platform::ByteSource::FromFile(f), nullptr);
+  if (!f) {
+    if (why) *why = "cannot open the file";
+    return false;
+  }
+  file = platform::AviFile::Open(platform::ByteSource::FromFile(f), why);
   if (!file) return false;
   while (audioCount < kMaxClipStreams) {
     const platform::AviStream* s = file->GetStream(platform::kStreamTypeAudio, audioCount);
@@ -58,13 +62,16 @@ bool CAviFile::Open(const char* path) {
   bool ok = true;
   for (int i = 0; ok && i < audioCount; ++i) ok = CopyFormat(audioStreams[i], audioFormats[i]);
   for (int i = 0; ok && i < videoCount; ++i) ok = CopyFormat(videoStreams[i], videoFormats[i]);
-  if (!ok) Close();
+  if (!ok) {
+    Close();
+    if (why) *why = "a stream has no format block";
+  }
   return ok;
 }
 
-bool CAviFile::OpenFrames(int index) {
+bool CAviFile::OpenFrames(int index, std::string* why) {
   if (index < 0 || index >= videoCount) return false;
-  frameReaders[index] = platform::FrameReader::Open(*file, *videoStreams[index], nullptr);
+  frameReaders[index] = platform::FrameReader::Open(*file, *videoStreams[index], why);
   if (!frameReaders[index]) return false;
   frameReaders[index]->SetBlind(Device().Blind());
   const platform::AviStream& s = *videoStreams[index];
@@ -114,9 +121,14 @@ void CAviFile::Close() {
 
 int OpenClip(const char* path, uint16_t interval) {
   gCurrentPicture = nullptr;
-  ClipFile.Open(path);
-  if (ClipFile.VideoCount() == 0) return -1;
-  ClipFile.OpenFrames(0);
+  // A clip that cannot be played is skipped, and the event log says why.
+  std::string why;
+  if (ClipFile.Open(path, &why) && ClipFile.VideoCount() == 0) why = "no video stream";
+  if (ClipFile.VideoCount() == 0) {
+    LogMessage("clip (%s): %s, not played\n", path, why.c_str());
+    return -1;
+  }
+  if (!ClipFile.OpenFrames(0, &why)) LogMessage("clip (%s): %s, not played\n", path, why.c_str());
   gClipState = 0;
   gCurrentFrame = 0;
   gNextAdvance = 0;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "platform/clip/avi_file.h"
 #include "platform/clip/frame_reader.h"
@@ -20,9 +21,10 @@ class CAviFile {
   CAviFile& operator=(const CAviFile&) = delete;
 
   // Opens the file (a path relative to the game folder) and takes up to five streams of
-  // each kind with their format blocks; false, with everything released, on failure.
-  bool Open(const char* path);
-  bool OpenFrames(int index);
+  // each kind with their format blocks; false, with everything released and the reason
+  // in `why`, on failure.
+  bool Open(const char* path, std::string* why = nullptr);
+  bool OpenFrames(int index, std::string* why = nullptr);
   bool CloseFrames(int index);
   // Frame `frame` of video stream `index` as a bitmap information header followed by
   // the pixels; null when there is no such frame or no frame reader.

@@ -1,7 +1,8 @@
-// Readers for the game's two picture formats, from bytes in memory into RGB565. They
-// read exactly what the art tools write (24-bit bottom-up BMP without row padding; PCX
-// version 5, run-length, 8 bits, three planes) and refuse anything that would make them
-// read or write outside the bytes or the picture.
+// Readers for the game's two picture formats, from bytes in memory into RGB565: Windows
+// BMP of 24 bits a pixel, uncompressed, bottom-up or top-down, rows padded to whole 4-byte
+// words (what the art tools write, and any ordinary writer); PCX version 5, run-length,
+// 8 bits, three planes. Anything else is refused with an error that names what it is,
+// and so is anything that would make them read or write outside the bytes or the picture.
 #pragma once
 
 #include <cstddef>

@@ -80,7 +80,9 @@ class Platform {
   DisplayDevice& Display() { return display_; }
   virtual bool OpenDisplay() = 0;
   virtual void CloseDisplay() = 0;
-  virtual void ShowFrame(const uint16_t* pixels) = 0;
+  // rowsChanged has one flag a row: 0 where the row is the same as in the frame shown
+  // before, so a backend may leave it alone.
+  virtual void ShowFrame(const uint16_t* pixels, const uint8_t* rowsChanged) = 0;
   // A blind screen: copies, fills, fades and clip frames keep their checks, results and
   // bookkeeping but write no pixel (for simulations that look at no screen).
   virtual bool Blind() const { return false; }

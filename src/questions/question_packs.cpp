@@ -137,6 +137,8 @@ int32_t gKeyPosition = 0;
 char gLineBuffer[kLineBufferSize];
 char gQuestionText[kQuestionTextSize];
 int32_t gCorrectAnswer = 0;
+int32_t gQuestionPack = -1;
+int32_t gQuestionLine = -1;
 
 // Asked when the pack a question was drawn from cannot give its statement any more:
 // a question anyone can answer, of the truth value already tossed, so the round plays on
@@ -205,6 +207,8 @@ bool LoadQuestionPacks() {
 void LoadQuestion(int32_t category, int32_t answer) {
   const PackEntry* entry = packTable;
   while (entry->path && !(entry->answer == answer && entry->category == category)) ++entry;
+  gQuestionPack = entry->path ? static_cast<int32_t>(entry - packTable) : -1;
+  gQuestionLine = -1;
   if (!entry->path) {
     std::snprintf(gQuestionText, sizeof gQuestionText, "NOT FOUND! %d, %d", category, answer);
     return;
@@ -215,6 +219,7 @@ void LoadQuestion(int32_t category, int32_t answer) {
   gKeyPosition = 0;
   if (entry->lineCount <= 0) return AskStandby(*entry, "holds no statements");
   uint32_t skip = RandomBelow(static_cast<uint32_t>(entry->lineCount));
+  gQuestionLine = static_cast<int32_t>(skip);
   for (uint32_t i = 0; i < skip; ++i)
     if (!ReadPackLine()) return AskStandby(*entry, "is shorter than at start-up");
   // Every counted line ends with a newline; meeting the end instead means the file changed.
@@ -248,6 +253,14 @@ int32_t GetCorrectAnswer() {
   return gCorrectAnswer;
 }
 
+int32_t GetQuestionPack() {
+  return gQuestionPack;
+}
+
+int32_t GetQuestionLine() {
+  return gQuestionLine;
+}
+
 void ResetQuestionPacks() {
   ClosePack();
   for (PackEntry* entry = packTable; entry->path; ++entry) entry->lineCount = 0;
@@ -255,4 +268,5 @@ void ResetQuestionPacks() {
   gLineBuffer[0] = '\0';
   gQuestionText[0] = '\0';
   gCorrectAnswer = 0;
+  gQuestionPack = gQuestionLine = -1;
 }

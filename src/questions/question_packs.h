@@ -34,6 +34,10 @@ void LoadQuestion(int32_t category, int32_t answer);
 const char* GetQuestionText();
 // The truth value of the current question: 1 or 0.
 int32_t GetCorrectAnswer();
+// Where the current question came from: its pack's row in packTable (-1 for none) and its
+// line in the pack, from 0.
+int32_t GetQuestionPack();
+int32_t GetQuestionLine();
 
 // The reading steps, open to tests: the next line of the open pack into the line buffer
 // (false when the read met the end of the file), and a line expanded into a text of

@@ -3,6 +3,7 @@
 #include "accounting/accounting.h"
 #include "frontend/buttons.h"
 #include "game/game_flow.h"
+#include "game/game_record.h"
 #include "game/lives.h"
 #include "game/points.h"
 #include "graphics/fonts.h"
@@ -118,6 +119,10 @@ int32_t TrueFalseQuestion() {
 
   int32_t correct = GetCorrectAnswer();
   int32_t answer;  // 1 true, 0 false
+  const char* answerWord = choice == kChoiceTimeUp   ? "time"
+                           : choice == kChoiceReveal ? "reveal"
+                           : choice == kChoiceTrue   ? "true"
+                                                     : "false";
   if (choice == kChoiceTimeUp) {
     ShowTimeUp();
     answer = correct == 1 ? 0 : 1;
@@ -132,6 +137,7 @@ int32_t TrueFalseQuestion() {
   CountdownUpdate();
   Present();
 
+  NoteQuestion(answerWord, answer == correct);
   int32_t result = GamePlaying;
   if (answer != correct) {
     CountMeter(12);

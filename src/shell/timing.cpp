@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "game/game_record.h"
 #include "shell/entry.h"
 #include "shell/system.h"
 
@@ -14,11 +15,17 @@ struct Tween {
 };
 Tween gTween;
 uint32_t gRandomState = 1;
+uint32_t gLastClock = 0;
 
 }  // namespace
 
 uint32_t timeGetTime() {
-  return Sys().TimeGetTime();
+  gLastClock = Sys().TimeGetTime();
+  return gLastClock;
+}
+
+uint32_t LastClockReading() {
+  return gLastClock;
 }
 
 void TimerStart(uint32_t& deadline, int32_t delayMs) {
@@ -38,6 +45,10 @@ bool TimerExpired(uint32_t deadline) {
 
 void SeedRandom(uint32_t seed) {
   gRandomState = seed;
+}
+
+uint32_t RandomState() {
+  return gRandomState;
 }
 
 int NextRandom() {
@@ -73,9 +84,14 @@ int WaitOrTouch(uint32_t ms) {
   FlushInput();
   uint32_t deadline;
   TimerStart(deadline, static_cast<int32_t>(ms));
+  const uint32_t waitStart = WaitStarted();
   for (;;) {
     if (TimerExpired(deadline)) return 1;
-    if (TouchX != -1) return TouchX;
+    WaitPass(WaitOn::kTouch, waitStart);
+    if (TouchX != -1) {
+      RecordWait(WaitOn::kTouch, TouchX, TouchX, TouchY);
+      return TouchX;
+    }
     Sys().WaitingUntil(deadline);
     PumpMessages();
   }

@@ -5,6 +5,8 @@
 #include <cstdint>
 
 uint32_t timeGetTime();
+// The value the clock gave at its last reading, without reading it again.
+uint32_t LastClockReading();
 
 void TimerStart(uint32_t& deadline, int32_t delayMs);
 void TimerNow(uint32_t& deadline);
@@ -12,7 +14,8 @@ bool TimerExpired(uint32_t deadline);
 
 // The game's own generator: state = state * 214013 + 2531011, output 15 bits.
 void SeedRandom(uint32_t seed);
-int NextRandom();  // 0..32767
+uint32_t RandomState();  // the generator's whole state: SeedRandom(RandomState()) goes on alike
+int NextRandom();        // 0..32767
 uint32_t RandomBelow(uint32_t n);
 bool RandomPercent(int32_t p);
 void ShuffleInts(int32_t* values, int32_t count);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/eventlog.h"
 #include "shell/system.h"
 #include "sound/wave_file.h"
 
@@ -119,6 +120,7 @@ void LoadWave(const char* path, int slot) {
   if (!device || slot < 0 || slot >= kSoundCount) return;
   std::vector<uint8_t> bytes;
   if (!ReadWholeFile(path, bytes)) {
+    LogMessage("sound %d (%s): cannot open the file, left silent\n", slot + 1, path);
     ReportSoundError(slot + 4);
     return;
   }
@@ -136,7 +138,17 @@ void LoadWave(const char* path, int slot) {
       if (!b) why = "the device made no buffer";
     }
   }
-  if (!b) Sys().OutputDebugString(std::string("sound ") + path + ": " + why + ", left silent\n");
+  // A sound that cannot be played is left silent, and the event log (or, before it is
+  // open, the debug output) says why, as for a picture.
+  if (!b) {
+    char line[512];
+    std::snprintf(line, sizeof line, "sound %d (%s): %s, left silent\n", slot + 1, path,
+                  why.c_str());
+    if (LogIsOpen())
+      LogMessage("%s", line);
+    else
+      Sys().OutputDebugString(line);
+  }
   gSound->buffers[slot] = b;
 }
 

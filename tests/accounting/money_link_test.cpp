@@ -22,9 +22,9 @@ TEST_F(MoneyLink, QueriesReadTheirTotalRawAndClamped) {
   EXPECT_EQ(QueryCredits(), 250);
   EXPECT_EQ(GetCredits(), 250);
   EXPECT_EQ(QueryCredits(), 12000);
-  EXPECT_EQ(GetCredits(), 0);
-  EXPECT_EQ(QueryCredits(), 4464);  // 70000 modulo 65536
-  EXPECT_EQ(QueryBank(), 65531);
+  EXPECT_EQ(GetCredits(), 9999);     // the most the panel holds, never nothing
+  EXPECT_EQ(QueryCredits(), 65534);  // the most a query holds, not 70000 modulo 65536
+  EXPECT_EQ(QueryBank(), 0);         // a total below nothing is nothing
   EXPECT_EQ(GetBank(), 0);
   EXPECT_EQ(QueryBank(), 42);
   EXPECT_EQ(Sent(), "CGET\r\nCGET\r\nCGET\r\nCGET\r\nCGET\r\nBGET\r\nBGET\r\nBGET\r\n");

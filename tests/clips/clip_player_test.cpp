@@ -10,6 +10,7 @@
 
 #include "../graphics/graphics_fixture.h"
 #include "clip_check.h"
+#include "shell/eventlog.h"
 
 namespace {
 
@@ -159,6 +160,8 @@ TEST_F(ClipPlayerTest, AnAudioOnlyFileHasNoClipAndPlaysAsAnEmptyOne) {
 }
 
 TEST_F(ClipPlayerTest, AMissingOrBrokenFileHasNoClip) {
+  ASSERT_EQ(CreateSystemFolders(), 0);
+  OpenLog();
   EXPECT_EQ(OpenClip("Graphic_resource\\avis\\Jackpot.avi", 30), -1);
   StepAt(1000, -1);
   EXPECT_EQ(ClipState(), 1);
@@ -175,6 +178,15 @@ TEST_F(ClipPlayerTest, AMissingOrBrokenFileHasNoClip) {
   StepAt(1000, -1);
   EXPECT_EQ(ClipState(), 1);
   EXPECT_TRUE(Untouched());
+  // Each clip that could not be played is a line of the event log.
+  CloseLog();
+  std::string log = testing_support::ReadFile(dir_ / "~system/logs/SKV.txt");
+  EXPECT_NE(log.find(" - clip (Graphic_resource\\avis\\Jackpot.avi): cannot open the file, "
+                     "not played\n"),
+            std::string::npos)
+      << log;
+  EXPECT_NE(log.find(" - clip (bad.avi): "), std::string::npos) << log;
+  EXPECT_NE(log.find("a stream has no format block, not played\n"), std::string::npos) << log;
 }
 
 TEST_F(ClipPlayerTest, AFileWithSixVideoStreamsUsesTheFirstFive) {

@@ -46,6 +46,17 @@ TEST_F(FrontendTest, CreditAndBankTogetherPayForAGame) {
   EXPECT_EQ(testing_support::CompareWithGolden("menu-no-money", after), "");
 }
 
+// A bank of 100.00 or more (a cashpot, or prizes) is money the player can play with.
+TEST_F(FrontendTest, ABankOf100PoundsOrMorePaysForAGame) {
+  ASSERT_EQ(Exchange("BADD,10000\r\n"), "BTEL,10000\r\n");
+  Touch(3000, kStartX, kStartY);
+  sim::RunResult r = Run();
+  EXPECT_EQ(r.exitCode, kExitNormal);
+  std::string status = Money({"status"});
+  EXPECT_NE(status.find("bank:    £99.50 (9950p)"), std::string::npos) << status;
+  EXPECT_EQ(ReadRecord(dir_ / "data/Zemblar.rec").meters[0], 1);
+}
+
 TEST_F(FrontendTest, WithoutMoneyStartIsIgnoredUntilCreditArrives) {
   std::vector<uint16_t> sign, afterInsert;
   Keep(2500, sign);

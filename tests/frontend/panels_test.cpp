@@ -85,9 +85,15 @@ TEST_F(PanelTest, TheLargestAmountsOfEachWidth) {
 }
 
 TEST_F(PanelTest, BankAmountsAndAFailedQueryReadAsZero) {
-  server_.SetResponder(testing_support::FakeServer::Wallet(0, 9999));
-  DrawBankPanel();
-  EXPECT_EQ(GlyphsFrom(0, 216), (Glyphs{{32, 11}, {54, 9}, {76, 9}, {91, 10}, {106, 9}, {128, 9}}));
+  // 99.99 is the most the panel holds: a bank of 100.00 or more shows it, never 0.00.
+  for (int bank : {9999, 10000, 250000}) {
+    server_.SetResponder(testing_support::FakeServer::Wallet(0, bank));
+    Device().Fill(BackBuffer, nullptr, 0);
+    DrawBankPanel();
+    EXPECT_EQ(GlyphsFrom(0, 216),
+              (Glyphs{{32, 11}, {54, 9}, {76, 9}, {91, 10}, {106, 9}, {128, 9}}))
+        << bank;
+  }
   server_.SetResponder([](const std::string&) { return std::string("FAIL\r\n"); });
   Device().Fill(BackBuffer, nullptr, 0);
   DrawBankPanel();

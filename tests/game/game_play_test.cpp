@@ -315,6 +315,29 @@ TEST_F(GamePlayTest, DoubleOrQuitsAnsweredRightReachesTheJackpot) {
   EXPECT_EQ(turnCount, 6);  // the jackpot turn is not counted
 }
 
+// A prize reached, lost by double or quits and reached again is one game that reached a
+// prize.
+TEST_F(GamePlayTest, APrizeReachedTwiceInOneGameCountsOnce) {
+  WriteRecord(100);
+  Money({"insert", "100"});
+  // 500,000 points reach 4.00; the double or quits loses them; 500,000 again.
+  std::vector<std::pair<int, int32_t>> hexagons;
+  for (int i = 0; i < 11; ++i)
+    hexagons.push_back({i, i == 5 ? kHexDoubleOrQuits : kHexPoints100000});
+  Decide plan = PlayHexagons(hexagons, true);
+  Play(1, [&](const Button* list) -> std::optional<Point> {
+    if (list == TrueFalseButtons && selectedHexagon == 5)  // the double or quits: lost
+      return Centre(TrueFalseButtons[GetCorrectAnswer() == 1 ? 1 : 0]);
+    return plan(list);
+  });
+  sim::RunResult r = Run();
+  EXPECT_EQ(r.exitCode, kExitNormal);
+  EXPECT_EQ(Moves(), (std::vector<std::string>{"CUSE 50", "BADD 400"}));
+  RecordImage rec = Record();
+  EXPECT_EQ(rec.meters[30], 1);
+  EXPECT_EQ(rec.meters[38], 1);
+}
+
 TEST_F(GamePlayTest, TheThirdBootPaysTheCashpotAtOnceAndItStartsAgainAt100) {
   WriteRecord(100);
   Money({"insert", "100"});

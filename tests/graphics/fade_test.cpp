@@ -28,6 +28,53 @@ TEST_F(FadeTest, ChannelsBlendWithTruncatingDivision) {
   EXPECT_EQ((Back(0, 0) >> 5) & 63, 10 + 33 * 53 / 100);
 }
 
+// Every pair of channel values at every percentage, across whole rows (so both the
+// vector path and a row's plain end are used), against the plain arithmetic.
+TEST_F(FadeTest, EveryChannelPairAtEveryPercentageBlendsAsThePlainArithmetic) {
+  // Pixel i of the screen pairs green i%64 with green i/64 (all 4096 pairs in the first
+  // 4096 pixels), red i%32 with (i/32)%32 and blue the other way round.
+  auto pair = [](int i, bool newPicture) {
+    int k = i % 4096;
+    int g = newPicture ? k % 64 : k / 64;
+    int r = newPicture ? k % 32 : (k / 32) % 32;
+    int b = newPicture ? (k / 32) % 32 : k % 32;
+    return static_cast<uint16_t>(r << 11 | g << 5 | b);
+  };
+  for (int which : {0, 1}) {
+    platform::LockedSurface l;
+    ASSERT_EQ(Device().Lock(SaveSurface[which], l), platform::DisplayResult::Ok);
+    for (int y = 0; y < 600; ++y)
+      for (int x = 0; x < 800; ++x)
+        reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(l.pixels) + y * l.pitch)[x] =
+            pair(y * 800 + x, which == 0);
+    Device().Unlock(SaveSurface[which]);
+    CaptureSave(which, nullptr);
+  }
+  auto blend = [](int a, int b, int p) { return b + p * (a - b) / 100; };
+  // The whole screen, and rows of 797 pixels: 49 groups of 16, one of 8 and 5 alone.
+  const ClipRect part{0, 797, 0, 6};
+  for (int step = 0; step <= 201; ++step) {
+    int p = step % 101;
+    bool whole = step <= 100;
+    FadeStep(p, whole ? nullptr : &part, 0);
+    platform::LockedSurface l;
+    ASSERT_EQ(Device().Lock(BackBuffer, l), platform::DisplayResult::Ok);
+    int wrong = 0;
+    for (int i = 0; i < 800 * 6; ++i) {
+      if (!whole && i % 800 >= 797) continue;
+      uint16_t a = pair(i, true), b = pair(i, false);
+      int want = blend(a >> 11, b >> 11, p) << 11 | blend((a >> 5) & 63, (b >> 5) & 63, p) << 5 |
+                 blend(a & 31, b & 31, p);
+      uint16_t got = reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(l.pixels) +
+                                                 (i / 800) * l.pitch)[i % 800];
+      if (got != want && ++wrong <= 3)
+        ADD_FAILURE() << "p " << p << " pixel " << i << ": " << got << " not " << want;
+    }
+    Device().Unlock(BackBuffer);
+    ASSERT_EQ(wrong, 0) << p;
+  }
+}
+
 TEST_F(FadeTest, TheEndsShowEachPictureExactlyAndOutOfRangeStepsDoNothing) {
   Capture(0x1234, 0xABCD);
   FadeStep(0, nullptr, 0);

@@ -72,9 +72,10 @@ TEST_F(SimPlayTest, EveryGameEndsAndTheServerMovedWhatTheMetersCount) {
   EXPECT_NE(v.find("add up to the totals"), std::string::npos) << v;
 }
 
-// The program killed a moment after its first stake was taken: the next start says so on
-// its standard error as an error for the system's log ("<3>", what journalctl -p err lists),
-// and reconcile finds the stake taken and owed back.
+// The program killed the instant the server's reply to its first stake arrives, before it
+// notes the reply: the next start says so on its standard error as an error for the
+// system's log ("<3>", what journalctl -p err lists) with the stake not confirmed, and
+// reconcile finds from the server's ledger that it was taken and is owed back.
 TEST_F(SimPlayTest, AGameKilledAfterItsStakeIsAnErrorOnTheNextStartsStandardError) {
   const std::string play = std::string(SIM_BINARY) + " play --game-dir " + dir_.Path() +
                            " --server 127.0.0.1:" + std::to_string(daemon_.port()) +
@@ -85,7 +86,7 @@ TEST_F(SimPlayTest, AGameKilledAfterItsStakeIsAnErrorOnTheNextStartsStandardErro
   // Its standard error only.
   testing_support::Outcome again = testing_support::RunCommand("(" + play + "1 2>&1 >/dev/null)");
   EXPECT_EQ(again.status, 0) << again.output;
-  EXPECT_NE(again.output.find("<3>GAME INTERRUPTED - game 1 - stake 50 pence taken - settle "
+  EXPECT_NE(again.output.find("<3>GAME INTERRUPTED - game 1 - stake 50 pence not confirmed - settle "
                               "with moneyctl reconcile\n"),
             std::string::npos)
       << again.output;

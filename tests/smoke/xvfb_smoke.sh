@@ -3,7 +3,8 @@
 # on 127.0.0.1:6667, clicked with xdotool: Rules, the rules' touch area, then Start and one
 # whole paid game played by clicking (a box, hexagons, answers, collect) until it is lost,
 # won or collected, then Main Menu. The program exits 0 and the money server journals the
-# stake, any payment and the TERM.
+# stake, any payment and the TERM; meters recalls the game and strikora-sim replays it to
+# the same steps and outcome.
 #   xvfb_smoke.sh SOURCE_DIR      (exit 77: skipped)
 set -euo pipefail
 source_dir=$(cd "$1" && pwd)
@@ -74,5 +75,16 @@ if [ $fail -ne 0 ]; then
   echo "--- play"; cat "$work/play.log"; echo "--- journal"; echo "$journal"
   exit 1
 fi
+# The game just played, recalled from the game journal and played again from its record on
+# the headless backend (its moments came from a real clock: only they may differ).
+recall=$("$game/meters" --games 1)
+number=$(sed -n 's/^Game \([0-9]*\) - .*/\1/p' <<< "$recall" | head -1)
+grep -q "start pick: box" <<< "$recall" || { echo "FAIL: no recall of the game"; echo "$recall"; exit 1; }
+if ! replay=$("$game/strikora-sim" replay --game-dir "$game" --game "$number" --loose-time \
+  --no-pixels); then
+  echo "FAIL: the replay differs"; echo "$replay"; echo "$recall"; exit 1
+fi
+echo "$recall"
+echo "smoke: $replay"
 echo "--- log"; cat "$log"
-echo "smoke: exit 0, the rules seen, one paid game played to its end, TERM journalled"
+echo "smoke: exit 0, the rules seen, one paid game played to its end, TERM journalled, the game recalled and replayed"

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/headless/headless_platform.h"
+#include "shell/eventlog.h"
 #include "shell/system.h"
 #include "temp_dir.h"
 #include "wav_builder.h"
@@ -241,11 +242,32 @@ TEST_F(SoundTest, UnplayableOrIncompleteFilesAreSilentWithoutABox) {
   // Each is noted on the debug output.
   EXPECT_EQ(system_.DebugOutput().size(), 5u);
   EXPECT_EQ(system_.DebugOutput()[0],
-            "sound sounds\\TimeUp.WAV: format cannot be played (not PCM), left silent\n");
+            "sound 1 (sounds\\TimeUp.WAV): format cannot be played (not PCM), left silent\n");
   EXPECT_EQ(system_.DebugOutput()[1],
-            "sound sounds\\teletype.wav: no \"data\" chunk, left silent\n");
+            "sound 2 (sounds\\teletype.wav): no \"data\" chunk, left silent\n");
   EXPECT_EQ(system_.DebugOutput()[4],
-            "sound sounds\\TimerUp.wav: no whole sample frame, left silent\n");
+            "sound 11 (sounds\\TimerUp.wav): no whole sample frame, left silent\n");
+}
+
+// With the event log open, a sound left silent is a line of it, as a picture is.
+TEST_F(SoundTest, ASoundLeftSilentIsWrittenToTheEventLog) {
+  WavSpec noData;
+  noData.withData = false;
+  WriteSound(2, WavBytes(noData));
+  ASSERT_EQ(CreateSystemFolders(), 0);
+  OpenLog();
+  ASSERT_TRUE(LogIsOpen());
+  ASSERT_TRUE(InitSound());
+  StartSound(2);
+  StartSound(3);  // no file at all: the box, and the line
+  CloseLog();
+  std::string log = testing_support::ReadFile(dir_ / "~system/logs/SKV.txt");
+  EXPECT_NE(log.find(" - sound 2 (sounds\\teletype.wav): no \"data\" chunk, left silent\n"),
+            std::string::npos)
+      << log;
+  EXPECT_NE(log.find(" - sound 3 (sounds\\InCorrect.wav): cannot open the file, left silent\n"),
+            std::string::npos)
+      << log;
 }
 
 TEST_F(SoundTest, IdsOutsideTheTableDoNothingAndStartSoundUsesTheLowByte) {

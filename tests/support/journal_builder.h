@@ -21,6 +21,9 @@ struct BuiltGame {
   std::vector<BuiltStep> steps;
   const char* outcome = nullptr;  // null: cut off in play
   int64_t win = 0;
+  // Steps played: written with the first intent; the rest (from `stepsAtEnd` on) with the end.
+  std::vector<journal::StepRow> played = {};
+  size_t stepsAtEnd = 0;
 };
 
 // Appends one run (from `localPort`, started at `startedMs`) holding the games, numbered
@@ -38,17 +41,23 @@ inline int64_t AddRun(const std::string& path, int localPort, int64_t startedMs,
     int64_t game = 0;
     EXPECT_TRUE(journal::NextGameNumber(store, 0, game, error)) << error;
     EXPECT_TRUE(journal::BeginGame(store, game, run, ++at, error)) << error;
+    const size_t split = g.stepsAtEnd ? g.stepsAtEnd : g.played.size();
+    std::vector<journal::StepRow> first(g.played.begin(), g.played.begin() + split);
+    std::vector<journal::StepRow> last(g.played.begin() + split, g.played.end());
     for (const BuiltStep& s : g.steps) {
       std::vector<int64_t> steps;
-      EXPECT_TRUE(
-          journal::AddIntents(store, game, run, {{s.kind, s.amount}}, nullptr, ++at, steps, error))
+      EXPECT_TRUE(journal::AddIntentsAndSteps(store, game, run, {{s.kind, s.amount}}, nullptr,
+                                              first, ++at, steps, error))
           << error;
+      first.clear();
       if (s.result != journal::StepResult::kIntent) {
         EXPECT_TRUE(journal::SetResult(store, steps.at(0), s.result, "", ++at, error)) << error;
       }
     }
     if (g.outcome) {
-      EXPECT_TRUE(journal::EndGame(store, game, g.outcome, g.win, nullptr, ++at, error)) << error;
+      EXPECT_TRUE(
+          journal::EndGameWithSteps(store, game, g.outcome, g.win, nullptr, last, ++at, error))
+          << error;
     }
   }
   journal::CloseStore(store);

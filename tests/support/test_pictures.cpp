@@ -34,8 +34,9 @@ void PcxRun(std::string& s, uint8_t value, int count) {
 }  // namespace
 
 std::string BmpBytes(int width, int height, const PixelAt& pixel) {
+  const int stride = (width * 3 + 3) & ~3;  // rows padded to whole 4-byte words
   std::string s = "BM";
-  Le32(s, static_cast<uint32_t>(54 + width * height * 3));
+  Le32(s, static_cast<uint32_t>(54 + stride * height));
   Le32(s, 0);
   Le32(s, 54);
   Le32(s, 40);
@@ -52,6 +53,7 @@ std::string BmpBytes(int width, int height, const PixelAt& pixel) {
       s += static_cast<char>(c.g);
       s += static_cast<char>(c.r);
     }
+    s.append(static_cast<size_t>(stride - width * 3), '\0');
   }
   return s;
 }

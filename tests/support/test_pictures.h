@@ -1,5 +1,6 @@
-// Small pictures written the way the game's art is: 24-bit bottom-up BMP without row
-// padding, and version 5 run-length PCX with three 8-bit planes.
+// Small pictures written the way the game's art is: 24-bit bottom-up BMP (rows padded to
+// whole 4-byte words, as for the art's widths, which are multiples of 4, they need none),
+// and version 5 run-length PCX with three 8-bit planes.
 #pragma once
 
 #include <cstdint>

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <filesystem>
 
+#include "accounting/game_steps.h"
 #include "accounting/record_file.h"
 #include "journal_builder.h"
 #include "run_command.h"
@@ -26,10 +27,18 @@ TEST(MetersTool, ShowsBalancesLevelsMetersCashpotAndDate) {
 
   auto table = RunCommand(std::string(METERS_BINARY) + " " + dir / "rec");
   EXPECT_EQ(table.status, 0) << table.output;
-  EXPECT_NE(table.output.find("Main balance   -300.00 (level 4"), std::string::npos)
+  // Money in pounds with the pence beside, balances as the cashpot; levels numbered 1..7
+  // as the payout sheet numbers them; dates day first, as every other date.
+  EXPECT_NE(table.output.find("Main balance   -3.00 (-300 pence), level 5 of 1..7"),
+            std::string::npos)
+      << table.output;
+  EXPECT_NE(table.output.find("Cashpot fund   -0.12 (-12.50 pence)\n"), std::string::npos)
       << table.output;
   EXPECT_NE(table.output.find("Cashpot        1.35 (135 pence)"), std::string::npos);
-  EXPECT_NE(table.output.find("First written  01/29/07"), std::string::npos);
+  EXPECT_NE(table.output.find("First written  29/01/2007 (the record holds 01/29/07, month first)"),
+            std::string::npos)
+      << table.output;
+  EXPECT_NE(table.output.find(" 1  games started at balance level 1 "), std::string::npos);
   EXPECT_NE(table.output.find(" 0  games charged"), std::string::npos);
   EXPECT_NE(table.output.find("seconds of play"), std::string::npos);
 
@@ -38,7 +47,12 @@ TEST(MetersTool, ShowsBalancesLevelsMetersCashpotAndDate) {
   EXPECT_NE(json.output.find("{\"index\": 36, \"meaning\": \"seconds of play\", \"value\": 3600}"),
             std::string::npos)
       << json.output;
-  EXPECT_NE(json.output.find("\"firstWritten\": \"01/29/07\""), std::string::npos);
+  // The record's raw text is kept beside the day-first date.
+  EXPECT_NE(
+      json.output.find("\"firstWritten\": \"01/29/07\", \"firstWrittenDayFirst\": \"29/01/2007\""),
+      std::string::npos)
+      << json.output;
+  EXPECT_NE(json.output.find("{\"value\": -300.00, \"level\": 5}"), std::string::npos);
 }
 
 // What a file does not hold, or holds as no number, is said in the table and is null in
@@ -64,7 +78,7 @@ TEST(MetersTool, WhatTheFileDoesNotHoldIsSaidPlainly) {
        {"SHORT", "Cashpot        (not in the file)",
         "games charged                                         7"},
        {"\"cashpot\": null",
-        "\"index\": 1, \"meaning\": \"games started at balance level 0\", "
+        "\"index\": 1, \"meaning\": \"games started at balance level 1\", "
         "\"value\": null}",
         "\"items\": 3"}},
       {whole.substr(0, 10),
@@ -155,6 +169,72 @@ TEST(MetersTool, ShortAndMissingFilesAreReportedPlainly) {
   EXPECT_EQ(missing.status, 1);
   EXPECT_NE(missing.output.find("cannot read"), std::string::npos);
   EXPECT_EQ(RunCommand(std::string(METERS_BINARY) + " --bogus").status, 64);
+}
+
+// The last games, newest first, with money and every step in words; JSON with the fields an
+// operator's tools read; an open game marked; the count bounded.
+TEST(MetersTool, RecallsTheLastGamesWithEveryStep) {
+  using journal::StepKind;
+  using journal::StepResult;
+  testing_support::TempDir dir;
+  RecordImage r;
+  testing_support::WriteFile(dir / "Zemblar.rec", EncodeRecord(r));
+  auto row = [](int64_t seq, const char* kind, const steps::Fields& f) {
+    return journal::StepRow{seq, kind, seq * 1000, steps::Encode(f)};
+  };
+  const steps::Fields start = {
+      {"stake", "50"}, {"credits", "150"}, {"bank", "0"}, {"cashpot", "120"}};
+  const steps::Fields turn = {
+      {"turn", "1"},           {"hex", "12"},      {"by", "touch"},
+      {"feature", "question"}, {"truth", "1"},     {"answer", "true"},
+      {"right", "1"},          {"left", "14200"},  {"text", "Goal \"kicks\" exist."},
+      {"points0", "0"},        {"points", "5000"}, {"lives", "2"},
+      {"reveals", "0"},        {"boots", "0"},     {"cashpot", "125"},
+      {"prize", "0"}};
+  testing_support::BuiltGame won{
+      {{StepKind::kStake, 50, StepResult::kDone}, {StepKind::kPrizeToBank, 100, StepResult::kDone}},
+      journal::kOutcomeWon,
+      100,
+      {row(1, "start", start), row(2, "turn", turn), row(3, "collect", {{"prize", "100"}}),
+       row(4, "end", {{"outcome", "won"}, {"win", "100"}, {"credits", "100"}, {"bank", "100"}})},
+      3};
+  testing_support::BuiltGame cut{{{StepKind::kStake, 50, StepResult::kDone}},
+                                 nullptr,
+                                 0,
+                                 {row(1, "start", start), row(2, "turn", turn)}};
+  testing_support::AddRun(dir / "Zemblar.journal", 40000, 1765270800000, {won, won, won, cut});
+
+  auto text = RunCommand(std::string(METERS_BINARY) + " " + dir / "Zemblar.rec" + " --games 2");
+  EXPECT_EQ(text.status, 0) << text.output;
+  const size_t newest = text.output.find("Game 4 - OPEN"), older = text.output.find("Game 3 -");
+  EXPECT_NE(newest, std::string::npos) << text.output;
+  EXPECT_NE(older, std::string::npos) << text.output;
+  EXPECT_LT(newest, older);
+  EXPECT_EQ(text.output.find("Game 2 -"), std::string::npos) << "two games only";
+  EXPECT_NE(text.output.find("turn 1: hexagon 12, question: 'Goal \"kicks\" exist.' answered "
+                             "TRUE, right, 14.2 s left; points 0 -> 5,000"),
+            std::string::npos)
+      << text.output;
+  EXPECT_NE(text.output.find("money: prize 100 pence to bank paid"), std::string::npos);
+  EXPECT_NE(text.output.find("credits \xC2\xA3"
+                             "1.50, bank \xC2\xA3"
+                             "0.00 before; credits "
+                             "\xC2\xA3"
+                             "1.00, bank \xC2\xA3"
+                             "1.00 after"),
+            std::string::npos)
+      << text.output;
+
+  auto json =
+      RunCommand(std::string(METERS_BINARY) + " " + dir / "Zemblar.rec" + " --games --json");
+  EXPECT_EQ(json.status, 0) << json.output;
+  EXPECT_EQ(json.output.rfind("{\"games\": [\n {\"game\": 4, ", 0), 0u) << json.output;
+  for (const char* key : {"\"started\": ", "\"ended\": null", "\"stake\": 50", "\"outcome\": \"\"",
+                          "\"win\": 100", "\"cashpot\": 0", "\"open\": true", "\"open\": false",
+                          "\"steps\": [", "\"text\": \"Goal \\\"kicks\\\" exist.\""})
+    EXPECT_NE(json.output.find(key), std::string::npos) << key;
+  EXPECT_EQ(
+      RunCommand(std::string(METERS_BINARY) + " " + dir / "Zemblar.rec" + " --games 0").status, 64);
 }
 
 }  // namespace

@@ -116,8 +116,9 @@ void PaintOptionBackground(const Frame& f) {
 }
 
 // Menu buttons: the visible body of each sits over its touch area (Main Menu x 29..220,
-// Rules 304..495, Start 579..770, from y 487 down). The rules screen ends on a touch in
-// x 326..534, y 351..569, so the Back button's body keeps inside that.
+// Rules 304..495, Start 579..770, from y 487 down); the Main Menu button closes the program
+// and says so. The rules screen ends on a touch in x 326..534, y 351..569, so the Back
+// button's body keeps inside that.
 void PaintMenuButton(const Frame& f) {
   cairo_t* cr = f.cr;
   const int kind = f.variant / 2;
@@ -128,7 +129,7 @@ void PaintMenuButton(const Frame& f) {
     Rgb text;
     const char* label;
   };
-  const Look looks[4] = {{30, 8, 182, 80, pal::kNavyLight, pal::kChalk, "MAIN MENU"},
+  const Look looks[4] = {{30, 8, 182, 80, pal::kNavyLight, pal::kChalk, "EXIT"},
                          {28, 8, 192, 80, pal::kGold, pal::kNight, "RULES"},
                          {4, 8, 182, 80, {36, 150, 60}, pal::kChalk, "START"},
                          {52, 6, 194, 55, pal::kNavyLight, pal::kChalk, "BACK"}};

@@ -171,7 +171,8 @@ void PaintLifeBox(const Frame& f) {
   }
 }
 
-// The prize screen: its well at (326, 317) holds the amount that counts down as it is paid.
+// The prize screen: its well at (326, 317) holds the amount that counts down as it goes into
+// the bank, down to nothing; the words are true of every amount it shows.
 void PaintWinBackground(const Frame& f) {
   cairo_t* cr = f.cr;
   Stadium(cr, 800, 600, 280);
@@ -179,11 +180,12 @@ void PaintWinBackground(const Frame& f) {
   Logo(cr, 400, 70, 50, 340);
   TextCentred(cr, {Face::kSansBold, 62, pal::kGold, 3, pal::kNight, 3}, "WELL PLAYED!", 400, 170,
               700);
-  TextCentred(cr, {Face::kSansBold, 26, pal::kChalk, 2, pal::kNight, 2}, "YOU COLLECT", 400, 268);
+  TextCentred(cr, {Face::kSansBold, 26, pal::kChalk, 2, pal::kNight, 2},
+              "YOUR PRIZE GOES INTO YOUR BANK", 400, 268, 700);
   const double x = layout::kPrizeValueX, y = layout::kPrizeValueY;
   BevelPlate(cr, x - 18, y - 12, 148 + 36, 76 + 24, 20, pal::kGold, 5);
   Well(cr, x, y, 148, 76, 6, pal::kNavy);
-  TextCentred(cr, {Face::kSansBold, 22, pal::kChalk, 2, pal::kNight, 2}, "PAID INTO YOUR BANK", 400,
+  TextCentred(cr, {Face::kSansBold, 22, pal::kChalk, 2, pal::kNight, 2}, "STILL TO GO IN", 400,
               450);
 }
 

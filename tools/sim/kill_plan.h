@@ -2,7 +2,7 @@
 // a power cut would stop it, a moment after the n-th request of a kind goes to the money
 // server or after its reply comes back. The plan comes from the environment variable
 // STRIKORA_SIM_KILL, "send|reply:VERB:N:DELAY_US" (say "reply:BADD:2:1500"); the game goes on
-// during the delay, as it would until the power went.
+// during the delay, as it would until the power went; with no delay it dies at once.
 #pragma once
 
 #include <cstdint>

@@ -4,6 +4,7 @@
 //                    [--limit-ms N]
 //   strikora-sim play --game-dir DIR --server HOST:PORT --games N [--seed S] [--skill P]
 //                    [--collect first|best|never] [--shots DIR] [--json] [--db FILE]
+//   strikora-sim replay --game-dir DIR --game N [--shots OUT] [--journal FILE] [--loose-time]
 #include <unistd.h>
 
 #include <algorithm>
@@ -18,9 +19,11 @@
 #include <thread>
 
 #include "cli/cli.h"
+#include "game/game_record.h"
 #include "kill_plan.h"
 #include "sim_par.h"
 #include "sim_play.h"
+#include "sim_replay.h"
 #include "sim_run.h"
 
 namespace {
@@ -33,11 +36,13 @@ void PrintUsage(FILE* to) {
       "       strikora-sim play --game-dir DIR --server HOST:PORT --games N [--seed S]\n"
       "                         [--skill P] [--collect first|best|never] [--shots DIR] [--json]\n"
       "                         [--db FILE] [--no-pixels] [--clock-step MS] [--every-reading]\n"
+      "                         [--no-steps]\n"
       "Bots play N games against the money server; coins go into its database (--db, by\n"
       "default money.db in the game folder) whenever credits and bank fall below the stake.\n"
       "The virtual clock skips the idle readings of frame waits and runs coarse at the menu;\n"
       "--every-reading makes it move 1 ms at every reading everywhere (the same games, slower),\n"
       "--clock-step MS moves it MS at every reading in a game (the same games, longer frames).\n"
+      "--no-steps keeps no step record of the games (to measure what it costs).\n"
       "       strikora-sim par --game-dir DIR [--games N] [--skills 0.5,0.7,0.9,1.0]\n"
       "                        [--collect best[,first,never]] [--jobs J] [--seed S]\n"
       "                        [--record FILE] [--out DIR] [--replications R] [--no-timing]\n"
@@ -46,8 +51,14 @@ void PrintUsage(FILE* to) {
       "(100000 unless given) per skill and strategy, in R independent replications (10) over\n"
       "J worker processes (one a core), each with its own moneyd (--moneyd, by default the\n"
       "one beside this program) with relaxed durability in a temporary folder.\n"
-      "exit: 0 done, 1 failed, 3 still running at the limit, 64 bad usage, 65 a bad script,\n"
-      "66 an unreadable script\n",
+      "       strikora-sim replay --game-dir DIR --game N [--shots OUT] [--journal FILE]\n"
+      "                           [--loose-time] [--clock-step MS] [--no-pixels]\n"
+      "Plays game N of the game journal (by default DIR/data/Zemblar.journal) again from its\n"
+      "record, with a scripted money server that answers as the record says; writes a PNG a\n"
+      "step and sheet.png into OUT; exits 1 naming the first step that differs.\n"
+      "--loose-time for a game played on a real clock: the steps' moments are not compared.\n"
+      "exit: 0 done, 1 failed (replay: a step differs), 2 a replay that cannot start, 3 still\n"
+      "running at the limit, 64 bad usage, 65 a bad script, 66 an unreadable script\n",
       to);
 }
 
@@ -110,6 +121,10 @@ int Play(int argc, char** argv) {
     }
     if (arg == "--every-reading") {
       everyReading = true;
+      continue;
+    }
+    if (arg == "--no-steps") {  // for measuring what the step record costs
+      RecordSteps(false);
       continue;
     }
     if (i + 1 >= argc) return Usage(arg + " needs a value");
@@ -287,12 +302,66 @@ int Par(int argc, char** argv) {
   return status;
 }
 
+int Replay(int argc, char** argv) {
+  sim::ReplayOptions o;
+  std::string journalPath;
+  unsigned long game = 0;
+  for (int i = 2; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (arg == "--loose-time" || arg == "--no-pixels") {
+      (arg == "--loose-time" ? o.looseTime : o.blind) = true;
+      continue;
+    }
+    if (i + 1 >= argc) return Usage(arg + " needs a value");
+    std::string value = argv[++i];
+    unsigned long n = 0;
+    if (arg == "--game-dir") {
+      o.gameDir = value;
+    } else if (arg == "--game") {
+      if (!ParseWholeNumber(value, 0x7FFFFFFFFFFFFFFFul, game) || game == 0)
+          return Usage("--game takes a game number 1 or more, not \"" + value + "\"");
+    } else if (arg == "--shots") {
+      o.shotsDir = value;
+    } else if (arg == "--journal") {
+      journalPath = value;
+    } else if (arg == "--clock-step") {
+      if (!ParseWholeNumber(value, 100, n) || n == 0) return BadValue(arg, value);
+      o.gameClockStepMs = static_cast<uint32_t>(n);
+    } else {
+      return Usage("unknown option " + arg);
+    }
+  }
+  if (o.gameDir.empty() || game == 0) return Usage("replay needs --game-dir and --game");
+  if (journalPath.empty()) journalPath = o.gameDir + "/data/Zemblar.journal";
+  journal::Game recorded;
+  std::vector<journal::StepRow> rows;
+  std::string error;
+  if (!sim::LoadRecordedGame(journalPath, static_cast<int64_t>(game), recorded, rows, error)) {
+    std::fprintf(stderr, "strikora-sim: %s\n", error.c_str());
+    return 2;
+  }
+  sim::ReplayResult r = sim::ReplayRecorded(recorded, rows, o);
+  if (!r.error.empty()) {
+    std::fprintf(stderr, "strikora-sim: %s\n", r.error.c_str());
+    return 2;
+  }
+  for (const std::string& note : r.notes) std::printf("%s\n", note.c_str());
+  if (!r.identical) {
+    std::printf("game %lu: DIFFERS at %s\n", game, r.difference.c_str());
+    return 1;
+  }
+  std::printf("game %lu: %zu of %zu steps replayed as recorded%s\n", game, r.matched, r.recorded,
+              recorded.endedMs == 0 ? " (the game was cut off after its last step)" : "");
+  return 0;
+}
+
 int main(int argc, char** argv) {
   int status = 0;
   if (cli::HelpOrVersion(argc, argv, "strikora-sim", PrintUsage, status)) return status;
   if (argc >= 2 && std::strcmp(argv[1], "play") == 0) return Play(argc, argv);
+  if (argc >= 2 && std::strcmp(argv[1], "replay") == 0) return Replay(argc, argv);
   if (argc >= 2 && std::strcmp(argv[1], "par") == 0) return Par(argc, argv);
-  if (argc < 2) return Usage("which command? run, play or par");
+  if (argc < 2) return Usage("which command? run, play, replay or par");
   if (std::strcmp(argv[1], "run") != 0)
     return Usage(std::string("unknown command \"") + argv[1] + "\"");
   std::string gameDir, serverText, scriptPath, shotsDir;

@@ -14,6 +14,7 @@
 #include "game/board.h"
 #include "game/cashpot.h"
 #include "game/game_flow.h"
+#include "game/game_record.h"
 #include "game/lives.h"
 #include "game/points.h"
 #include "questions/question_packs.h"
@@ -25,9 +26,9 @@ namespace sim {
 namespace {
 
 constexpr int32_t kStake = 50;
-constexpr int64_t kCreditLimit = 9999;  // the game reads 10,000p and more as nothing
+constexpr int64_t kCreditLimit = 9999;  // the most a coin can bring the credits to
 constexpr int64_t kCoin = 500;
-constexpr int64_t kBankCashOut = 9000;  // the bank is paid out before the game stops seeing it
+constexpr int64_t kBankCashOut = 9000;  // a cabinet's bank is paid out now and then
 
 struct Point {
   int x, y;
@@ -67,7 +68,7 @@ class Bot {
       if (list == MenuButtons) AtMenu(p);
     }
     if (!planned_) {
-      Plan(p, list);
+      Plan(list);
       KeepScreenWhileShooting(p);
       planned_ = true;
     }
@@ -122,7 +123,8 @@ class Bot {
         t = r.after;
       }
     }
-    int64_t seen = (t.credits >= 10000 ? 0 : t.credits) + (t.bank >= 10000 ? 0 : t.bank);
+    // The game reads a total of 10,000p or more as 9,999p, the most its panels hold.
+    int64_t seen = std::min<int64_t>(t.credits, 9999) + std::min<int64_t>(t.bank, 9999);
     if (seen >= kStake) return;
     int64_t coin = std::min(kCoin, kCreditLimit - t.credits);
     if (coin <= 0) return;
@@ -138,12 +140,12 @@ class Bot {
     touchAt_ = now_ + delay;
   }
 
-  void Plan(platform::HeadlessPlatform& p, const Button* list) {
+  void Plan(const Button* list) {
     if (list == MenuButtons) {
       // Decided when the menu came up; only a touch that was not taken comes here.
       Aim(Centre(MenuButtons[played_ >= options_.games ? 0 : 2]), 200);
     } else if (list == LivesPickButtons) {
-      StartGameIfCharged(p);
+      StartGameIfCharged();
       Aim(Centre(LivesPickButtons[Between(0, 2)]), Between(500, 2000));
     } else if (list == BoardButtons) {
       PlanBoard();
@@ -152,19 +154,20 @@ class Bot {
     }
   }
 
-  void StartGameIfCharged(platform::HeadlessPlatform& p) {
+  void StartGameIfCharged() {
     if (!waitingForCharge_ || Meters[0] == startMeters_) return;
     waitingForCharge_ = false;
     inGame_ = true;
     gameOver_ = false;
     ++played_;
-    p.SetStep(options_.gameClockStepMs);
     startTime_ = now_;
     startPlaySeconds_ = Meters[36];
   }
 
   // Frames are kept only while the first game's shots are being taken.
-  void KeepScreenWhileShooting(platform::HeadlessPlatform& p) { p.KeepScreen(shooting_); }
+  void KeepScreenWhileShooting(platform::HeadlessPlatform& p) {
+    p.KeepScreen(shooting_ || options_.keepScreens);
+  }
 
   bool PointsLeftOnBoard() const {
     for (const Hexagon& h : axHexagons)
@@ -337,7 +340,10 @@ PlayResult PlayGames(platform::HeadlessPlatform& system, const ServerAddress& se
 
   Bot bot(options, ledger, result, onGame);
   system.SetDriver([&bot](platform::HeadlessPlatform& p) { bot.OnIdle(p); });
+  // Every game runs at the game's pace from its start (its replay does the same).
+  SetGameStartHook([&system, &options] { system.SetStep(options.gameClockStepMs); });
   result.exitCode = RunToExit(system, server, result.notes);
+  SetGameStartHook(nullptr);
   system.SetDriver(nullptr);
   bot.Finish();
   if (!SumJournal(ledger, startSeq, result.totals, nullptr, error))

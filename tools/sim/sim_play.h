@@ -31,9 +31,10 @@ struct PlayOptions {
   uint32_t menuClockStepMs = 25;
   double skill = 0.7;  // the chance of a right answer
   CollectStrategy collect = CollectStrategy::Best;
-  std::string shotsDir;   // PNGs of the screens of the first game; none when empty
-  std::string dbPath;     // the money server's database, where coins go in
-  bool keepGames = true;  // PlayResult::games holds every game's report
+  std::string shotsDir;      // PNGs of the screens of the first game; none when empty
+  std::string dbPath;        // the money server's database, where coins go in
+  bool keepGames = true;     // PlayResult::games holds every game's report
+  bool keepScreens = false;  // every frame kept for Screen() (tests compare replays' pixels)
 };
 
 struct GameReport {

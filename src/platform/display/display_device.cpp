@@ -73,6 +73,9 @@ DisplayResult DisplayDevice::CreatePrimary(Surface& primary) {
   buffers_[primary].pairedWith = back;
   buffers_[back].isBack = true;
   buffers_[back].pairedWith = primary;
+  pairDiffers_.assign(kScreenHeight, 1);
+  screenTouched_.assign(kScreenHeight, 1);
+  rowsChanged_.assign(kScreenHeight, 1);
   return DisplayResult::Ok;
 }
 
@@ -110,6 +113,14 @@ void DisplayDevice::Close() {
   for (size_t i = 1; i < buffers_.size(); ++i) buffers_[i] = Buffer{};
   if (open_) platform_.CloseDisplay();
   open_ = modeSet_ = false;
+}
+
+void DisplayDevice::Written(const Buffer& b, int top, int bottom) {
+  if (!b.isPrimary && !b.isBack) return;
+  top = std::clamp(top, 0, static_cast<int>(pairDiffers_.size()));
+  bottom = std::clamp(bottom, top, static_cast<int>(pairDiffers_.size()));
+  std::fill(pairDiffers_.begin() + top, pairDiffers_.begin() + bottom, 1);
+  if (b.isPrimary) std::fill(screenTouched_.begin() + top, screenTouched_.begin() + bottom, 1);
 }
 
 bool DisplayDevice::Blind() const {
@@ -155,8 +166,21 @@ DisplayResult DisplayDevice::Blit(Surface dst, const Rect& dstRect, Surface src,
     return DisplayResult::Failed;
   // A blind screen keeps every check above and writes nothing: the call stays cheap.
   if (blind_ || platform_.Blind()) return DisplayResult::Ok;
-  CopyPixels(*d, dstRect, *s, srcRect, keyOverride || (keySource && s->hasKey),
-             keyOverride ? *keyOverride : s->key);
+  bool keyed = keyOverride || (keySource && s->hasKey);
+  // The shown screen copied whole onto the back buffer: only the rows that differ.
+  if (d->isBack && s->isPrimary && d->pairedWith == src && !keyed && dstRect.left == 0 &&
+      dstRect.right == d->width && srcRect.left == dstRect.left && srcRect.right == dstRect.right &&
+      srcRect.top == dstRect.top && srcRect.bottom == dstRect.bottom) {
+    for (int y = dstRect.top; y < dstRect.bottom; ++y) {
+      if (!pairDiffers_[y]) continue;
+      const size_t at = static_cast<size_t>(y) * d->pitchPixels;
+      std::copy_n(s->pixels.data() + at, d->width, d->pixels.data() + at);
+      pairDiffers_[y] = 0;
+    }
+    return DisplayResult::Ok;
+  }
+  Written(*d, dstRect.top, dstRect.bottom);
+  CopyPixels(*d, dstRect, *s, srcRect, keyed, keyOverride ? *keyOverride : s->key);
   return DisplayResult::Ok;
 }
 
@@ -203,6 +227,7 @@ DisplayResult DisplayDevice::Fill(Surface dst, const Rect* rect, uint16_t colour
   const Rect& f = rect ? *rect : whole;
   if (!Inside(f, d->width, d->height)) return DisplayResult::Failed;
   if (platform_.Blind()) return DisplayResult::Ok;
+  Written(*d, f.top, f.bottom);
   for (int y = f.top; y < f.bottom; ++y)
     std::fill_n(d->pixels.data() + static_cast<size_t>(y) * d->pitchPixels + f.left,
                 f.right - f.left, colour);
@@ -216,6 +241,7 @@ DisplayResult DisplayDevice::Lock(Surface surface, LockedSurface& out) {
   if (!b || b->locked) return DisplayResult::Failed;
   if (b->lost) return DisplayResult::SurfaceLost;
   b->locked = true;
+  Written(*b, 0, b->height);
   out = {b->pixels.data(), b->width, b->height, b->pitchPixels * 2};
   return DisplayResult::Ok;
 }
@@ -232,8 +258,24 @@ DisplayResult DisplayDevice::Flip(Surface primary) {
   Buffer& back = buffers_[p->pairedWith];
   if (p->lost || back.lost) return DisplayResult::SurfaceLost;
   if (p->locked || back.locked) return DisplayResult::Failed;
+  // A row drawn again with the pixels it had is no change. Both surfaces then trade
+  // places, so the rows in which they differ stay the same rows.
+  if (!blind_ && !platform_.Blind()) {
+    for (int y = 0; y < p->height; ++y) {
+      const size_t at = static_cast<size_t>(y) * p->pitchPixels;
+      if (pairDiffers_[y] && std::equal(p->pixels.data() + at, p->pixels.data() + at + p->width,
+                                        back.pixels.data() + at))
+        pairDiffers_[y] = 0;
+    }
+  }
+  // A row differs from the frame shown before where the two surfaces differ, or where the
+  // shown screen was drawn on since.
+  for (size_t y = 0; y < rowsChanged_.size(); ++y) {
+    rowsChanged_[y] = pairDiffers_[y] | screenTouched_[y];
+    screenTouched_[y] = 0;
+  }
   std::swap(p->pixels, back.pixels);
-  platform_.ShowFrame(p->pixels.data());
+  platform_.ShowFrame(p->pixels.data(), rowsChanged_.data());
   return DisplayResult::Ok;
 }
 
@@ -249,6 +291,7 @@ DisplayResult DisplayDevice::Restore(Surface surface) {
   };
   restore(*b);
   if (b->isPrimary) restore(buffers_[b->pairedWith]);
+  Written(*b, 0, b->height);
   return DisplayResult::Ok;
 }
 

@@ -103,11 +103,20 @@ class DisplayDevice {
   Buffer* Get(Surface s);
   const Buffer* Get(Surface s) const;
   Surface NewBuffer(int width, int height, int pitchPixels);
+  // Notes that rows [top, bottom) of b were written: for the flipping pair they may now
+  // differ between the two screens.
+  void Written(const Buffer& b, int top, int bottom);
 
   Platform& platform_;
   bool open_ = false, modeSet_ = false;
   bool blind_ = false;              // the platform's Blind(), read when the display opens
   std::vector<Buffer> buffers_{1};  // index 0 unused: the empty handle
+  // One flag a screen row: 0 when the row is known to be the same in both surfaces of the
+  // flipping pair. A flip shows the platform which rows may have changed, and the copy of
+  // the shown screen to the back buffer skips the rows that are already the same.
+  std::vector<uint8_t> pairDiffers_;
+  // Rows of the shown screen written since it was shown, and what the last flip passed on.
+  std::vector<uint8_t> screenTouched_, rowsChanged_;
   std::array<std::deque<DisplayResult>, static_cast<size_t>(DisplayOp::kCount)> injected_;
 };
 

@@ -143,7 +143,7 @@ void HeadlessPlatform::CloseDisplay() {
   displayOpen_ = false;
 }
 
-void HeadlessPlatform::ShowFrame(const uint16_t* pixels) {
+void HeadlessPlatform::ShowFrame(const uint16_t* pixels, const uint8_t*) {
   if (keepScreen_) screen_.assign(pixels, pixels + kScreenWidth * kScreenHeight);
   ++framesShown_;
   // A run of frames in a row is noted once.

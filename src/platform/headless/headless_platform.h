@@ -62,7 +62,7 @@ class HeadlessPlatform : public Platform {
   [[noreturn]] void ExitProcess(int code) override;
   bool OpenDisplay() override;
   void CloseDisplay() override;
-  void ShowFrame(const uint16_t* pixels) override;
+  void ShowFrame(const uint16_t* pixels, const uint8_t* rowsChanged) override;
   bool Blind() const override { return options_.blind; }
   HeadlessSoundDevice& Sound() override { return sound_; }
   SystemFontHandle CreateFont(int height, int weight, std::string* error) override;

@@ -120,6 +120,7 @@ bool SdlPlatform::PeekMessage(Message& out) {
   SDL_Event e;
   while (SDL_PollEvent(&e)) {
     int x = 0, y = 0;
+    if (e.type == SDL_WINDOWEVENT) repaint_ = true;
     switch (e.type) {
       case SDL_QUIT:
         out = {MessageKind::Destroy, 0};
@@ -207,6 +208,7 @@ bool SdlPlatform::OpenDisplay() {
   SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
   SDL_RenderClear(renderer_);
   SDL_RenderPresent(renderer_);
+  repaint_ = true;
   return true;
 }
 
@@ -215,9 +217,31 @@ void SdlPlatform::CloseDisplay() {
   texture_ = nullptr;
 }
 
-void SdlPlatform::ShowFrame(const uint16_t* pixels) {
+void SdlPlatform::ShowFrame(const uint16_t* pixels, const uint8_t* rowsChanged) {
   if (!texture_) return;
-  SDL_UpdateTexture(texture_, nullptr, pixels, kScreenWidth * 2);
+  // Only the band of rows that differs from the picture last presented is uploaded; with
+  // no difference (a still menu, a wait) nothing is uploaded or drawn at all.
+  const size_t rowWords = kScreenWidth;
+  if (shown_.size() != rowWords * kScreenHeight) {
+    shown_.assign(rowWords * kScreenHeight, 0);
+    repaint_ = true;
+  }
+  int first = 0, last = kScreenHeight - 1;
+  auto same = [&](int y) {
+    if (rowsChanged && !rowsChanged[y]) return true;
+    return std::memcmp(pixels + y * rowWords, shown_.data() + y * rowWords, rowWords * 2) == 0;
+  };
+  if (!repaint_) {
+    while (first <= last && same(first)) ++first;
+    if (first > last) return;
+    while (same(last)) --last;
+  }
+  const size_t from = static_cast<size_t>(first) * rowWords;
+  const size_t words = static_cast<size_t>(last - first + 1) * rowWords;
+  std::memcpy(shown_.data() + from, pixels + from, words * 2);
+  SDL_Rect band{0, first, kScreenWidth, last - first + 1};
+  SDL_UpdateTexture(texture_, &band, pixels + from, kScreenWidth * 2);
+  repaint_ = false;
   // Letterbox by hand rather than with a renderer logical size, so that SDL leaves the
   // coordinates of input events alone and MapToScreen is the one mapping.
   int w = 0, h = 0;

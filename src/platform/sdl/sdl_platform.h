@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "platform/audio/sdl_sound_device.h"
 #include "platform/platform.h"
@@ -37,7 +38,7 @@ class SdlPlatform : public Platform {
   [[noreturn]] void ExitProcess(int code) override;
   bool OpenDisplay() override;
   void CloseDisplay() override;
-  void ShowFrame(const uint16_t* pixels) override;
+  void ShowFrame(const uint16_t* pixels, const uint8_t* rowsChanged) override;
   SoundDevice& Sound() override { return sound_; }
   bool StopRequested() override;
 
@@ -48,6 +49,11 @@ class SdlPlatform : public Platform {
   SDL_Renderer* renderer_ = nullptr;
   SDL_Texture* texture_ = nullptr;
   SdlSoundDevice sound_;
+  // The picture last presented, and whether the window must be drawn again whatever the
+  // picture (a new texture, a window shown, exposed or resized): a frame that changed
+  // nothing is neither uploaded nor rendered.
+  std::vector<uint16_t> shown_;
+  bool repaint_ = true;
   bool fingerDown_ = false;
   int64_t finger_ = 0;  // the finger that presses while fingerDown_
 };
