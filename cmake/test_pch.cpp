@@ -1,1 +1,0 @@
-// The object that carries the test programs' shared precompiled header (cmake/TestPch.cmake).
