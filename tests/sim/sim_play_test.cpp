@@ -86,9 +86,10 @@ TEST_F(SimPlayTest, AGameKilledAfterItsStakeIsAnErrorOnTheNextStartsStandardErro
   // Its standard error only.
   testing_support::Outcome again = testing_support::RunCommand("(" + play + "1 2>&1 >/dev/null)");
   EXPECT_EQ(again.status, 0) << again.output;
-  EXPECT_NE(again.output.find("<3>GAME INTERRUPTED - game 1 - stake 50 pence not confirmed - settle "
-                              "with moneyctl reconcile\n"),
-            std::string::npos)
+  EXPECT_NE(
+      again.output.find("<3>GAME INTERRUPTED - game 1 - stake 50 pence not confirmed - settle "
+                        "with moneyctl reconcile\n"),
+      std::string::npos)
       << again.output;
   const std::string settle = Money({"reconcile", dir_.Path()});
   EXPECT_NE(settle.find("owed: refund £0.50 (50p): moneyctl refund 50 --game 1"), std::string::npos)
