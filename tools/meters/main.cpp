@@ -169,8 +169,8 @@ int main(int argc, char** argv) {
       if (i + 1 < argc && argv[i + 1][0] >= '0' && argv[i + 1][0] <= '9') {
         const long long n = std::strtoll(argv[++i], &end, 10);
         if (*end != '\0' || n < 1 || n > journal::kGamesKept)
-          return cli::UsageError(
-              "meters", "--games takes 1.." + std::to_string(journal::kGamesKept));
+          return cli::UsageError("meters",
+                                 "--games takes 1.." + std::to_string(journal::kGamesKept));
         games = n;
       }
     } else if (arg == "--prometheus") {

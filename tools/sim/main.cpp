@@ -319,7 +319,7 @@ int Replay(int argc, char** argv) {
       o.gameDir = value;
     } else if (arg == "--game") {
       if (!ParseWholeNumber(value, 0x7FFFFFFFFFFFFFFFul, game) || game == 0)
-          return Usage("--game takes a game number 1 or more, not \"" + value + "\"");
+        return Usage("--game takes a game number 1 or more, not \"" + value + "\"");
     } else if (arg == "--shots") {
       o.shotsDir = value;
     } else if (arg == "--journal") {
