@@ -16,7 +16,8 @@ play: there is no display here to show the game on. To play:
   - on a desktop, in a terminal of its session: STRIKORA_WINDOWED=1 scripts/play.sh
     (a window; without STRIKORA_WINDOWED it takes the whole screen);
   - on a cabinet, from its console (a text terminal such as tty1), where the game draws on
-    the screen itself, or installed as a service: sudo scripts/install-cabinet.sh.
+    the screen itself, or installed as a service from the package: scripts/package.sh,
+    then sudo dpkg -i build/package/strikora_*.deb (see the README).
 EOF
   exit 3
 fi

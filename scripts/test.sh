@@ -13,6 +13,9 @@ step() {  # name, command...: runs it and says how long it took
 step setup scripts/setup.sh
 step format scripts/check-format.sh
 step build scripts/build.sh --sanitize
+# The Debian package, built and checked by lintian here; as root the suite also installs,
+# upgrades and purges it on this machine (smoke.PackageInstall, skipped otherwise).
+step package scripts/package.sh
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1

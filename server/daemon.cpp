@@ -43,8 +43,8 @@ struct Client {
 void Journal(Ledger& ledger, Kind kind, int64_t client, const std::string& detail) {
   const RecordResult result = Record(ledger, Entry{kind, client, 0, detail});
   if (result.outcome != Outcome::kApplied) {
-    LogEvent("client %lld: could not journal %s: %s", static_cast<ll>(client), KindName(kind),
-             result.error.c_str());
+    LogEventAt(kLogError, "client %lld: could not journal %s: %s", static_cast<ll>(client),
+               KindName(kind), result.error.c_str());
   }
 }
 
@@ -132,8 +132,33 @@ void CloseLongestIdle(Ledger& ledger, std::vector<Client>& clients, const std::s
   clients.erase(idlest);
 }
 
-void AcceptAll(Ledger& ledger, int listen_fd, std::vector<Client>& clients, int64_t& next_id,
-               size_t max_clients) {
+// A connection from a user who may not be served is closed at once, journalled and logged
+// with who it was. True when it may be served.
+bool Admit(Ledger& ledger, const PeerPolicy& peers, int fd, const sockaddr_in& peer,
+           const std::string& from) {
+  if (!peers.Checks()) return true;
+  sockaddr_in local{};
+  socklen_t size = sizeof local;
+  uid_t uid = 0;
+  std::string who;
+  if (getsockname(fd, reinterpret_cast<sockaddr*>(&local), &size) != 0) {
+    who = std::string("an unknown user (") + strerror(errno) + ")";
+  } else if (!PeerOwner(local, peer, uid, who)) {
+    who = "an unknown user (" + who + ")";
+  } else if (Permitted(peers, uid)) {
+    return true;
+  } else {
+    who = UserText(uid);
+  }
+  close(fd);
+  LogEventAt(kLogWarning, "refused a connection from %s by %s: not a permitted user", from.c_str(),
+             who.c_str());
+  Journal(ledger, Kind::kRefused, 0, "from " + from + " by " + who);
+  return false;
+}
+
+void AcceptAll(Ledger& ledger, const PeerPolicy& peers, int listen_fd, std::vector<Client>& clients,
+               int64_t& next_id, size_t max_clients) {
   for (;;) {
     sockaddr_in peer{};
     socklen_t size = sizeof peer;
@@ -141,16 +166,18 @@ void AcceptAll(Ledger& ledger, int listen_fd, std::vector<Client>& clients, int6
         accept4(listen_fd, reinterpret_cast<sockaddr*>(&peer), &size, SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (fd < 0) {
       if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR && errno != ECONNABORTED) {
-        LogEvent("cannot accept a connection: %s", strerror(errno));
+        LogEventAt(kLogError, "cannot accept a connection: %s", strerror(errno));
       }
       return;
     }
     const std::string from = AddressText(peer);
     if (max_clients == 0) {
-      LogEvent("refused a connection from %s: no connections are served", from.c_str());
+      LogEventAt(kLogWarning, "refused a connection from %s: no connections are served",
+                 from.c_str());
       close(fd);
       continue;
     }
+    if (!Admit(ledger, peers, fd, peer, from)) continue;
     if (clients.size() >= max_clients) CloseLongestIdle(ledger, clients, from);
     const int on = 1;
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
@@ -199,7 +226,7 @@ int Serve(Ledger& ledger, const ServeConfig& config, const volatile sig_atomic_t
     // Lines left from the last round are served without waiting for more to arrive.
     if (ppoll(fds.data(), fds.size(), work_waiting ? &at_once : nullptr, &config.wait_mask) < 0) {
       if (errno == EINTR) continue;
-      LogEvent("poll failed: %s", strerror(errno));
+      LogEventAt(kLogError, "poll failed: %s", strerror(errno));
       status = 1;
       break;
     }
@@ -233,7 +260,7 @@ int Serve(Ledger& ledger, const ServeConfig& config, const volatile sig_atomic_t
     std::erase_if(clients, [](const Client& c) { return c.fd < 0; });
 
     if (fds[0].revents & POLLIN) {
-      AcceptAll(ledger, config.listen_fd, clients, next_id, config.max_clients);
+      AcceptAll(ledger, config.peers, config.listen_fd, clients, next_id, config.max_clients);
     }
   }
   for (Client& c : clients) {

@@ -13,6 +13,7 @@
 
 #include "server/exchange.h"
 #include "server/ledger.h"
+#include "server/peer.h"
 
 namespace money {
 
@@ -22,6 +23,8 @@ struct ServeConfig {
   // Connections served at once; one more closes the longest idle to make room.
   size_t max_clients = 64;
   RoundLimits limits;  // how much of each client one round serves
+  // Who may connect (everyone local when it names nobody).
+  PeerPolicy peers;
   // The signal mask to wait with: the stopping signals are blocked except while waiting.
   sigset_t wait_mask{};
 };

@@ -18,8 +18,8 @@ std::string Query(Ledger& ledger, int64_t client, Verb verb) {
   Totals totals;
   std::string error;
   if (!ReadTotals(ledger, totals, error)) {
-    LogEvent("client %lld: %s failed, the database said: %s", static_cast<ll>(client),
-             VerbWord(verb), error.c_str());
+    LogEventAt(kLogError, "client %lld: %s failed, the database said: %s", static_cast<ll>(client),
+               VerbWord(verb), error.c_str());
     return Fail();
   }
   return verb == Verb::kCreditQuery ? CreditReply(totals.credits) : BankReply(totals.bank);
@@ -50,12 +50,13 @@ Request RequestOf(const Line& line) {
 // The answer to a line that needs no transaction: a query or a refusal.
 std::string Answer(Ledger& ledger, int64_t client, const Line& line, const Request& request) {
   if (line.too_long) {
-    LogEvent("client %lld: refused a line longer than %zu bytes: \"%s\"", static_cast<ll>(client),
-             kMaxLineBytes, Printable(line.text).c_str());
+    LogEventAt(kLogWarning, "client %lld: refused a line longer than %zu bytes: \"%s\"",
+               static_cast<ll>(client), kMaxLineBytes, Printable(line.text).c_str());
     return Fail();
   }
   if (request.verb == Verb::kInvalid) {
-    LogEvent("client %lld: refused \"%s\"", static_cast<ll>(client), Printable(line.text).c_str());
+    LogEventAt(kLogWarning, "client %lld: refused \"%s\"", static_cast<ll>(client),
+               Printable(line.text).c_str());
     return Fail();
   }
   return Query(ledger, client, request.verb);
@@ -87,9 +88,10 @@ void Conclude(const Taken& t) {
         t.request.verb == Verb::kAddBank ? BankReply(r.after.bank) : CreditReply(r.after.credits);
     return;
   }
-  LogEvent("client %lld: refused %s,%lld: credits %lldp and bank %lldp %s", static_cast<ll>(client),
-           word, amount, static_cast<ll>(r.before.credits), static_cast<ll>(r.before.bank),
-           t.request.verb == Verb::kUseCredits ? "do not cover it" : "cannot take it");
+  LogEventAt(kLogNotice, "client %lld: refused %s,%lld: credits %lldp and bank %lldp %s",
+             static_cast<ll>(client), word, amount, static_cast<ll>(r.before.credits),
+             static_cast<ll>(r.before.bank),
+             t.request.verb == Verb::kUseCredits ? "do not cover it" : "cannot take it");
   t.session->out += Fail();
 }
 
@@ -97,15 +99,16 @@ void Conclude(const Taken& t) {
 void ConcludeFailed(const Taken& t, const std::string& error) {
   const int64_t client = t.session->client;
   if (t.request.verb == Verb::kTerm) {
-    LogEvent("client %lld: could not journal TERM: %s", static_cast<ll>(client), error.c_str());
+    LogEventAt(kLogError, "client %lld: could not journal TERM: %s", static_cast<ll>(client),
+               error.c_str());
     LogEvent("client %lld: TERM", static_cast<ll>(client));
     t.session->ended = true;
     t.session->lines.clear();
     return;
   }
-  LogEvent("client %lld: %s,%lld failed, nothing changed; the database said: %s",
-           static_cast<ll>(client), VerbWord(t.request.verb), static_cast<ll>(t.request.amount),
-           error.c_str());
+  LogEventAt(kLogError, "client %lld: %s,%lld failed, nothing changed; the database said: %s",
+             static_cast<ll>(client), VerbWord(t.request.verb), static_cast<ll>(t.request.amount),
+             error.c_str());
   t.session->out += Fail();
 }
 
@@ -173,8 +176,8 @@ CommitReport ServeChanges(Ledger& ledger, std::span<Session* const> sessions,
   }
   report.committed = ok;
   if (!ok) {
-    LogEvent("a transaction of %zu changes failed and was rolled back: %s", taken.size(),
-             error.c_str());
+    LogEventAt(kLogError, "a transaction of %zu changes failed and was rolled back: %s",
+               taken.size(), error.c_str());
   }
   for (const Taken& t : taken) {
     if (ok) {

@@ -20,7 +20,7 @@ constexpr KindInfo kKinds[] = {
     {Kind::kAddBank, "BADD", true},           {Kind::kUseCredits, "CUSE", true},
     {Kind::kInsert, "INSERT", true},          {Kind::kCashout, "CASHOUT", true},
     {Kind::kRefund, "REFUND", true},          {Kind::kPayBank, "PAYBANK", true},
-    {Kind::kPayCredits, "PAYCREDITS", true},
+    {Kind::kPayCredits, "PAYCREDITS", true},  {Kind::kRefused, "REFUSED", false},
 };
 
 std::optional<Decision> Add(int64_t total, int64_t amount, bool to_credits) {
@@ -38,6 +38,7 @@ std::optional<Decision> Decide(Kind kind, const Totals& before, int64_t amount) 
     case Kind::kConnect:
     case Kind::kTerm:
     case Kind::kDisconnect:
+    case Kind::kRefused:
       if (amount != 0) return std::nullopt;
       return Decision{};
     case Kind::kAddCredits:

@@ -37,6 +37,7 @@ enum class Kind {
   kRefund,      // the operator gave a game's stake back into the credits
   kPayBank,     // the operator paid a game's prize owed into the bank
   kPayCredits,  // the operator paid a game's prize owed into the credits
+  kRefused,     // a connection from a user who may not be served, closed at once
 };
 
 // Credits may be inserted only up to this, so that the game's panels can show them.

@@ -24,6 +24,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/cli.h"
+#include "cli/settings.h"
 #include "server/ledger.h"
 #include "server/options.h"
 #include "server/reconcile.h"
@@ -39,8 +41,9 @@ constexpr const char* kUsage =
     "                verify [--full] [--head SEQ:HASH] |\n"
     "                prometheus OUT | init | reconcile GAME_DIR [--json] |\n"
     "                refund PENCE --game N | pay PENCE --to bank|credits --game N\n"
-    "options: --db FILE (money.db beside moneyctl), --game-dir DIR (moneyctl's folder)\n"
-    "exit: 0 done, 1 refused or failed, 2 bad usage, 3 a commit failed and its outcome is\n"
+    "options: --db FILE, --game-dir DIR: by default those of /etc/strikora/strikora.conf on\n"
+    "an installed cabinet, money.db beside moneyctl and moneyctl's folder in a build\n"
+    "exit: 0 done, 1 refused or failed, 64 bad usage, 3 a commit failed and its outcome is\n"
     "unknown, 4 settled but the game's journal could not be marked\n";
 
 // A commit that failed may be on disk all the same: say so and stop, claiming nothing.
@@ -53,8 +56,7 @@ void CommitUnknown(const std::string& error) {
 }
 
 int Usage(const std::string& problem) {
-  fprintf(stderr, "moneyctl: %s\n%s", problem.c_str(), kUsage);
-  return 2;
+  return cli::UsageError("moneyctl", problem);
 }
 
 int Failed(const std::string& what, const std::string& error) {
@@ -318,6 +320,8 @@ int Prometheus(money::Ledger& ledger, const std::string& out) {
 }
 
 int main(int argc, char** argv) {
+  int help_status = 0;
+  if (cli::HelpOrVersion(argc, argv, "moneyctl", kUsage, help_status)) return help_status;
   std::string db_path;
   std::string game_dir;
   std::vector<std::string> words;
@@ -329,9 +333,6 @@ int main(int argc, char** argv) {
     } else if (arg == "--game-dir") {
       if (i + 1 >= argc || argv[i + 1][0] == '\0') return Usage("--game-dir needs a folder");
       game_dir = argv[++i];
-    } else if (arg == "--help" || arg == "-h") {
-      printf("%s", kUsage);
-      return 0;
     } else {
       words.push_back(arg);
     }
@@ -382,7 +383,10 @@ int main(int argc, char** argv) {
     return Usage("unknown command \"" + command + "\"");
   }
 
+  // An installed cabinet names its ledger and game folder in its settings file.
+  if (db_path.empty()) db_path = cli::InstalledSetting("ledger");
   if (db_path.empty()) db_path = money::DefaultDatabasePath();
+  if (game_dir.empty()) game_dir = cli::InstalledSetting("game_dir");
   if (game_dir.empty()) game_dir = money::ProgramFolder();
   if (game_dir.empty()) game_dir = ".";
   money::Ledger ledger;

@@ -3,11 +3,13 @@
 // for how the money is kept.
 #include <signal.h>
 #include <sqlite3.h>
+#include <systemd/sd-daemon.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <string>
 
+#include "cli/cli.h"
 #include "server/daemon.h"
 #include "server/event_log.h"
 #include "server/ledger.h"
@@ -55,14 +57,14 @@ bool TopUpDemoCredit(money::Ledger& ledger, int64_t demo_credit) {
   money::Totals totals;
   std::string error;
   if (!money::ReadTotals(ledger, totals, error)) {
-    LogEvent("cannot read the totals: %s", error.c_str());
+    money::LogEventAt(money::kLogError, "cannot read the totals: %s", error.c_str());
     return false;
   }
   if (totals.credits >= demo_credit) return true;
   const money::RecordResult result = money::Record(
       ledger, money::Entry{money::Kind::kInsert, 0, demo_credit - totals.credits, "demo credit"});
   if (result.outcome != money::Outcome::kApplied) {
-    LogEvent("cannot insert the demo credit: %s", result.error.c_str());
+    money::LogEventAt(money::kLogError, "cannot insert the demo credit: %s", result.error.c_str());
     return false;
   }
   LogEvent("operator insert of %lldp demo credit -> credits %lldp",
@@ -73,7 +75,8 @@ bool TopUpDemoCredit(money::Ledger& ledger, int64_t demo_credit) {
 // A commit whose sync failed may be in the write-ahead log all the same: no client of it may
 // be told anything. The process ends at once; a restart recovers the database from the log.
 [[noreturn]] void CommitUnknown(const std::string& error) {
-  LogEvent("COMMIT FAILED - outcome unknown - closing down: %s", error.c_str());
+  money::LogEventAt(money::kLogError, "COMMIT FAILED - outcome unknown - closing down: %s",
+                    error.c_str());
   fflush(stderr);
   _exit(money::kExitCommitUnknown);
 }
@@ -86,19 +89,22 @@ bool VerifyAtStart(money::Ledger& ledger, const std::string& db_path) {
   std::string error;
   if (!money::VerifyLedger(ledger, audit, totals, error,
                            money::VerifyOptions{{}, false, /*store_checkpoint=*/true})) {
-    fprintf(stderr, "moneyd: cannot read the journal of %s: %s\n", db_path.c_str(), error.c_str());
+    money::LogEventAt(money::kLogError, "cannot read the journal of %s: %s", db_path.c_str(),
+                      error.c_str());
     return false;
   }
   if (audit.problem_count > 0) {
-    fprintf(stderr,
-            "moneyd: refusing to start: the journal of %s is broken (%lld problems; see "
-            "'moneyctl verify --full'):\n",
-            db_path.c_str(), static_cast<ll>(audit.problem_count));
-    for (const std::string& problem : audit.problems) fprintf(stderr, "  %s\n", problem.c_str());
+    money::LogEventAt(money::kLogError,
+                      "refusing to start: the journal of %s is broken (%lld problems; see "
+                      "'moneyctl verify --full'):",
+                      db_path.c_str(), static_cast<ll>(audit.problem_count));
+    for (const std::string& problem : audit.problems)
+      money::LogEventAt(money::kLogError, "  %s", problem.c_str());
     return false;
   }
   if (!audit.checkpoint_error.empty()) {
-    LogEvent("could not store a checkpoint: %s", audit.checkpoint_error.c_str());
+    money::LogEventAt(money::kLogWarning, "could not store a checkpoint: %s",
+                      audit.checkpoint_error.c_str());
   }
   LogEvent(
       "the journal's %lld entries are chained unbroken (%lld replayed since the checkpoint "
@@ -112,14 +118,14 @@ int Run(const money::MoneydOptions& options) {
   in_addr address{};
   std::string error;
   if (!money::ParseLoopbackAddress(options.bind, address, error)) {
-    fprintf(stderr, "moneyd: refusing to start: %s\n", error.c_str());
+    money::LogEventAt(money::kLogError, "refusing to start: %s", error.c_str());
     return 2;
   }
   // The port first: a second server started by mistake goes without touching the database.
   int port = 0;
   const int listen_fd = money::OpenListener(address, options.port, port, error);
   if (listen_fd < 0) {
-    fprintf(stderr, "moneyd: %s\n", error.c_str());
+    money::LogEventAt(money::kLogError, "%s", error.c_str());
     return 1;
   }
   const std::string db_path =
@@ -129,8 +135,8 @@ int Run(const money::MoneydOptions& options) {
   if (!money::OpenLedger(db_path, mode, ledger, error) ||
       (options.relaxed_durability && sqlite3_exec(ledger.db, "PRAGMA synchronous = OFF", nullptr,
                                                   nullptr, nullptr) != SQLITE_OK)) {
-    fprintf(stderr, "moneyd: cannot use the money database %s: %s\n", db_path.c_str(),
-            error.c_str());
+    money::LogEventAt(money::kLogError, "cannot use the money database %s: %s", db_path.c_str(),
+                      error.c_str());
     close(listen_fd);
     return 1;
   }
@@ -150,14 +156,27 @@ int Run(const money::MoneydOptions& options) {
   ledger.commit_unknown = CommitUnknown;
 
   money::ServeConfig config;
+  for (const std::string& name : options.allow_users) {
+    if (!money::AllowUser(config.peers, name, error)) break;
+  }
+  for (const std::string& name : options.allow_groups) {
+    if (error.empty() && !money::AllowGroup(config.peers, name, error)) break;
+  }
+  if (!error.empty()) {
+    money::LogEventAt(money::kLogError, "refusing to start: --allow-user/--allow-group: %s",
+                      error.c_str());
+    close(listen_fd);
+    money::CloseLedger(ledger);
+    return 1;
+  }
   config.listen_fd = listen_fd;
   config.wait_mask = InstallSignals();
   const std::string where = options.bind + ":" + std::to_string(port);
   int status = 1;
   if (!money::NextClientId(ledger, config.first_client, error) ||
       !JournalEvent(ledger, money::Kind::kStart, "on " + where + ", " + db_path, error)) {
-    fprintf(stderr, "moneyd: cannot write to the money database %s: %s\n", db_path.c_str(),
-            error.c_str());
+    money::LogEventAt(money::kLogError, "cannot write to the money database %s: %s",
+                      db_path.c_str(), error.c_str());
   } else if (TopUpDemoCredit(ledger, options.demo_credit)) {
     money::Totals totals;
     money::ReadTotals(ledger, totals, error);
@@ -167,10 +186,13 @@ int Run(const money::MoneydOptions& options) {
     LogEvent("listening on %s", where.c_str());
     printf("moneyd: listening on %s\n", where.c_str());
     fflush(stdout);
+    // systemd starts the game once the server listens (Type=notify); nothing without it.
+    sd_notifyf(0, "READY=1\nSTATUS=listening on %s", where.c_str());
 
     status = money::Serve(ledger, config, gStop);
+    sd_notify(0, "STOPPING=1");
     if (!JournalEvent(ledger, money::Kind::kStop, status == 0 ? "stopped" : "poll failed", error)) {
-      LogEvent("could not journal the stop: %s", error.c_str());
+      money::LogEventAt(money::kLogError, "could not journal the stop: %s", error.c_str());
     }
     LogEvent("stopped");
   }
@@ -182,15 +204,12 @@ int Run(const money::MoneydOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  int status = 0;
+  if (cli::HelpOrVersion(argc, argv, "moneyd", money::kMoneydUsage, status)) return status;
   money::MoneydOptions options;
   std::string error;
   if (!money::ParseMoneydOptions(argc, argv, options, error)) {
-    fprintf(stderr, "moneyd: %s\n%s", error.c_str(), money::kMoneydUsage);
-    return 2;
-  }
-  if (options.help) {
-    printf("%s", money::kMoneydUsage);
-    return 0;
+    return cli::UsageError("moneyd", error);
   }
   return Run(options);
 }

@@ -57,6 +57,12 @@ bool ParseMoneydOptions(int argc, char** argv, MoneydOptions& options, std::stri
         return false;
       }
       options.db_path = value;
+    } else if (arg == "--allow-user" || arg == "--allow-group") {
+      if (value.empty()) {
+        error = std::string(arg) + " needs a name";
+        return false;
+      }
+      (arg == "--allow-user" ? options.allow_users : options.allow_groups).emplace_back(value);
     } else if (arg == "--bind") {
       options.bind = value;
     } else if (arg == "--demo-credit") {

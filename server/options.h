@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace money {
 
@@ -18,15 +19,24 @@ struct MoneydOptions {
   bool help = false;
   bool relaxed_durability = false;  // no waiting for the disk: for simulations, never for cash
   bool init = false;                // make the ledger when the file is missing or empty
+  // Only these users and the members of these groups (and root) are served; everyone local
+  // when none are named.
+  std::vector<std::string> allow_users;
+  std::vector<std::string> allow_groups;
 };
 
 inline constexpr const char* kMoneydUsage =
     "usage: moneyd [--port N] [--db FILE] [--bind 127.x.x.x] [--demo-credit PENCE]\n"
-    "              [--init] [--relaxed-durability]\n"
+    "              [--init] [--relaxed-durability] [--allow-user NAME]... [--allow-group NAME]...\n"
     "--init: make a new ledger when the file is missing or empty (without it moneyd refuses\n"
     "such a file); a ledger that is there is opened as usual.\n"
+    "--allow-user, --allow-group: serve only root, those users and the members of those groups\n"
+    "(every other connection is closed at once and journalled as REFUSED); without them every\n"
+    "local user is served.\n"
     "--relaxed-durability: commits do not wait for the disk, so a power cut can lose the\n"
-    "latest ones; for simulations only, never for a cabinet that takes cash.\n";
+    "latest ones; for simulations only, never for a cabinet that takes cash.\n"
+    "exit: 0 stopped, 1 cannot listen or use the ledger, 2 not a loopback address,\n"
+    "3 a commit failed and its outcome is unknown, 64 bad usage\n";
 
 // Reads moneyd's arguments (argv[0] is the program); false with a message on a bad one.
 bool ParseMoneydOptions(int argc, char** argv, MoneydOptions& options, std::string& error);

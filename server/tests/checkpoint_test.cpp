@@ -95,7 +95,7 @@ TEST(Checkpoints, PlainFindsWhatFollowsTheCheckpointFullFindsEverything) {
     if (*c.plain) {
       r = RunProgram(MONEYD_PATH, {"--port", "0", "--db", db});
       EXPECT_EQ(r.exit_code, 1) << r.err;
-      EXPECT_NE(r.err.find("moneyd: refusing to start: the journal of " + db + " is broken"),
+      EXPECT_NE(r.err.find("refusing to start: the journal of " + db + " is broken"),
                 std::string::npos)
           << r.err;
       EXPECT_NE(r.err.find(c.plain), std::string::npos) << r.err;

@@ -114,8 +114,8 @@ TEST_F(MoneyctlTest, InsertRefusesALargeAmountOutright) {
   EXPECT_NE(r.err.find("refused"), std::string::npos) << r.err;
   for (const char* bad : {"0", "-5", "abc", "1.50", ""}) {
     r = Ctl({"insert", bad});
-    EXPECT_EQ(r.exit_code, 2) << bad;
-    EXPECT_NE(r.err.find("usage:"), std::string::npos) << r.err;
+    EXPECT_EQ(r.exit_code, 64) << bad;
+    EXPECT_NE(r.err.find("Try 'moneyctl --help'"), std::string::npos) << r.err;
   }
   // Nought is a whole number: it is refused for what it is.
   EXPECT_NE(Ctl({"insert", "0"}).err.find("insert 0 puts nothing in"), std::string::npos);
@@ -158,7 +158,7 @@ TEST_F(MoneyctlTest, JournalShowsAllOrTheLastEntries) {
   EXPECT_EQ(count_lines(r.out), 2);
   EXPECT_EQ(r.out.find("    10 "), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("     30 "), std::string::npos) << r.out;
-  EXPECT_EQ(Ctl({"journal", "--last", "0"}).exit_code, 2);
+  EXPECT_EQ(Ctl({"journal", "--last", "0"}).exit_code, 64);
 }
 
 TEST_F(MoneyctlTest, VerifyReportsTheDiscrepancy) {
@@ -264,7 +264,7 @@ TEST_F(MoneyctlTest, HeadIsWhatVerifyChecksLater) {
   EXPECT_NE(r.out.find("entries 3 to 4 were removed"), std::string::npos) << r.out;
 
   for (const char* bad : {"3", "3:abc", "x:"})
-    EXPECT_EQ(Ctl({"verify", "--head", bad}).exit_code, 2);
+    EXPECT_EQ(Ctl({"verify", "--head", bad}).exit_code, 64);
 }
 
 TEST_F(MoneyctlTest, JournalShowsOneClientsLastEntries) {
@@ -279,8 +279,8 @@ TEST_F(MoneyctlTest, JournalShowsOneClientsLastEntries) {
   EXPECT_NE(r.out.find(" 111 "), std::string::npos) << r.out;
   EXPECT_NE(r.out.find(" 333 "), std::string::npos) << r.out;
   EXPECT_EQ(r.out.find("BADD"), std::string::npos) << r.out;
-  EXPECT_EQ(Ctl({"journal", "--client", "0"}).exit_code, 2);
-  EXPECT_EQ(Ctl({"journal", "--client"}).exit_code, 2);
+  EXPECT_EQ(Ctl({"journal", "--client", "0"}).exit_code, 64);
+  EXPECT_EQ(Ctl({"journal", "--client"}).exit_code, 64);
 }
 
 // A database of the first format, as an earlier moneyd left it.
@@ -352,8 +352,8 @@ TEST_F(MoneyctlTest, RefusesUnknownCommands) {
                                              {"head", "now"},
                                              {"verify", "--tail", "1"}}) {
     const ProgramResult r = Ctl(args);
-    EXPECT_EQ(r.exit_code, 2);
-    EXPECT_NE(r.err.find("usage:"), std::string::npos) << r.err;
+    EXPECT_EQ(r.exit_code, 64);
+    EXPECT_NE(r.err.find("Try 'moneyctl --help'"), std::string::npos) << r.err;
   }
   // Nought is a whole number: it is refused for what it is.
   EXPECT_NE(Ctl({"insert", "0"}).err.find("insert 0 puts nothing in"), std::string::npos);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -374,6 +375,48 @@ TEST(MoneydStart, RefusesANonLoopbackAddress) {
   }
 }
 
+// Read by journald (JOURNAL_STREAM names its standard error), moneyd stamps no time of its
+// own and starts each line with its syslog priority; read by anything else, each line has
+// its time.
+TEST(MoneydLog, GivesJournaldPrioritiesAndNoTimeOfItsOwn) {
+  TempDir dir;
+  for (const bool journald : {true, false}) {
+    const std::string log = dir.File(journald ? "journal.log" : "plain.log");
+    std::ofstream{log};
+    struct stat info {};
+    ASSERT_EQ(stat(log.c_str(), &info), 0);
+    const std::string names = std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
+    Daemon daemon;
+    ASSERT_TRUE(daemon.Start({"--db", dir.File(journald ? "j.db" : "p.db")}, log, true,
+                             {"JOURNAL_STREAM=" + (journald ? names : "1:1")}));
+    Conn c(daemon.port());
+    EXPECT_EQ(c.Exchange("CGET\r\n"), "CTEL,0\r\n");
+    c.Send("NONSENSE\r\n");
+    c.ReadLine();
+    EXPECT_EQ(daemon.Stop(SIGTERM), 0);
+    std::ifstream in(log);
+    std::string line, text;
+    int lines = 0;
+    while (std::getline(in, line)) {
+      ++lines;
+      text += line + "\n";
+      if (journald) {
+        EXPECT_TRUE(line.size() > 3 && line[0] == '<' && line[2] == '>' && line[1] >= '3' &&
+                    line[1] <= '6')
+            << line;
+        EXPECT_EQ(line.find("Z "), std::string::npos) << line;
+      } else {
+        EXPECT_EQ(line.rfind("moneyd: 20", 0), 0u) << line;
+      }
+    }
+    EXPECT_GT(lines, 3);
+    if (journald) {
+      EXPECT_NE(text.find("<6>listening on 127.0.0.1:"), std::string::npos) << text;
+      EXPECT_NE(text.find("<4>client 1: refused \"NONSENSE\""), std::string::npos) << text;
+    }
+  }
+}
+
 TEST(MoneydStart, ListensOnAnotherLoopbackAddress) {
   TempDir dir;
   Daemon daemon;
@@ -389,8 +432,9 @@ TEST(MoneydStart, RefusesBadArguments) {
                                              {"--demo-credit", "10000"},
                                              {"--colour", "red"}}) {
     const ProgramResult r = RunProgram(MONEYD_PATH, args);
-    EXPECT_EQ(r.exit_code, 2) << args[0];
-    EXPECT_NE(r.err.find("usage:"), std::string::npos) << r.err;
+    EXPECT_EQ(r.exit_code, 64) << args[0];
+    EXPECT_NE(r.err.find(args[0]), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("Try 'moneyd --help'"), std::string::npos) << r.err;
   }
 }
 

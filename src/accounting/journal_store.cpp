@@ -1,8 +1,10 @@
 #include "accounting/journal_store.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -345,6 +347,13 @@ bool OpenStore(const std::string& path, OpenFor use, Store& store, std::string& 
   if (!exists && use != OpenFor::kGame) {
     error = path + ": no game journal (the game makes it at its first start)";
     return false;
+  }
+  // A new journal may be written by the game's group as well as the game (the operators who
+  // settle games on a cabinet): the file is made so before SQLite takes it up, and its
+  // write-ahead files take its mode. The process's umask still has the last word.
+  if (!exists && use == OpenFor::kGame) {
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0660);
+    if (fd >= 0) close(fd);
   }
   int flags = use == OpenFor::kReading ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
   if (use == OpenFor::kGame) flags |= SQLITE_OPEN_CREATE;

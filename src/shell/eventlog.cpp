@@ -59,7 +59,7 @@ void KeepPreviousLog() {
   std::string name = std::string(kLogFolder) + "/SKV-" + start + ".txt";
   // Starts within one second are numbered -02, -03...: the names sort in the order of the runs.
   for (int n = 2; Sys().FileSize(name) >= 0 && n < 100; ++n) {
-    char suffix[8];
+    char suffix[16];  // n < 100: "-NN"
     std::snprintf(suffix, sizeof suffix, "-%02d", n);
     name = std::string(kLogFolder) + "/SKV-" + start + suffix + ".txt";
   }

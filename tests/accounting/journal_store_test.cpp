@@ -3,6 +3,8 @@
 #include "accounting/journal_store.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
 
 #include "journal_builder.h"
 #include "temp_dir.h"
@@ -154,3 +156,23 @@ TEST(GameJournal, SettlesOnceKeepsThePendingRecordAndPrunesOnlyClosedRuns) {
 }
 
 }  // namespace
+
+// A new journal and its write-ahead files are writable by the game's group (the operators who
+// settle games on a cabinet), as far as the process's umask allows.
+TEST(GameJournal, ANewJournalIsWritableByTheGamesGroup) {
+  testing_support::TempDir dir;
+  const std::string path = dir / "journal";
+  const mode_t before = umask(0007);
+  journal::Store store;
+  std::string error;
+  const bool opened = journal::OpenStore(path, journal::OpenFor::kGame, store, error);
+  umask(before);
+  ASSERT_TRUE(opened) << error;
+  ASSERT_EQ(sqlite3_exec(store.db, "CREATE TABLE probe(x)", nullptr, nullptr, nullptr), SQLITE_OK);
+  struct stat info {};
+  ASSERT_EQ(stat(path.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0660u);
+  ASSERT_EQ(stat((path + "-wal").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0660u);
+  journal::CloseStore(store);
+}

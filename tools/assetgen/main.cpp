@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 
+#include "cli/cli.h"
 #include "kit.h"
 #include "preview.h"
 #include "render.h"
@@ -18,9 +19,14 @@
 
 namespace {
 
-int Usage() {
-  std::fprintf(stderr, "usage: assetgen [--out DIR] [--contact-sheet FILE.png] [--previews DIR]\n");
-  return 64;
+constexpr const char* kUsage =
+    "usage: assetgen [--out DIR] [--contact-sheet FILE.png] [--previews DIR]\n"
+    "--out DIR: every picture, sound and clip of the game into DIR; --contact-sheet: all\n"
+    "pictures on one labelled sheet; --previews DIR: the sheet and composed screens.\n"
+    "exit: 0 done, 1 a file could not be made, 64 bad usage\n";
+
+int Usage(const std::string& problem) {
+  return cli::UsageError("assetgen", problem);
 }
 
 int Fail(const std::string& error) {
@@ -31,21 +37,24 @@ int Fail(const std::string& error) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  int status = 0;
+  if (cli::HelpOrVersion(argc, argv, "assetgen", kUsage, status)) return status;
   std::string out, sheet, previews;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (i + 1 >= argc) return Usage();
+    if (arg != "--out" && arg != "--contact-sheet" && arg != "--previews")
+      return Usage("unknown argument " + arg);
+    if (i + 1 >= argc) return Usage(arg + " needs a value");
     if (arg == "--out") {
       out = argv[++i];
     } else if (arg == "--contact-sheet") {
       sheet = argv[++i];
     } else if (arg == "--previews") {
       previews = argv[++i];
-    } else {
-      return Usage();
     }
   }
-  if (out.empty() && sheet.empty() && previews.empty()) return Usage();
+  if (out.empty() && sheet.empty() && previews.empty())
+    return Usage("nothing to do: give --out, --contact-sheet or --previews");
   std::string error;
   if (!assetgen::LoadFonts(&error)) return Fail(error);
   if (!out.empty()) {

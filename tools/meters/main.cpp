@@ -14,7 +14,8 @@
 // Prometheus text format, atomically (a temporary file beside it, flushed and renamed),
 // for the node exporter's textfile collector.
 //
-// FILE defaults to data/Zemblar.rec beside this program (the game folder's record).
+// FILE defaults to data/Zemblar.rec in the game folder: the one the installed settings
+// file names, or this program's own.
 #include <unistd.h>
 
 #include <cerrno>
@@ -30,11 +31,16 @@
 #include "accounting/accounting.h"
 #include "accounting/journal_store.h"
 #include "accounting/record_file.h"
+#include "cli/cli.h"
+#include "cli/settings.h"
 #include "recall.h"
 
 namespace {
 
 std::string DefaultRecordPath() {
+  // An installed cabinet names its game folder in its settings file.
+  if (std::string game = cli::InstalledSetting("game_dir"); !game.empty())
+    return game + "/data/Zemblar.rec";
   char self[4096];
   ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
   std::string dir = ".";
@@ -122,9 +128,33 @@ std::string ReadOpenGames(const std::string& path, std::vector<journal::Game>& o
   return error;
 }
 
+constexpr const char* kUsage =
+    "usage: meters [FILE] [--json | --prometheus OUT]\n"
+    "       meters [FILE] --games [N] [--json]\n"
+    "The statistics record FILE (data/Zemblar.rec beside this program unless given) with the\n"
+    "open games of the game journal beside it; --json for a script; --prometheus writes the\n"
+    "meters to OUT for the node exporter's textfile collector; --games recalls the newest N\n"
+    "games of the game journal (10 unless given), newest first, with their money and steps.\n"
+    "exit: 0 shown, 1 the file cannot be read or is not a record, 64 bad usage\n";
+
+// A record is its numbers and a short text trailer; anything longer, or with other bytes
+// after the numbers, is some other file. The reason, or "" for a record.
+std::string NotARecord(const std::string& bytes) {
+  if (bytes.size() <= kRecordNumbersSize) return "";
+  const size_t trailer = bytes.size() - kRecordNumbersSize;
+  if (trailer > 256) return "longer than a record can be";
+  for (size_t i = kRecordNumbersSize; i < bytes.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(bytes[i]);
+    if (c < 0x20 || c > 0x7e) return "its trailer after the numbers is not text";
+  }
+  return "";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  int status = 0;
+  if (cli::HelpOrVersion(argc, argv, "meters", kUsage, status)) return status;
   std::string path, prometheus;
   bool json = false;
   int64_t games = 0;
@@ -132,35 +162,36 @@ int main(int argc, char** argv) {
     std::string arg = argv[i];
     if (arg == "--json") {
       json = true;
-    } else if (arg == "--games" && games == 0) {
+    } else if (arg == "--games") {
+      if (games != 0) return cli::UsageError("meters", "--games given twice");
       games = 10;
       char* end = nullptr;
       if (i + 1 < argc && argv[i + 1][0] >= '0' && argv[i + 1][0] <= '9') {
         const long long n = std::strtoll(argv[++i], &end, 10);
-        if (*end != '\0' || n < 1 || n > journal::kGamesKept) {
-          std::fprintf(stderr, "meters: --games takes 1..%lld\n",
-                       static_cast<long long>(journal::kGamesKept));
-          return 64;
-        }
+        if (*end != '\0' || n < 1 || n > journal::kGamesKept)
+          return cli::UsageError("meters",
+                                 "--games takes 1.." + std::to_string(journal::kGamesKept));
         games = n;
       }
-    } else if (arg == "--prometheus" && i + 1 < argc && prometheus.empty()) {
+    } else if (arg == "--prometheus") {
+      if (i + 1 >= argc || argv[i + 1][0] == '\0')
+        return cli::UsageError("meters", "--prometheus needs the file to write");
+      if (!prometheus.empty()) return cli::UsageError("meters", "--prometheus given twice");
       prometheus = argv[++i];
-    } else if (arg == "-h" || arg == "--help" || (!arg.empty() && arg[0] == '-') || !path.empty()) {
-      std::fputs(
-          "usage: meters [FILE] [--json | --prometheus OUT]\n"
-          "       meters [FILE] --games [N] [--json]\n",
-          stderr);
-      return 64;
+    } else if (!arg.empty() && arg[0] == '-') {
+      return cli::UsageError("meters", "unknown option " + arg);
+    } else if (!path.empty()) {
+      return cli::UsageError("meters",
+                             "one record at a time: \"" + arg + "\" after \"" + path + "\"");
     } else {
       path = arg;
     }
   }
+  if (json && !prometheus.empty())
+    return cli::UsageError("meters", "--json and --prometheus cannot be used together");
   if (path.empty()) path = DefaultRecordPath();
-  if (games > 0 && !prometheus.empty()) {
-    std::fputs("meters: --games does not go with --prometheus\n", stderr);
-    return 64;
-  }
+  if (games > 0 && !prometheus.empty())
+    return cli::UsageError("meters", "--games does not go with --prometheus");
   if (games > 0) {
     const std::string folder =
         path.find('/') == std::string::npos ? "." : path.substr(0, path.rfind('/'));
@@ -172,9 +203,14 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "meters: cannot read %s: %s\n", path.c_str(), std::strerror(errno));
     return 1;
   }
-  std::stringstream buffer;
-  buffer << in.rdbuf();
-  std::string bytes = buffer.str();
+  // Never more than a record can be, and a little over to know the file is longer.
+  std::string bytes(kRecordNumbersSize + 257, '\0');
+  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  bytes.resize(static_cast<size_t>(in.gcount()));
+  if (std::string why = NotARecord(bytes); !why.empty()) {
+    std::fprintf(stderr, "meters: %s is not a statistics record: %s\n", path.c_str(), why.c_str());
+    return 1;
+  }
   const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
   // Beside the record: the game journal, whose open games leave money to settle (one of
   // them may be the game in play), and the list of interrupted games an older version kept.

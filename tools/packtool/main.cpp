@@ -9,11 +9,12 @@
 //   packtool build SRC_DIR OUT_DIR               OUT_DIR/Questions/trueorfalse/*.pck
 //   packtool dump PACK                           the pack's lines as source text
 //
-// Exit status: 0 when all is well, 1 when a source or pack has problems, 2 for bad usage.
+// Exit status: 0 when all is well, 1 when a source or pack has problems, 64 for bad usage.
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "cli/cli.h"
 #include "duplicates.h"
 #include "pack_build.h"
 #include "pack_check.h"
@@ -21,12 +22,17 @@
 
 namespace {
 
-int Usage() {
-  std::fprintf(stderr,
-               "usage: packtool check [--font FILE] [--giveaways] SRC_DIR\n"
-               "       packtool build SRC_DIR OUT_DIR\n"
-               "       packtool dump PACK\n");
-  return 2;
+constexpr const char* kUsage =
+    "usage: packtool check [--font FILE] [--giveaways] SRC_DIR\n"
+    "       packtool build SRC_DIR OUT_DIR\n"
+    "       packtool dump PACK\n"
+    "check: every problem of the question sources, the facts asked twice and the give-away\n"
+    "figures; build: the scrambled, compressed packs in OUT_DIR/Questions/trueorfalse/;\n"
+    "dump: a pack's lines as source text.\n"
+    "exit: 0 all is well, 1 a source or pack has problems, 64 bad usage\n";
+
+int Usage(const std::string& problem) {
+  return cli::UsageError("packtool", problem);
 }
 
 int PrintProblems(const std::vector<std::string>& problems) {
@@ -47,9 +53,9 @@ int Check(const std::vector<std::string>& args) {
     else if (sourceDir.empty() && args[i].rfind("--", 0) != 0)
       sourceDir = args[i];
     else
-      return Usage();
+      return Usage("check: unexpected argument " + args[i]);
   }
-  if (sourceDir.empty()) return Usage();
+  if (sourceDir.empty()) return Usage("check needs the sources' folder");
   packtool::FontMetrics font;
   if (!fontPath.empty()) {
     std::string error;
@@ -91,7 +97,7 @@ int Check(const std::vector<std::string>& args) {
 }
 
 int Build(const std::vector<std::string>& args) {
-  if (args.size() != 2) return Usage();
+  if (args.size() != 2) return Usage("build takes SRC_DIR and OUT_DIR");
   packtool::BuildResult result = packtool::BuildPacks(args[0], args[1]);
   if (!result.problems.empty()) return PrintProblems(result.problems);
   std::printf(
@@ -105,7 +111,7 @@ int Build(const std::vector<std::string>& args) {
 }
 
 int Dump(const std::vector<std::string>& args) {
-  if (args.size() != 1) return Usage();
+  if (args.size() != 1) return Usage("dump takes one pack");
   packtool::DecodedPack pack;
   std::string error;
   if (!packtool::DumpPack(args[0], pack, &error)) {
@@ -121,11 +127,13 @@ int Dump(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) return Usage();
+  int status = 0;
+  if (cli::HelpOrVersion(argc, argv, "packtool", kUsage, status)) return status;
+  if (argc < 2) return Usage("which command? check, build or dump");
   std::string command = argv[1];
   std::vector<std::string> args(argv + 2, argv + argc);
   if (command == "check") return Check(args);
   if (command == "build") return Build(args);
   if (command == "dump") return Dump(args);
-  return Usage();
+  return Usage("unknown command \"" + command + "\"");
 }

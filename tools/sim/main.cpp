@@ -18,6 +18,7 @@
 #include <string>
 #include <thread>
 
+#include "cli/cli.h"
 #include "game/game_record.h"
 #include "kill_plan.h"
 #include "sim_par.h"
@@ -27,7 +28,7 @@
 
 namespace {
 
-int Usage() {
+void PrintUsage(FILE* to) {
   std::fputs(
       "usage: strikora-sim run --game-dir DIR --server HOST:PORT --script FILE\n"
       "                        [--shots DIR] [--limit-ms N]\n"
@@ -55,9 +56,33 @@ int Usage() {
       "Plays game N of the game journal (by default DIR/data/Zemblar.journal) again from its\n"
       "record, with a scripted money server that answers as the record says; writes a PNG a\n"
       "step and sheet.png into OUT; exits 1 naming the first step that differs.\n"
-      "--loose-time for a game played on a real clock: the steps' moments are not compared.\n",
-      stderr);
-  return 64;
+      "--loose-time for a game played on a real clock: the steps' moments are not compared.\n"
+      "exit: 0 done, 1 failed (replay: a step differs), 2 a replay that cannot start, 3 still\n"
+      "running at the limit, 64 bad usage, 65 a bad script, 66 an unreadable script\n",
+      to);
+}
+
+int Usage(const std::string& problem) {
+  return cli::UsageError("strikora-sim", problem);
+}
+
+// What each option's value must be, for the one line that says what was wrong.
+constexpr const char* kValueRules[][2] = {
+    {"--games", "a whole number 1..100000000"},
+    {"--jobs", "a whole number 1..100000000"},
+    {"--replications", "a whole number 2..100000000"},
+    {"--seed", "a whole number 0..4294967295"},
+    {"--clock-step", "1..100 ms"},
+    {"--limit-ms", "1..4294967295 ms"},
+    {"--skill", "a number 0..1"},
+    {"--skills", "numbers 0..1 separated by commas"},
+    {"--collect", "first, best or never (par: a list of them separated by commas)"},
+};
+
+int BadValue(const std::string& arg, const std::string& value) {
+  for (const auto& rule : kValueRules)
+    if (arg == rule[0]) return Usage(arg + " takes " + rule[1] + ", not \"" + value + "\"");
+  return Usage("unknown option " + arg);
 }
 
 bool ParseServer(const std::string& text, ServerAddress& out) {
@@ -102,7 +127,7 @@ int Play(int argc, char** argv) {
       RecordSteps(false);
       continue;
     }
-    if (i + 1 >= argc) return Usage();
+    if (i + 1 >= argc) return Usage(arg + " needs a value");
     std::string value = argv[++i];
     unsigned long n = 0;
     if (arg == "--game-dir") {
@@ -114,19 +139,20 @@ int Play(int argc, char** argv) {
     } else if (arg == "--db") {
       dbPath = value;
     } else if (arg == "--games") {
-      if (!ParseWholeNumber(value, 100000000, n) || n == 0) return Usage();
+      if (!ParseWholeNumber(value, 100000000, n) || n == 0) return BadValue(arg, value);
       options.games = static_cast<int>(n);
       haveGames = true;
     } else if (arg == "--seed") {
-      if (!ParseWholeNumber(value, 0xFFFFFFFFul, n)) return Usage();
+      if (!ParseWholeNumber(value, 0xFFFFFFFFul, n)) return BadValue(arg, value);
       options.seed = static_cast<uint32_t>(n);
     } else if (arg == "--clock-step") {
-      if (!ParseWholeNumber(value, 100, n) || n == 0) return Usage();
+      if (!ParseWholeNumber(value, 100, n) || n == 0) return BadValue(arg, value);
       options.gameClockStepMs = static_cast<uint32_t>(n);
     } else if (arg == "--skill") {
       char* end = nullptr;
       options.skill = std::strtod(value.c_str(), &end);
-      if (*end != '\0' || !(options.skill >= 0.0 && options.skill <= 1.0)) return Usage();
+      if (*end != '\0' || !(options.skill >= 0.0 && options.skill <= 1.0))
+        return BadValue(arg, value);
     } else if (arg == "--collect") {
       if (value == "first")
         options.collect = sim::CollectStrategy::First;
@@ -135,19 +161,22 @@ int Play(int argc, char** argv) {
       else if (value == "never")
         options.collect = sim::CollectStrategy::Never;
       else
-        return Usage();
+        return BadValue(arg, value);
     } else {
-      return Usage();
+      return BadValue(arg, value);
     }
   }
   ServerAddress server;
-  if (gameDir.empty() || !haveGames || !ParseServer(serverText, server)) return Usage();
+  if (gameDir.empty() || !haveGames) return Usage("play needs --game-dir DIR and --games N");
+  if (!ParseServer(serverText, server))
+    return Usage("--server takes HOST:PORT, not \"" + serverText + "\"");
   options.dbPath = dbPath.empty() ? gameDir + "/money.db" : dbPath;
 
   platform::HeadlessPlatform::Options platformOptions;
   // The seed also sets where the virtual clock starts, which seeds the game's generator.
   platformOptions.startMs = 100000 + options.seed * 7919u;
-  if (blind && !options.shotsDir.empty()) return Usage();  // shots need pixels
+  if (blind && !options.shotsDir.empty())
+    return Usage("--shots and --no-pixels cannot be used together: shots need pixels");
   platformOptions.blind = blind;
   platformOptions.skipIdle = !everyReading;
   platformOptions.echoErrors = true;
@@ -210,18 +239,18 @@ int Par(int argc, char** argv) {
       o.timing = false;
       continue;
     }
-    if (i + 1 >= argc) return Usage();
+    if (i + 1 >= argc) return Usage(arg + " needs a value");
     std::string value = argv[++i];
     unsigned long n = 0;
     if (arg == "--game-dir") {
       o.gameDir = value;
     } else if (arg == "--games" || arg == "--jobs" || arg == "--replications") {
-      if (!ParseWholeNumber(value, 100000000, n) || n == 0) return Usage();
+      if (!ParseWholeNumber(value, 100000000, n) || n == 0) return BadValue(arg, value);
       (arg == "--games"  ? o.games
        : arg == "--jobs" ? o.jobs
                          : o.replications) = static_cast<int>(n);
     } else if (arg == "--seed") {
-      if (!ParseWholeNumber(value, 0xFFFFFFFFul, n)) return Usage();
+      if (!ParseWholeNumber(value, 0xFFFFFFFFul, n)) return BadValue(arg, value);
       o.seed = static_cast<uint32_t>(n);
     } else if (arg == "--skills") {
       o.skills.clear();
@@ -230,10 +259,10 @@ int Par(int argc, char** argv) {
       while (std::getline(list, item, ',')) {
         char* end = nullptr;
         double s = std::strtod(item.c_str(), &end);
-        if (item.empty() || *end != '\0' || !(s >= 0.0 && s <= 1.0)) return Usage();
+        if (item.empty() || *end != '\0' || !(s >= 0.0 && s <= 1.0)) return BadValue(arg, value);
         o.skills.push_back(s);
       }
-      if (o.skills.empty()) return Usage();
+      if (o.skills.empty()) return BadValue(arg, value);
     } else if (arg == "--collect") {
       o.collects.clear();
       std::stringstream list(value);
@@ -246,9 +275,9 @@ int Par(int argc, char** argv) {
         else if (item == "never")
           o.collects.push_back(sim::CollectStrategy::Never);
         else
-          return Usage();
+          return BadValue(arg, value);
       }
-      if (o.collects.empty()) return Usage();
+      if (o.collects.empty()) return BadValue(arg, value);
     } else if (arg == "--record") {
       o.record = value;
     } else if (arg == "--out") {
@@ -256,13 +285,14 @@ int Par(int argc, char** argv) {
     } else if (arg == "--moneyd") {
       o.moneyd = value;
     } else if (arg == "--clock-step") {
-      if (!ParseWholeNumber(value, 100, n) || n == 0) return Usage();
+      if (!ParseWholeNumber(value, 100, n) || n == 0) return BadValue(arg, value);
       o.clockStepMs = static_cast<uint32_t>(n);
     } else {
-      return Usage();
+      return BadValue(arg, value);
     }
   }
-  if (o.gameDir.empty() || o.replications < 2) return Usage();
+  if (o.gameDir.empty()) return Usage("par needs --game-dir DIR");
+  if (o.replications < 2) return BadValue("--replications", std::to_string(o.replications));
   std::string error;
   int status = sim::RunPar(o, error);
   if (status != 0)
@@ -282,25 +312,26 @@ int Replay(int argc, char** argv) {
       (arg == "--loose-time" ? o.looseTime : o.blind) = true;
       continue;
     }
-    if (i + 1 >= argc) return Usage();
+    if (i + 1 >= argc) return Usage(arg + " needs a value");
     std::string value = argv[++i];
     unsigned long n = 0;
     if (arg == "--game-dir") {
       o.gameDir = value;
     } else if (arg == "--game") {
-      if (!ParseWholeNumber(value, 0x7FFFFFFFFFFFFFFFul, game) || game == 0) return Usage();
+      if (!ParseWholeNumber(value, 0x7FFFFFFFFFFFFFFFul, game) || game == 0)
+        return Usage("--game takes a game number 1 or more, not \"" + value + "\"");
     } else if (arg == "--shots") {
       o.shotsDir = value;
     } else if (arg == "--journal") {
       journalPath = value;
     } else if (arg == "--clock-step") {
-      if (!ParseWholeNumber(value, 100, n) || n == 0) return Usage();
+      if (!ParseWholeNumber(value, 100, n) || n == 0) return BadValue(arg, value);
       o.gameClockStepMs = static_cast<uint32_t>(n);
     } else {
-      return Usage();
+      return Usage("unknown option " + arg);
     }
   }
-  if (o.gameDir.empty() || game == 0) return Usage();
+  if (o.gameDir.empty() || game == 0) return Usage("replay needs --game-dir and --game");
   if (journalPath.empty()) journalPath = o.gameDir + "/data/Zemblar.journal";
   journal::Game recorded;
   std::vector<journal::StepRow> rows;
@@ -325,15 +356,19 @@ int Replay(int argc, char** argv) {
 }
 
 int main(int argc, char** argv) {
+  int status = 0;
+  if (cli::HelpOrVersion(argc, argv, "strikora-sim", PrintUsage, status)) return status;
   if (argc >= 2 && std::strcmp(argv[1], "play") == 0) return Play(argc, argv);
   if (argc >= 2 && std::strcmp(argv[1], "replay") == 0) return Replay(argc, argv);
   if (argc >= 2 && std::strcmp(argv[1], "par") == 0) return Par(argc, argv);
-  if (argc < 2 || std::strcmp(argv[1], "run") != 0) return Usage();
+  if (argc < 2) return Usage("which command? run, play, replay or par");
+  if (std::strcmp(argv[1], "run") != 0)
+    return Usage(std::string("unknown command \"") + argv[1] + "\"");
   std::string gameDir, serverText, scriptPath, shotsDir;
   uint32_t limitMs = 10 * 60 * 1000;
   for (int i = 2; i < argc; ++i) {
     std::string arg = argv[i];
-    if (i + 1 >= argc) return Usage();
+    if (i + 1 >= argc) return Usage(arg + " needs a value");
     std::string value = argv[++i];
     if (arg == "--game-dir")
       gameDir = value;
@@ -346,14 +381,17 @@ int main(int argc, char** argv) {
     else if (arg == "--limit-ms") {
       char* end = nullptr;
       unsigned long v = std::strtoul(value.c_str(), &end, 10);
-      if (*end != '\0' || v == 0 || v > 0xFFFFFFFFul) return Usage();
+      if (*end != '\0' || v == 0 || v > 0xFFFFFFFFul) return BadValue(arg, value);
       limitMs = static_cast<uint32_t>(v);
     } else {
-      return Usage();
+      return BadValue(arg, value);
     }
   }
   ServerAddress server;
-  if (gameDir.empty() || scriptPath.empty() || !ParseServer(serverText, server)) return Usage();
+  if (gameDir.empty() || scriptPath.empty())
+    return Usage("run needs --game-dir DIR and --script FILE");
+  if (!ParseServer(serverText, server))
+    return Usage("--server takes HOST:PORT, not \"" + serverText + "\"");
 
   std::ifstream in(scriptPath);
   if (!in) {
