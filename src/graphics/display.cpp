@@ -53,7 +53,7 @@ void ResetDisplayState() {
   gDisplayUp = false;
   gFailureCode = 0;
   gLastShutdownCode = 0;
-  for (GraphicEntry* e = GraphicTable; e->key != 0; ++e) e->surface = 0;
+  for (GraphicEntry* e = GraphicTable.data(); e->key != 0; ++e) e->surface = 0;
 }
 
 bool InitDisplay() {
@@ -104,7 +104,7 @@ bool ShutdownDisplay(int code) {
 }
 
 void ReleaseGraphicSurfaces() {
-  for (GraphicEntry* e = GraphicTable; e->key != 0; ++e) {
+  for (GraphicEntry* e = GraphicTable.data(); e->key != 0; ++e) {
     if (e->surface) Device().Release(e->surface);
     e->surface = 0;
   }

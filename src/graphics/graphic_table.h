@@ -4,8 +4,10 @@
 // first draw.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
+#include "graphics/graphic_files.h"
 #include "graphics/image_decode.h"
 #include "platform/display/display_device.h"
 
@@ -22,8 +24,6 @@ struct Sprite {
   int32_t tableIndex = 0;
   int32_t frameCount = 0;
 };
-
-inline constexpr int kGraphicKeys = 84;
 
 // The graphic keys by picture, so that drawing code names what it draws. Keys 49..58 are
 // anim1000..anim10000 and 74..79 Reveal-0..Reveal-5, in order.
@@ -99,7 +99,8 @@ inline constexpr int kGraphicBoots = 81;
 inline constexpr int kGraphicTimerBits = 82;
 inline constexpr int kGraphicWords = 83;
 inline constexpr int kGraphicCollectAnim = 84;
-extern GraphicEntry GraphicTable[kGraphicKeys + 1];
+// The files of kGraphicFiles with the image surface each is loaded into, ended by key 0.
+extern std::array<GraphicEntry, kGraphicKeys + 1> GraphicTable;
 
 // The table index of a key, -1 when the key is not in the table.
 int FindGraphic(int key);

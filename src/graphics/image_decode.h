@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "graphics/graphic_files.h"
+
 inline constexpr int kMaxPictureWidth = 8192;
 inline constexpr int kMaxPictureHeight = 32767;
 inline constexpr long long kMaxPicturePixels = 16LL * 1024 * 1024;
-
-enum class GraphicFormat : int32_t { Bmp = 1, Pcx = 2 };
 
 struct PictureHeader {
   int width = 0, height = 0;

@@ -11,36 +11,6 @@
 #include "shell/system.h"
 #include "sound/wave_file.h"
 
-const char* const soundFiles[kSoundCount + 1] = {
-    nullptr,
-    "sounds\\TimeUp.WAV",
-    "sounds\\teletype.wav",
-    "sounds\\InCorrect.wav",
-    "sounds\\Button.wav",
-    "sounds\\CrowdLoop.wav",
-    "sounds\\AnimationSpin.wav",
-    "sounds\\ExtraLifeAnim.wav",
-    "sounds\\EndprizeShow.wav",
-    "sounds\\BankingNoise.wav",
-    "sounds\\Timer.wav",
-    "sounds\\TimerUp.wav",
-    "sounds\\AddPoints.wav",
-    "sounds\\StrikoraMusic.wav",
-    "sounds\\Correct.wav",
-    "sounds\\SmallPoints.wav",
-    "sounds\\BigPoints.wav",
-    "sounds\\Cashpot.wav",
-    "sounds\\CashpotWin.wav",
-    "sounds\\CashWinplan.wav",
-    "sounds\\DoubleOrQuits.wav",
-    "sounds\\ExtraReveal.wav",
-    "sounds\\InCorrectDonkey.wav",
-    "sounds\\QuestionTimeout.wav",
-    "sounds\\TrueOrFalse.wav",
-    "sounds\\GameOver.wav",
-    "sounds\\LosePoints.wav",
-};
-
 namespace {
 
 // No sound file is read beyond this many bytes.

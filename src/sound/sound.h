@@ -10,7 +10,7 @@
 
 #include <cstdint>
 
-inline constexpr int kSoundCount = 26;
+#include "sound/sound_files.h"
 
 // The sound ids by what they sound, row n of soundFiles.
 inline constexpr int kSoundTimeUp = 1;
@@ -39,9 +39,6 @@ inline constexpr int kSoundQuestionTimeout = 23;
 inline constexpr int kSoundTrueOrFalse = 24;
 inline constexpr int kSoundGameOver = 25;
 inline constexpr int kSoundLosePoints = 26;
-
-// Row n is the file of sound id n (row 0 is unused).
-extern const char* const soundFiles[kSoundCount + 1];
 
 bool InitSound();
 void StartSound(int id);        // only the low 8 bits of the id count

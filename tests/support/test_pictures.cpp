@@ -140,7 +140,7 @@ int TestFramesOf(int key) {
 }
 
 void WriteTestGraphics(const std::string& dir) {
-  for (const GraphicEntry* e = GraphicTable; e->key != 0; ++e) {
+  for (const GraphicEntry* e = GraphicTable.data(); e->key != 0; ++e) {
     std::string path = dir + "/";
     for (const char* c = e->path; *c; ++c) path += *c == '\\' ? '/' : *c;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());

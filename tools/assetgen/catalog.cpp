@@ -1,150 +1,132 @@
 #include "catalog.h"
 
+#include <iterator>
+
 #include "art.h"
+#include "graphics/graphic_files.h"
 
 namespace assetgen {
 namespace {
 
-constexpr Format B = Format::kBmp;
-constexpr Format P = Format::kPcx;
-
-// Sizes come from where the screens place each picture; tools/assetgen/README.md explains each.
-const std::vector<Entry> kEntries = {
-    {1, "Graphic_resource\\Loading\\LoadingScreen.BMP", B, 1, 800, 600, pal::kNavy, PaintLoading,
-     0},
-    {2, "Graphic_resource\\Menu\\Insert.BMP", B, 1, 164, 78, pal::kNight, PaintInsert, 0},
-    {3, "Graphic_resource\\transparency.PCX", P, 1, 32, 32, pal::kNight, PaintTransparency, 0},
-    {4, "Graphic_resource\\Menu\\OptionBackground.BMP", B, 1, 800, 600, pal::kNavy,
-     PaintOptionBackground, 0},
-    {5, "Graphic_resource\\Menu\\CreditNos.BMP", B, 12, 20, 32, pal::kLcd, PaintCreditNos, 0},
-    {6, "Graphic_resource\\Menu\\InfoScreen.BMP", B, 1, 800, 600, pal::kNavy, PaintInfoScreen, 0},
-    {7, "Graphic_resource\\Menu\\CreditBlank.BMP", B, 1, 216, 100, pal::kNavy, PaintMoneyPanel, 1},
-    {8, "Graphic_resource\\Menu\\BankBlank.BMP", B, 1, 216, 100, pal::kNavy, PaintMoneyPanel, 0},
-    {9, "Graphic_resource\\Font1a.PCX", P, 96, 20, 26, pal::kNavy, PaintFont, 9},
-    {10, "Graphic_resource\\Font3.PCX", P, 96, 28, 40, pal::kNavy, PaintFont, 10},
-    {11, "Graphic_resource\\TrueFalse\\TFFont.BMP", B, 96, 20, 24, pal::kNavy, PaintFont, 11},
-    {12, "Graphic_resource\\Question\\courierfontblueans.PCX", P, 96, 16, 26, pal::kChalk,
-     PaintFont, 12},
-    {13, "Graphic_resource\\Main\\pointsboxfont.BMP", B, 96, 24, 36, pal::kLcd, PaintFont, 13},
-    {14, "Graphic_resource\\Main\\winplanfont.BMP", B, 96, 12, 16, pal::kNavy, PaintFont, 14},
-    {15, "Graphic_resource\\Main\\Main.BMP", B, 1, 800, 600, pal::kNavy, PaintMain, 0},
-    {16, "Graphic_resource\\Main\\WinBackGround.BMP", B, 1, 800, 600, pal::kNavy,
-     PaintWinBackground, 0},
-    {17, "Graphic_resource\\Main\\prizevalues.BMP", B, 12, 148, 76, pal::kNavy, PaintPrizeValues,
-     0},
-    {18, "Graphic_resource\\TrueFalse\\TFBorder.BMP", B, 1, 588, 492, pal::kNavy,
-     PaintQuestionBorder, 0},
-    {19, "Graphic_resource\\TrueFalse\\TrueButton.BMP", B, 10, 180, 170, pal::kNavy,
-     PaintAnswerButton, 1},
-    {20, "Graphic_resource\\TrueFalse\\FalseButton.BMP", B, 10, 180, 170, pal::kNavy,
-     PaintAnswerButton, 0},
-    {21, "Graphic_resource\\TrueFalse\\Wrong.BMP", B, 6, 532, 120, pal::kNavy, PaintResult, 1},
-    {22, "Graphic_resource\\TrueFalse\\DonkeyWrong.BMP", B, 6, 532, 120, pal::kNavy, PaintResult,
-     2},
-    {23, "Graphic_resource\\TrueFalse\\Correct.BMP", B, 6, 532, 120, pal::kNavy, PaintResult, 0},
-    {24, "Graphic_resource\\TrueFalse\\Timeup.BMP", B, 2, 300, 28, pal::kBlack, PaintTimeUp, 0},
-    {25, "Graphic_resource\\TrueFalse\\Box.BMP", B, 1, 440, 100, pal::kNavy, PaintQuestionBox, 0},
-    {26, "Graphic_resource\\TrueFalse\\BoxEdge.BMP", B, 1, 448, 108, pal::kNavy,
-     PaintQuestionBoxEdge, 0},
-    {27, "Graphic_resource\\Main\\boxes.BMP", B, 22, 96, 66, pal::kPitchDark, PaintBoxes, 0},
-    {28, "Graphic_resource\\Main\\winplanback.BMP", B, 1, 224, 477, pal::kNavy, PaintWinPlanBack,
-     0},
-    {29, "Graphic_resource\\Main\\Pointer.BMP", B, 1, 28, 28, pal::kNavy, PaintPointer, 0},
-    {30, "Graphic_resource\\Main\\winvalues.BMP", B, 8, 44, 20, pal::kNavy, PaintWinValues, 0},
-    {31, "Graphic_resource\\Main\\pointsbox.BMP", B, 1, 224, 123, pal::kNavy, PaintPointsBox, 0},
-    {32, "Graphic_resource\\Main\\collectbutton.BMP", B, 3, 204, 72, pal::kNavy, PaintCollectButton,
-     0},
-    {33, "Graphic_resource\\Main\\cashpot.BMP", B, 1, 208, 102, pal::kNavy, PaintCashpot, 0},
-    {34, "Graphic_resource\\Main\\grid.BMP", B, 1, 576, 368, pal::kNavy, PaintGrid, 0},
-    {35, "Graphic_resource\\Main\\pointnumbers.BMP", B, 11, 24, 36, pal::kLcd, PaintDigitStrip, 35},
-    {36, "Graphic_resource\\Main\\winplannumbers.BMP", B, 11, 12, 16, pal::kNavy, PaintDigitStrip,
-     36},
-    {37, "Graphic_resource\\Menu\\OptionBackgroundBLank.BMP", B, 1, 800, 600, pal::kNavy,
-     PaintMenuBackground, 0},
-    {38, "Graphic_resource\\Menu\\MenuBlank.BMP", B, 1, 216, 92, pal::kNight, PaintMenuButton,
-     kMainMenuButton * 2},
-    {39, "Graphic_resource\\Menu\\OptionBlank.BMP", B, 1, 248, 92, pal::kNight, PaintMenuButton,
-     kRulesButton * 2},
-    {40, "Graphic_resource\\Menu\\PlayBlank.BMP", B, 1, 216, 92, pal::kNight, PaintMenuButton,
-     kStartButton * 2},
-    {41, "Graphic_resource\\Menu\\BankSwipe.BMP", B, 1, 216, 100, pal::kNavy, PaintMoneyPanel, 2},
-    {42, "Graphic_resource\\Menu\\CreditSwipe.BMP", B, 1, 216, 100, pal::kNavy, PaintMoneyPanel, 3},
-    {43, "Graphic_resource\\Menu\\PlaySwipe.BMP", B, 1, 216, 92, pal::kNight, PaintMenuButton,
-     kStartButton * 2 + 1},
-    {44, "Graphic_resource\\Menu\\MenuSwipe.BMP", B, 1, 216, 92, pal::kNight, PaintMenuButton,
-     kMainMenuButton * 2 + 1},
-    {45, "Graphic_resource\\Menu\\OptionSwipe.BMP", B, 1, 248, 92, pal::kNight, PaintMenuButton,
-     kRulesButton * 2 + 1},
-    {46, "Graphic_resource\\Menu\\BackBlank.BMP", B, 1, 248, 92, pal::kNight, PaintMenuButton,
-     kBackButton * 2},
-    {47, "Graphic_resource\\Menu\\BackSwipe.BMP", B, 1, 248, 92, pal::kNight, PaintMenuButton,
-     kBackButton * 2 + 1},
-    {48, "Graphic_resource\\Main\\animQMark.BMP", B, 15, 96, 66, pal::kPitchDark,
-     PaintQuestionMarkTurn, 0},
-    {49, "Graphic_resource\\Main\\anim1000.BMP", B, 9, 96, 66, pal::kPitchDark, PaintRevealAnim, 7},
-    {50, "Graphic_resource\\Main\\anim2000.BMP", B, 9, 96, 66, pal::kPitchDark, PaintRevealAnim, 8},
-    {51, "Graphic_resource\\Main\\anim3000.BMP", B, 9, 96, 66, pal::kPitchDark, PaintRevealAnim, 9},
-    {52, "Graphic_resource\\Main\\anim4000.BMP", B, 9, 96, 66, pal::kPitchDark, PaintRevealAnim,
-     10},
-    {53, "Graphic_resource\\Main\\anim5000.BMP", B, 9, 96, 66, pal::kPitchDark, PaintRevealAnim,
-     11},
-    {54, "Graphic_resource\\Main\\anim6000.BMP", B, 9, 96, 66, pal::kPitchDark, PaintRevealAnim,
-     12},
-    {55, "Graphic_resource\\Main\\anim7000.BMP", B, 9, 96, 66, pal::kPitchDark, PaintRevealAnim,
-     13},
-    {56, "Graphic_resource\\Main\\anim8000.BMP", B, 9, 96, 66, pal::kPitchDark, PaintRevealAnim,
-     14},
-    {57, "Graphic_resource\\Main\\anim9000.BMP", B, 9, 96, 66, pal::kPitchDark, PaintRevealAnim,
-     15},
-    {58, "Graphic_resource\\Main\\anim10000.BMP", B, 9, 96, 66, pal::kPitchDark, PaintRevealAnim,
-     16},
-    {59, "Graphic_resource\\Main\\anim20000.BMP", B, 9, 96, 66, pal::kPitchDark, PaintRevealAnim,
-     17},
-    {60, "Graphic_resource\\Main\\anim30000.BMP", B, 9, 96, 66, pal::kPitchDark, PaintRevealAnim,
-     18},
-    {61, "Graphic_resource\\Main\\anim40000.BMP", B, 9, 96, 66, pal::kPitchDark, PaintRevealAnim,
-     19},
-    {62, "Graphic_resource\\Main\\anim50000.BMP", B, 9, 96, 66, pal::kPitchDark, PaintRevealAnim,
-     20},
-    {63, "Graphic_resource\\Main\\anim100000.BMP", B, 9, 96, 66, pal::kPitchDark, PaintRevealAnim,
-     21},
-    {64, "Graphic_resource\\Main\\animDoubleOrQuits.BMP", B, 9, 96, 66, pal::kPitchDark,
-     PaintRevealAnim, 3},
-    {65, "Graphic_resource\\Main\\animExtraLife.BMP", B, 9, 96, 66, pal::kPitchDark,
-     PaintRevealAnim, 5},
-    {66, "Graphic_resource\\Main\\animReveal.BMP", B, 9, 96, 66, pal::kPitchDark, PaintRevealAnim,
-     6},
-    {67, "Graphic_resource\\Main\\animCashpot.BMP", B, 9, 96, 66, pal::kPitchDark, PaintRevealAnim,
-     4},
-    {68, "Graphic_resource\\Main\\animTrueFalse.BMP", B, 9, 96, 66, pal::kPitchDark,
-     PaintRevealAnim, 2},
-    {69, "Graphic_resource\\Main\\LifeScreen.BMP", B, 1, 800, 600, pal::kNavy, PaintLifeScreen, 0},
-    {70, "Graphic_resource\\Main\\Life1Anim.BMP", B, 20, 124, 170, pal::kNavy, PaintLifeBox, 1},
-    {71, "Graphic_resource\\Main\\Life2Anim.BMP", B, 20, 124, 170, pal::kNavy, PaintLifeBox, 2},
-    {72, "Graphic_resource\\Main\\Life3Anim.BMP", B, 20, 124, 170, pal::kNavy, PaintLifeBox, 3},
-    {73, "Graphic_resource\\Main\\LivesMen.BMP", B, 6, 196, 96, pal::kNavy, PaintLivesMen, 0},
-    {74, "Graphic_resource\\Main\\Reveal-0.BMP", B, 2, 208, 90, pal::kNavy, PaintRevealTokens, 0},
-    {75, "Graphic_resource\\Main\\Reveal-1.BMP", B, 2, 208, 90, pal::kNavy, PaintRevealTokens, 1},
-    {76, "Graphic_resource\\Main\\Reveal-2.BMP", B, 2, 208, 90, pal::kNavy, PaintRevealTokens, 2},
-    {77, "Graphic_resource\\Main\\Reveal-3.BMP", B, 2, 208, 90, pal::kNavy, PaintRevealTokens, 3},
-    {78, "Graphic_resource\\Main\\Reveal-4.BMP", B, 2, 208, 90, pal::kNavy, PaintRevealTokens, 4},
-    {79, "Graphic_resource\\Main\\Reveal-5.BMP", B, 2, 208, 90, pal::kNavy, PaintRevealTokens, 5},
-    {80, "Graphic_resource\\Main\\CashpotNos.BMP", B, 12, 16, 20, pal::kLcd, PaintCashpotNos, 0},
-    {81, "Graphic_resource\\Main\\Boots.BMP", B, 5, 52, 44, pal::kNavy, PaintBoots, 0},
-    {82, "Graphic_resource\\Main\\TimerBits.BMP", B, 3, 12, 28, pal::kBlack, PaintTimerBits, 0},
-    {83, "Graphic_resource\\Main\\words.BMP", B, 5, 220, 30, pal::kNavy, PaintWords, 0},
-    {84, "Graphic_resource\\Main\\collectanim.BMP", B, 14, 180, 46, pal::kNavy, PaintCollectAnim,
-     0},
+// How each picture is drawn: the size of one frame (from where the screens place it;
+// tools/assetgen/README.md explains each), its matte, its painter and the painter's variant.
+// Path, format and frame count come from the game's own table.
+struct Drawing {
+  int key;
+  int width;
+  int frameHeight;
+  Rgb matte;
+  PaintFn paint;
+  int variant;
 };
+
+const Drawing kDrawings[] = {
+    {1, 800, 600, pal::kNavy, PaintLoading, 0},
+    {2, 164, 78, pal::kNight, PaintInsert, 0},
+    {3, 32, 32, pal::kNight, PaintTransparency, 0},
+    {4, 800, 600, pal::kNavy, PaintOptionBackground, 0},
+    {5, 20, 32, pal::kLcd, PaintCreditNos, 0},
+    {6, 800, 600, pal::kNavy, PaintInfoScreen, 0},
+    {7, 216, 100, pal::kNavy, PaintMoneyPanel, 1},
+    {8, 216, 100, pal::kNavy, PaintMoneyPanel, 0},
+    {9, 20, 26, pal::kNavy, PaintFont, 9},
+    {10, 28, 40, pal::kNavy, PaintFont, 10},
+    {11, 20, 24, pal::kNavy, PaintFont, 11},
+    {12, 16, 26, pal::kChalk, PaintFont, 12},
+    {13, 24, 36, pal::kLcd, PaintFont, 13},
+    {14, 12, 16, pal::kNavy, PaintFont, 14},
+    {15, 800, 600, pal::kNavy, PaintMain, 0},
+    {16, 800, 600, pal::kNavy, PaintWinBackground, 0},
+    {17, 148, 76, pal::kNavy, PaintPrizeValues, 0},
+    {18, 588, 492, pal::kNavy, PaintQuestionBorder, 0},
+    {19, 180, 170, pal::kNavy, PaintAnswerButton, 1},
+    {20, 180, 170, pal::kNavy, PaintAnswerButton, 0},
+    {21, 532, 120, pal::kNavy, PaintResult, 1},
+    {22, 532, 120, pal::kNavy, PaintResult, 2},
+    {23, 532, 120, pal::kNavy, PaintResult, 0},
+    {24, 300, 28, pal::kBlack, PaintTimeUp, 0},
+    {25, 440, 100, pal::kNavy, PaintQuestionBox, 0},
+    {26, 448, 108, pal::kNavy, PaintQuestionBoxEdge, 0},
+    {27, 96, 66, pal::kPitchDark, PaintBoxes, 0},
+    {28, 224, 477, pal::kNavy, PaintWinPlanBack, 0},
+    {29, 28, 28, pal::kNavy, PaintPointer, 0},
+    {30, 44, 20, pal::kNavy, PaintWinValues, 0},
+    {31, 224, 123, pal::kNavy, PaintPointsBox, 0},
+    {32, 204, 72, pal::kNavy, PaintCollectButton, 0},
+    {33, 208, 102, pal::kNavy, PaintCashpot, 0},
+    {34, 576, 368, pal::kNavy, PaintGrid, 0},
+    {35, 24, 36, pal::kLcd, PaintDigitStrip, 35},
+    {36, 12, 16, pal::kNavy, PaintDigitStrip, 36},
+    {37, 800, 600, pal::kNavy, PaintMenuBackground, 0},
+    {38, 216, 92, pal::kNight, PaintMenuButton, kMainMenuButton * 2},
+    {39, 248, 92, pal::kNight, PaintMenuButton, kRulesButton * 2},
+    {40, 216, 92, pal::kNight, PaintMenuButton, kStartButton * 2},
+    {41, 216, 100, pal::kNavy, PaintMoneyPanel, 2},
+    {42, 216, 100, pal::kNavy, PaintMoneyPanel, 3},
+    {43, 216, 92, pal::kNight, PaintMenuButton, kStartButton * 2 + 1},
+    {44, 216, 92, pal::kNight, PaintMenuButton, kMainMenuButton * 2 + 1},
+    {45, 248, 92, pal::kNight, PaintMenuButton, kRulesButton * 2 + 1},
+    {46, 248, 92, pal::kNight, PaintMenuButton, kBackButton * 2},
+    {47, 248, 92, pal::kNight, PaintMenuButton, kBackButton * 2 + 1},
+    {48, 96, 66, pal::kPitchDark, PaintQuestionMarkTurn, 0},
+    {49, 96, 66, pal::kPitchDark, PaintRevealAnim, 7},
+    {50, 96, 66, pal::kPitchDark, PaintRevealAnim, 8},
+    {51, 96, 66, pal::kPitchDark, PaintRevealAnim, 9},
+    {52, 96, 66, pal::kPitchDark, PaintRevealAnim, 10},
+    {53, 96, 66, pal::kPitchDark, PaintRevealAnim, 11},
+    {54, 96, 66, pal::kPitchDark, PaintRevealAnim, 12},
+    {55, 96, 66, pal::kPitchDark, PaintRevealAnim, 13},
+    {56, 96, 66, pal::kPitchDark, PaintRevealAnim, 14},
+    {57, 96, 66, pal::kPitchDark, PaintRevealAnim, 15},
+    {58, 96, 66, pal::kPitchDark, PaintRevealAnim, 16},
+    {59, 96, 66, pal::kPitchDark, PaintRevealAnim, 17},
+    {60, 96, 66, pal::kPitchDark, PaintRevealAnim, 18},
+    {61, 96, 66, pal::kPitchDark, PaintRevealAnim, 19},
+    {62, 96, 66, pal::kPitchDark, PaintRevealAnim, 20},
+    {63, 96, 66, pal::kPitchDark, PaintRevealAnim, 21},
+    {64, 96, 66, pal::kPitchDark, PaintRevealAnim, 3},
+    {65, 96, 66, pal::kPitchDark, PaintRevealAnim, 5},
+    {66, 96, 66, pal::kPitchDark, PaintRevealAnim, 6},
+    {67, 96, 66, pal::kPitchDark, PaintRevealAnim, 4},
+    {68, 96, 66, pal::kPitchDark, PaintRevealAnim, 2},
+    {69, 800, 600, pal::kNavy, PaintLifeScreen, 0},
+    {70, 124, 170, pal::kNavy, PaintLifeBox, 1},
+    {71, 124, 170, pal::kNavy, PaintLifeBox, 2},
+    {72, 124, 170, pal::kNavy, PaintLifeBox, 3},
+    {73, 196, 96, pal::kNavy, PaintLivesMen, 0},
+    {74, 208, 90, pal::kNavy, PaintRevealTokens, 0},
+    {75, 208, 90, pal::kNavy, PaintRevealTokens, 1},
+    {76, 208, 90, pal::kNavy, PaintRevealTokens, 2},
+    {77, 208, 90, pal::kNavy, PaintRevealTokens, 3},
+    {78, 208, 90, pal::kNavy, PaintRevealTokens, 4},
+    {79, 208, 90, pal::kNavy, PaintRevealTokens, 5},
+    {80, 16, 20, pal::kLcd, PaintCashpotNos, 0},
+    {81, 52, 44, pal::kNavy, PaintBoots, 0},
+    {82, 12, 28, pal::kBlack, PaintTimerBits, 0},
+    {83, 220, 30, pal::kNavy, PaintWords, 0},
+    {84, 180, 46, pal::kNavy, PaintCollectAnim, 0},
+};
+
+std::vector<Entry> JoinWithGameTable() {
+  static_assert(std::size(kDrawings) == kGraphicKeys, "one drawing for every picture");
+  std::vector<Entry> entries;
+  for (const Drawing& d : kDrawings) {
+    const GraphicFile& f = kGraphicFiles[d.key - 1];
+    entries.push_back({d.key, f.path, static_cast<Format>(f.format), f.frames, d.width,
+                       d.frameHeight, d.matte, d.paint, d.variant});
+  }
+  return entries;
+}
 
 }  // namespace
 
 const std::vector<Entry>& Catalog() {
-  return kEntries;
+  static const std::vector<Entry> entries = JoinWithGameTable();
+  return entries;
 }
 
 const Entry* FindEntry(int key) {
-  for (const Entry& e : kEntries) {
+  for (const Entry& e : Catalog()) {
     if (e.key == key) return &e;
   }
   return nullptr;

@@ -1,16 +1,14 @@
-// The game's 26 sounds with the file each one is written to; row n - 1 is sound id n.
+// How each of the game's 26 sounds is made; row n - 1 is sound id n, written to the game's
+// file of that id.
 #pragma once
 
+#include "sound/sound_files.h"
 #include "wav_file.h"
 
 namespace audio {
 
-struct SoundRecipe {
-  const char* path;  // relative to the game folder, backslash-separated as the game names it
-  Sound (*make)();
-};
+using SoundRecipe = Sound (*)();
 
-constexpr int kSoundCount = 26;
 extern const SoundRecipe kSoundRecipes[kSoundCount];
 
 }  // namespace audio

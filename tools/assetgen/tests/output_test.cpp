@@ -10,7 +10,9 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
+#include "graphics/graphic_files.h"
 #include "picture_reader.h"
 
 namespace {
@@ -27,93 +29,42 @@ struct Expected {
   int frameHeight;
 };
 
-// The game's graphic table (paths, formats, frame counts) with the size each picture is drawn at.
-const Expected kTable[] = {
-    {1, "Graphic_resource\\Loading\\LoadingScreen.BMP", 1, 1, 800, 600},
-    {2, "Graphic_resource\\Menu\\Insert.BMP", 1, 1, 164, 78},
-    {3, "Graphic_resource\\transparency.PCX", 2, 1, 32, 32},
-    {4, "Graphic_resource\\Menu\\OptionBackground.BMP", 1, 1, 800, 600},
-    {5, "Graphic_resource\\Menu\\CreditNos.BMP", 1, 12, 20, 32},
-    {6, "Graphic_resource\\Menu\\InfoScreen.BMP", 1, 1, 800, 600},
-    {7, "Graphic_resource\\Menu\\CreditBlank.BMP", 1, 1, 216, 100},
-    {8, "Graphic_resource\\Menu\\BankBlank.BMP", 1, 1, 216, 100},
-    {9, "Graphic_resource\\Font1a.PCX", 2, 96, 20, 26},
-    {10, "Graphic_resource\\Font3.PCX", 2, 96, 28, 40},
-    {11, "Graphic_resource\\TrueFalse\\TFFont.BMP", 1, 96, 20, 24},
-    {12, "Graphic_resource\\Question\\courierfontblueans.PCX", 2, 96, 16, 26},
-    {13, "Graphic_resource\\Main\\pointsboxfont.BMP", 1, 96, 24, 36},
-    {14, "Graphic_resource\\Main\\winplanfont.BMP", 1, 96, 12, 16},
-    {15, "Graphic_resource\\Main\\Main.BMP", 1, 1, 800, 600},
-    {16, "Graphic_resource\\Main\\WinBackGround.BMP", 1, 1, 800, 600},
-    {17, "Graphic_resource\\Main\\prizevalues.BMP", 1, 12, 148, 76},
-    {18, "Graphic_resource\\TrueFalse\\TFBorder.BMP", 1, 1, 588, 492},
-    {19, "Graphic_resource\\TrueFalse\\TrueButton.BMP", 1, 10, 180, 170},
-    {20, "Graphic_resource\\TrueFalse\\FalseButton.BMP", 1, 10, 180, 170},
-    {21, "Graphic_resource\\TrueFalse\\Wrong.BMP", 1, 6, 532, 120},
-    {22, "Graphic_resource\\TrueFalse\\DonkeyWrong.BMP", 1, 6, 532, 120},
-    {23, "Graphic_resource\\TrueFalse\\Correct.BMP", 1, 6, 532, 120},
-    {24, "Graphic_resource\\TrueFalse\\Timeup.BMP", 1, 2, 300, 28},
-    {25, "Graphic_resource\\TrueFalse\\Box.BMP", 1, 1, 440, 100},
-    {26, "Graphic_resource\\TrueFalse\\BoxEdge.BMP", 1, 1, 448, 108},
-    {27, "Graphic_resource\\Main\\boxes.BMP", 1, 22, 96, 66},
-    {28, "Graphic_resource\\Main\\winplanback.BMP", 1, 1, 224, 477},
-    {29, "Graphic_resource\\Main\\Pointer.BMP", 1, 1, 28, 28},
-    {30, "Graphic_resource\\Main\\winvalues.BMP", 1, 8, 44, 20},
-    {31, "Graphic_resource\\Main\\pointsbox.BMP", 1, 1, 224, 123},
-    {32, "Graphic_resource\\Main\\collectbutton.BMP", 1, 3, 204, 72},
-    {33, "Graphic_resource\\Main\\cashpot.BMP", 1, 1, 208, 102},
-    {34, "Graphic_resource\\Main\\grid.BMP", 1, 1, 576, 368},
-    {35, "Graphic_resource\\Main\\pointnumbers.BMP", 1, 11, 24, 36},
-    {36, "Graphic_resource\\Main\\winplannumbers.BMP", 1, 11, 12, 16},
-    {37, "Graphic_resource\\Menu\\OptionBackgroundBLank.BMP", 1, 1, 800, 600},
-    {38, "Graphic_resource\\Menu\\MenuBlank.BMP", 1, 1, 216, 92},
-    {39, "Graphic_resource\\Menu\\OptionBlank.BMP", 1, 1, 248, 92},
-    {40, "Graphic_resource\\Menu\\PlayBlank.BMP", 1, 1, 216, 92},
-    {41, "Graphic_resource\\Menu\\BankSwipe.BMP", 1, 1, 216, 100},
-    {42, "Graphic_resource\\Menu\\CreditSwipe.BMP", 1, 1, 216, 100},
-    {43, "Graphic_resource\\Menu\\PlaySwipe.BMP", 1, 1, 216, 92},
-    {44, "Graphic_resource\\Menu\\MenuSwipe.BMP", 1, 1, 216, 92},
-    {45, "Graphic_resource\\Menu\\OptionSwipe.BMP", 1, 1, 248, 92},
-    {46, "Graphic_resource\\Menu\\BackBlank.BMP", 1, 1, 248, 92},
-    {47, "Graphic_resource\\Menu\\BackSwipe.BMP", 1, 1, 248, 92},
-    {48, "Graphic_resource\\Main\\animQMark.BMP", 1, 15, 96, 66},
-    {49, "Graphic_resource\\Main\\anim1000.BMP", 1, 9, 96, 66},
-    {50, "Graphic_resource\\Main\\anim2000.BMP", 1, 9, 96, 66},
-    {51, "Graphic_resource\\Main\\anim3000.BMP", 1, 9, 96, 66},
-    {52, "Graphic_resource\\Main\\anim4000.BMP", 1, 9, 96, 66},
-    {53, "Graphic_resource\\Main\\anim5000.BMP", 1, 9, 96, 66},
-    {54, "Graphic_resource\\Main\\anim6000.BMP", 1, 9, 96, 66},
-    {55, "Graphic_resource\\Main\\anim7000.BMP", 1, 9, 96, 66},
-    {56, "Graphic_resource\\Main\\anim8000.BMP", 1, 9, 96, 66},
-    {57, "Graphic_resource\\Main\\anim9000.BMP", 1, 9, 96, 66},
-    {58, "Graphic_resource\\Main\\anim10000.BMP", 1, 9, 96, 66},
-    {59, "Graphic_resource\\Main\\anim20000.BMP", 1, 9, 96, 66},
-    {60, "Graphic_resource\\Main\\anim30000.BMP", 1, 9, 96, 66},
-    {61, "Graphic_resource\\Main\\anim40000.BMP", 1, 9, 96, 66},
-    {62, "Graphic_resource\\Main\\anim50000.BMP", 1, 9, 96, 66},
-    {63, "Graphic_resource\\Main\\anim100000.BMP", 1, 9, 96, 66},
-    {64, "Graphic_resource\\Main\\animDoubleOrQuits.BMP", 1, 9, 96, 66},
-    {65, "Graphic_resource\\Main\\animExtraLife.BMP", 1, 9, 96, 66},
-    {66, "Graphic_resource\\Main\\animReveal.BMP", 1, 9, 96, 66},
-    {67, "Graphic_resource\\Main\\animCashpot.BMP", 1, 9, 96, 66},
-    {68, "Graphic_resource\\Main\\animTrueFalse.BMP", 1, 9, 96, 66},
-    {69, "Graphic_resource\\Main\\LifeScreen.BMP", 1, 1, 800, 600},
-    {70, "Graphic_resource\\Main\\Life1Anim.BMP", 1, 20, 124, 170},
-    {71, "Graphic_resource\\Main\\Life2Anim.BMP", 1, 20, 124, 170},
-    {72, "Graphic_resource\\Main\\Life3Anim.BMP", 1, 20, 124, 170},
-    {73, "Graphic_resource\\Main\\LivesMen.BMP", 1, 6, 196, 96},
-    {74, "Graphic_resource\\Main\\Reveal-0.BMP", 1, 2, 208, 90},
-    {75, "Graphic_resource\\Main\\Reveal-1.BMP", 1, 2, 208, 90},
-    {76, "Graphic_resource\\Main\\Reveal-2.BMP", 1, 2, 208, 90},
-    {77, "Graphic_resource\\Main\\Reveal-3.BMP", 1, 2, 208, 90},
-    {78, "Graphic_resource\\Main\\Reveal-4.BMP", 1, 2, 208, 90},
-    {79, "Graphic_resource\\Main\\Reveal-5.BMP", 1, 2, 208, 90},
-    {80, "Graphic_resource\\Main\\CashpotNos.BMP", 1, 12, 16, 20},
-    {81, "Graphic_resource\\Main\\Boots.BMP", 1, 5, 52, 44},
-    {82, "Graphic_resource\\Main\\TimerBits.BMP", 1, 3, 12, 28},
-    {83, "Graphic_resource\\Main\\words.BMP", 1, 5, 220, 30},
-    {84, "Graphic_resource\\Main\\collectanim.BMP", 1, 14, 180, 46},
+// The size each picture of the game's table is drawn at, by key.
+struct DrawnSize {
+  int key;
+  int width;
+  int frameHeight;
 };
+
+const DrawnSize kSizes[] = {
+    {1, 800, 600},  {2, 164, 78},   {3, 32, 32},    {4, 800, 600},  {5, 20, 32},    {6, 800, 600},
+    {7, 216, 100},  {8, 216, 100},  {9, 20, 26},    {10, 28, 40},   {11, 20, 24},   {12, 16, 26},
+    {13, 24, 36},   {14, 12, 16},   {15, 800, 600}, {16, 800, 600}, {17, 148, 76},  {18, 588, 492},
+    {19, 180, 170}, {20, 180, 170}, {21, 532, 120}, {22, 532, 120}, {23, 532, 120}, {24, 300, 28},
+    {25, 440, 100}, {26, 448, 108}, {27, 96, 66},   {28, 224, 477}, {29, 28, 28},   {30, 44, 20},
+    {31, 224, 123}, {32, 204, 72},  {33, 208, 102}, {34, 576, 368}, {35, 24, 36},   {36, 12, 16},
+    {37, 800, 600}, {38, 216, 92},  {39, 248, 92},  {40, 216, 92},  {41, 216, 100}, {42, 216, 100},
+    {43, 216, 92},  {44, 216, 92},  {45, 248, 92},  {46, 248, 92},  {47, 248, 92},  {48, 96, 66},
+    {49, 96, 66},   {50, 96, 66},   {51, 96, 66},   {52, 96, 66},   {53, 96, 66},   {54, 96, 66},
+    {55, 96, 66},   {56, 96, 66},   {57, 96, 66},   {58, 96, 66},   {59, 96, 66},   {60, 96, 66},
+    {61, 96, 66},   {62, 96, 66},   {63, 96, 66},   {64, 96, 66},   {65, 96, 66},   {66, 96, 66},
+    {67, 96, 66},   {68, 96, 66},   {69, 800, 600}, {70, 124, 170}, {71, 124, 170}, {72, 124, 170},
+    {73, 196, 96},  {74, 208, 90},  {75, 208, 90},  {76, 208, 90},  {77, 208, 90},  {78, 208, 90},
+    {79, 208, 90},  {80, 16, 20},   {81, 52, 44},   {82, 12, 28},   {83, 220, 30},  {84, 180, 46},
+};
+
+// The game's graphic table (paths, formats, frame counts) with the size each picture is drawn at.
+std::vector<Expected> JoinWithGameTable() {
+  static_assert(std::size(kSizes) == kGraphicKeys, "a size for every picture");
+  std::vector<Expected> table;
+  for (const DrawnSize& d : kSizes) {
+    const GraphicFile& f = kGraphicFiles[d.key - 1];
+    table.push_back({d.key, f.path, static_cast<int>(f.format), f.frames, d.width, d.frameHeight});
+  }
+  return table;
+}
+
+const std::vector<Expected> kTable = JoinWithGameTable();
 
 std::string Slashes(std::string p) {
   for (char& c : p) {
