@@ -2,8 +2,7 @@
 
 #include "accounting/game_journal.h"
 #include "accounting/money_link.h"
-#include "game/game_record.h"
-#include "shell/entry.h"
+#include "shell/pump.h"
 #include "shell/timing.h"
 
 float Balances[2];
@@ -142,13 +141,13 @@ bool EndControlTable() {
   return true;
 }
 
-bool ChargeGame() {
+bool ChargeGame(const ChargeRecord& record) {
   winAmount = 0;
   // The game is in the journal before its stake is asked for.
   if (!JournalGameStart()) return false;
-  RecordGameStart();
+  if (record.start) record.start();
   if (!UseCredits(StakePerGame)) {
-    RecordGameEnd(journal::kOutcomeNotPlayed);
+    if (record.notPlayed) record.notPlayed();
     JournalGameEnd(journal::kOutcomeNotPlayed, 0, nullptr);
     return false;
   }

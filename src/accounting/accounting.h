@@ -64,7 +64,13 @@ int32_t GetCashpot();
 void ResetCashpot();
 bool StartControlTable(uint32_t gamesPlayed);
 bool EndControlTable();
-bool ChargeGame();
+// What the game's record does as a game is charged: `start` once the game is in the journal
+// and before its stake is asked for, `notPlayed` when the stake is refused. Either may be null.
+struct ChargeRecord {
+  void (*start)() = nullptr;
+  void (*notPlayed)() = nullptr;
+};
+bool ChargeGame(const ChargeRecord& record = {});
 void SettleGame();
 
 // Back to the state of a program that has just started (nothing loaded yet).

@@ -1,10 +1,12 @@
 #include "frontend/menu.h"
 
 #include "accounting/accounting.h"
+#include "accounting/journal_store.h"
 #include "accounting/money_link.h"
 #include "frontend/buttons.h"
 #include "frontend/panels.h"
 #include "frontend/rules.h"
+#include "game/game_record.h"
 #include "graphics/display.h"
 #include "graphics/graphic_table.h"
 #include "graphics/sprites.h"
@@ -13,6 +15,9 @@
 #include "sound/sound.h"
 
 namespace {
+
+// A game's record starts as it is charged, and ends at once when its stake is refused.
+const ChargeRecord kGameRecord{RecordGameStart, [] { RecordGameEnd(journal::kOutcomeNotPlayed); }};
 
 constexpr ClipRect kBottomStrip{0, kFullScreen.right, 500, kFullScreen.bottom};
 
@@ -101,7 +106,7 @@ bool RunMainMenu() {
       StartSound(kSoundButton);
       SlideOut(Leaving::Rules);
       ShowRulesScreen();
-    } else if (choice == kMenuStart && !ChargeGame()) {
+    } else if (choice == kMenuStart && !ChargeGame(kGameRecord)) {
       choice = kMenuRules;  // refused: back to waiting, without the rules
     }
   } while (choice == kMenuRules);

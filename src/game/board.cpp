@@ -6,6 +6,7 @@
 #include "game/game_flow.h"
 #include "game/lives.h"
 #include "game/points.h"
+#include "game/touch_wait.h"
 #include "graphics/graphic_table.h"
 #include "graphics/sprites.h"
 #include "shell/timing.h"

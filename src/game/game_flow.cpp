@@ -9,6 +9,7 @@
 #include "game/game_record.h"
 #include "game/lives.h"
 #include "game/points.h"
+#include "game/touch_wait.h"
 #include "graphics/clip_player.h"
 #include "graphics/display.h"
 #include "graphics/graphic_table.h"

@@ -20,36 +20,6 @@
 #include "shell/timing.h"
 #include "sound/sound.h"
 
-int16_t TouchX = -1;
-int16_t TouchY = -1;
-int16_t StakePerGame = 50;
-int ServerSocket = -1;
-
-bool CreateMainWindow() {
-  return Sys().CreateMainWindow();
-}
-
-int32_t MainWindowProc(const platform::Message& message) {
-  switch (message.kind) {
-    case platform::MessageKind::Destroy:
-      // The quit request is posted and never looked for: closing the window does not
-      // stop the game.
-      return 1;
-    case platform::MessageKind::LeftButtonDown:
-      TouchX = static_cast<int16_t>(message.lParam & 0xFFFF);
-      TouchY = static_cast<int16_t>(static_cast<int32_t>(message.lParam) >> 16);
-      return 1;
-    default:
-      return 0;
-  }
-}
-
-void PumpMessages() {
-  platform::Message message;
-  while (Sys().PeekMessage(message)) MainWindowProc(message);
-  Sys().QueueEmpty();
-}
-
 namespace {
 
 // Every exit after the connection exists, other than the two immediate ones, says
@@ -159,11 +129,4 @@ int StrikoraMain(platform::Platform& system, const ServerAddress& server) {
   ReleaseGraphicSurfaces();
   ShutdownDisplay(kShutdownNormalEnd);
   return EndWithTermination(exitCode);
-}
-
-void EndOfProcess() {
-  CloseLog();
-  CloseGameJournal();
-  if (ServerSocket >= 0) Sys().SocketClose(ServerSocket);
-  ServerSocket = -1;
 }

@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <string>
 
+#include "accounting/end_of_process.h"
 #include "platform/platform.h"
+#include "shell/pump.h"
 
 struct ServerAddress {
   std::string host = "127.0.0.1";
@@ -24,18 +26,5 @@ enum ExitCode : int {
   kExitNoJournal = -9,  // the game journal could not be opened: no stake can be taken
 };
 
-extern int16_t TouchX;
-extern int16_t TouchY;
-extern int16_t StakePerGame;
-extern int ServerSocket;
-
 // The whole run on the given platform against the money server at the address.
 int StrikoraMain(platform::Platform& system, const ServerAddress& server);
-
-bool CreateMainWindow();
-int32_t MainWindowProc(const platform::Message& message);
-void PumpMessages();
-
-// What the end of the process does on its own: the log file and the connection close.
-// The headless runner calls it after a run, since there the process goes on.
-void EndOfProcess();

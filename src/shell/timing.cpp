@@ -2,8 +2,7 @@
 
 #include <utility>
 
-#include "game/game_record.h"
-#include "shell/entry.h"
+#include "shell/pump.h"
 #include "shell/system.h"
 
 namespace {
@@ -78,23 +77,6 @@ void FlushInput() {
   }
   TouchX = -1;
   TouchY = -1;
-}
-
-int WaitOrTouch(uint32_t ms) {
-  FlushInput();
-  uint32_t deadline;
-  TimerStart(deadline, static_cast<int32_t>(ms));
-  const uint32_t waitStart = WaitStarted();
-  for (;;) {
-    if (TimerExpired(deadline)) return 1;
-    WaitPass(WaitOn::kTouch, waitStart);
-    if (TouchX != -1) {
-      RecordWait(WaitOn::kTouch, TouchX, TouchX, TouchY);
-      return TouchX;
-    }
-    Sys().WaitingUntil(deadline);
-    PumpMessages();
-  }
 }
 
 void PumpWait(uint32_t ms) {

@@ -21,7 +21,6 @@ bool RandomPercent(int32_t p);
 void ShuffleInts(int32_t* values, int32_t count);
 
 void FlushInput();
-int WaitOrTouch(uint32_t ms);
 void PumpWait(uint32_t ms);
 void IgnoreInputFor(uint32_t ms);
 

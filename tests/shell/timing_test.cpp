@@ -7,6 +7,7 @@
 #include <numeric>
 #include <vector>
 
+#include "game/touch_wait.h"
 #include "platform/headless/headless_platform.h"
 #include "shell/entry.h"
 #include "shell/system.h"
