@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config git
   libsdl2-dev libpng-dev libsqlite3-dev libssl-dev libcairo2-dev libfreetype-dev fonts-liberation2
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
   libsystemd-dev help2man debhelper lintian fakeroot acl
   clang clang-format xvfb xdotool xauth imagemagick ffmpeg fonts-dejavu-core systemd prometheus
 )

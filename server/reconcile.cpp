@@ -6,6 +6,7 @@
 #include <map>
 #include <optional>
 
+#include "cli/json_text.h"
 #include "server/ledger_sql.h"
 #include "server/money_rules.h"
 
@@ -174,23 +175,6 @@ bool ApplySettlements(Ledger& ledger, GameFinding& g, std::string& error) {
   return q.Ended() || Failed(ledger.db, error);
 }
 
-std::string JsonText(const std::string& s) {
-  std::string out = "\"";
-  for (char c : s) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (static_cast<unsigned char>(c) < 0x20) {
-      char u[8];
-      std::snprintf(u, sizeof u, "\\u%04x", c);
-      out += u;
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
-}
-
 void PrintJson(const std::vector<GameFinding>& findings, int left) {
   std::printf("{\"games\": [");
   for (size_t i = 0; i < findings.size(); ++i) {
@@ -200,23 +184,24 @@ void PrintJson(const std::vector<GameFinding>& findings, int left) {
         "\"settled_now\": %s, \"steps\": [",
         i ? "," : "", static_cast<ll>(g.game.game), static_cast<ll>(g.client),
         g.inPlay ? "true" : "false",
-        JsonText(g.game.endedMs ? g.game.outcome : "cut off in play").c_str(),
+        JsonString(g.game.endedMs ? g.game.outcome : "cut off in play").c_str(),
         g.nothingOwed ? "true" : "false");
     for (size_t j = 0; j < g.steps.size(); ++j) {
       const StepFinding& s = g.steps[j];
       std::printf(
           "%s{\"kind\": %s, \"amount\": %lld, \"game_saw\": %s, \"verdict\": %s, "
           "\"entry\": %lld, \"why\": %s}",
-          j ? ", " : "", JsonText(journal::StepKindName(s.step.kind)).c_str(),
-          static_cast<ll>(s.step.amount), JsonText(journal::StepResultName(s.step.result)).c_str(),
-          JsonText(VerdictName(s.verdict)).c_str(), static_cast<ll>(s.seq),
-          JsonText(s.why).c_str());
+          j ? ", " : "", JsonString(journal::StepKindName(s.step.kind)).c_str(),
+          static_cast<ll>(s.step.amount),
+          JsonString(journal::StepResultName(s.step.result)).c_str(),
+          JsonString(VerdictName(s.verdict)).c_str(), static_cast<ll>(s.seq),
+          JsonString(s.why).c_str());
     }
     std::printf("], \"owed\": [");
     for (size_t j = 0; j < g.owed.size(); ++j)
       std::printf("%s{\"what\": %s, \"amount\": %lld, \"command\": %s, \"settled_by\": %lld}",
-                  j ? ", " : "", JsonText(g.owed[j].what).c_str(),
-                  static_cast<ll>(g.owed[j].amount), JsonText(g.owed[j].command).c_str(),
+                  j ? ", " : "", JsonString(g.owed[j].what).c_str(),
+                  static_cast<ll>(g.owed[j].amount), JsonString(g.owed[j].command).c_str(),
                   static_cast<ll>(g.owed[j].settledBy));
     std::printf("]}");
   }

@@ -32,6 +32,7 @@
 #include "accounting/journal_store.h"
 #include "accounting/record_file.h"
 #include "cli/cli.h"
+#include "cli/json_text.h"
 #include "cli/settings.h"
 #include "recall.h"
 
@@ -73,15 +74,6 @@ std::string Pounds(long long pence) {
   std::snprintf(text, sizeof text, "%s%lld.%02lld", pence < 0 ? "-" : "", llabs(pence) / 100,
                 llabs(pence) % 100);
   return text;
-}
-
-std::string JsonString(const std::string& s) {
-  std::string out = "\"";
-  for (char c : s) {
-    if (c == '"' || c == '\\') out += '\\';
-    out += c;
-  }
-  return out + "\"";
 }
 
 // At most 1 MiB of a small text file; empty when there is none.

@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "accounting/accounting.h"
+#include "cli/json_text.h"
 #include "par_plot.h"
 
 namespace fs = std::filesystem;
@@ -314,7 +315,7 @@ int RunPar(const ParOptions& o, std::string& error) {
   json << "{\n  \"method\": \"independent replications\",\n  \"replications\": " << o.replications
        << ",\n  \"seed\": " << o.seed << ",\n  \"clock_step_ms\": " << o.clockStepMs
        << ",\n  \"start\": {\"record\": "
-       << (o.record.empty() ? "null" : "\"" + fs::path(o.record).filename().string() + "\"")
+       << (o.record.empty() ? "null" : JsonString(fs::path(o.record).filename().string()))
        << ", \"main_balance\": " << start[0] << ", \"cashpot_balance\": " << start[1]
        << ", \"cashpot\": " << start[2] << "}"
        << ",\n  \"jobs\": " << o.jobs << ",\n  \"games_per_second_per_core\": "

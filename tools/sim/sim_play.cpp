@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "accounting/accounting.h"
+#include "cli/json_text.h"
 #include "frontend/buttons.h"
 #include "game/board.h"
 #include "game/cashpot.h"
@@ -363,9 +364,9 @@ std::string FormatGameLine(const GameReport& g) {
 std::string FormatGameJson(const GameReport& g) {
   char line[240];
   std::snprintf(line, sizeof line,
-                "{\"game\": %d, \"outcome\": \"%s\", \"win\": %d, \"cashpot\": %d, \"turns\": %d, "
+                "{\"game\": %d, \"outcome\": %s, \"win\": %d, \"cashpot\": %d, \"turns\": %d, "
                 "\"seconds\": %.3f, \"gave_up\": %s}",
-                g.game, g.outcome.c_str(), g.win, g.cashpot, g.turns, g.seconds,
+                g.game, JsonString(g.outcome).c_str(), g.win, g.cashpot, g.turns, g.seconds,
                 g.gaveUp ? "true" : "false");
   return line;
 }
