@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 namespace {
 
 TEST(SimParTest, TheIntervalOfKnownData) {
@@ -43,6 +45,30 @@ TEST(SimParTest, TheMoneyCheckFailsWhenAPaymentIsDropped) {
   stake.serverStakes -= 50;
   EXPECT_FALSE(sim::MoneyAgrees(stake, 3));
   EXPECT_FALSE(sim::MoneyAgrees(t, 4));  // a game missing
+}
+
+TEST(SimParTest, TheSheetNamesItsRecordAsJsonWhateverTheFileIsCalled) {
+  struct Case {
+    std::string record;
+    nlohmann::json expected;
+  };
+  const Case cases[] = {
+      {"", nullptr},
+      {"/tmp/plain.rec", "plain.rec"},
+      {"/tmp/say \"hi\"\\ \x01.rec", "say \"hi\"\\ \x01.rec"},
+  };
+  for (const Case& c : cases) {
+    sim::ParOptions o;
+    o.record = c.record;
+    o.timing = false;
+    sim::ParSummary s;
+    s.start = {12, -3, 100};
+    const std::string head = sim::ParJsonHead(o, s);
+    nlohmann::json json = nlohmann::json::parse(head + "]}");
+    EXPECT_EQ(json["start"]["record"], c.expected) << c.record;
+    EXPECT_EQ(json["start"]["main_balance"], 12);
+    EXPECT_EQ(json["games_per_second"], nullptr);
+  }
 }
 
 }  // namespace

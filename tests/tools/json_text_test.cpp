@@ -23,7 +23,12 @@ TEST(JsonString, EscapesWhatJsonNeedsAndReadsBack) {
       {"C:\\games\\x.rec", "\"C:\\\\games\\\\x.rec\"", "C:\\games\\x.rec"},
       {"two\nlines\ttab", "\"two\\nlines\\ttab\"", "two\nlines\ttab"},
       {std::string("bell\x01", 5), "\"bell\\u0001\"", std::string("bell\x01", 5)},
-      {"\xc2\xa3" "5", "\"\xc2\xa3" "5\"", "\xc2\xa3" "5"},
+      {"\xc2\xa3"
+       "5",
+       "\"\xc2\xa3"
+       "5\"",
+       "\xc2\xa3"
+       "5"},
       {"bad\xff", "\"bad\xef\xbf\xbd\"", "bad\xef\xbf\xbd"},
   };
   for (const Case& c : kCases) {

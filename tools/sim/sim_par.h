@@ -2,6 +2,7 @@
 // `play` on the real program, in worker processes that each run their own money server.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -38,6 +39,19 @@ Interval MeanCi95(const std::vector<double>& values);
 bool MoneyAgrees(const PlayTotals& t, int games);
 
 // Plays the sheet and writes par.md and par.json into options.outDir; 0 when done.
+// What a whole run found beside its rows: the record every worker started from (main
+// balance, cashpot balance, cashpot), the games, and the time they took.
+struct ParSummary {
+  std::array<long, 3> start{};
+  bool sameStart = true;
+  int64_t totalGames = 0;
+  double cpuSeconds = 0;      // the workers' and their servers' processor time
+  double runWallSeconds = 0;  // the whole run
+  double workerSeconds = 0;   // the workers' own wall times, added up
+};
+// par.json up to the opening of its rows.
+std::string ParJsonHead(const ParOptions& options, const ParSummary& summary);
+
 int RunPar(const ParOptions& options, std::string& error);
 
 }  // namespace sim
