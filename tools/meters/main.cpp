@@ -142,58 +142,81 @@ std::string NotARecord(const std::string& bytes) {
   return "";
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  int status = 0;
-  if (cli::HelpOrVersion(argc, argv, "meters", kUsage, status)) return status;
+struct Options {
   std::string path, prometheus;
   bool json = false;
-  int64_t games = 0;
+  int64_t games = 0;  // recall this many games; 0 shows the record
+};
+
+// The command line into `o`; -1 when it is good, else the exit status after the usage error.
+int ParseOptions(int argc, char** argv, Options& o) {
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     if (arg == "--json") {
-      json = true;
+      o.json = true;
     } else if (arg == "--games") {
-      if (games != 0) return cli::UsageError("meters", "--games given twice");
-      games = 10;
+      if (o.games != 0) return cli::UsageError("meters", "--games given twice");
+      o.games = 10;
       char* end = nullptr;
       if (i + 1 < argc && argv[i + 1][0] >= '0' && argv[i + 1][0] <= '9') {
         const long long n = std::strtoll(argv[++i], &end, 10);
         if (*end != '\0' || n < 1 || n > journal::kGamesKept)
           return cli::UsageError("meters",
                                  "--games takes 1.." + std::to_string(journal::kGamesKept));
-        games = n;
+        o.games = n;
       }
     } else if (arg == "--prometheus") {
       if (i + 1 >= argc || argv[i + 1][0] == '\0')
         return cli::UsageError("meters", "--prometheus needs the file to write");
-      if (!prometheus.empty()) return cli::UsageError("meters", "--prometheus given twice");
-      prometheus = argv[++i];
+      if (!o.prometheus.empty()) return cli::UsageError("meters", "--prometheus given twice");
+      o.prometheus = argv[++i];
     } else if (!arg.empty() && arg[0] == '-') {
       return cli::UsageError("meters", "unknown option " + arg);
-    } else if (!path.empty()) {
+    } else if (!o.path.empty()) {
       return cli::UsageError("meters",
-                             "one record at a time: \"" + arg + "\" after \"" + path + "\"");
+                             "one record at a time: \"" + arg + "\" after \"" + o.path + "\"");
     } else {
-      path = arg;
+      o.path = arg;
     }
   }
-  if (json && !prometheus.empty())
+  if (o.json && !o.prometheus.empty())
     return cli::UsageError("meters", "--json and --prometheus cannot be used together");
-  if (path.empty()) path = DefaultRecordPath();
-  if (games > 0 && !prometheus.empty())
+  if (o.path.empty()) o.path = DefaultRecordPath();
+  if (o.games > 0 && !o.prometheus.empty())
     return cli::UsageError("meters", "--games does not go with --prometheus");
-  if (games > 0) {
-    const std::string folder =
-        path.find('/') == std::string::npos ? "." : path.substr(0, path.rfind('/'));
-    return ShowGames(folder + "/Zemblar.journal", games, json);
-  }
+  return -1;
+}
 
+std::string FolderOf(const std::string& path) {
+  return path.find('/') == std::string::npos ? "." : path.substr(0, path.rfind('/'));
+}
+
+// Everything shown of a record: the record itself and what lies beside it.
+struct Shown {
+  std::string path;
+  size_t size = 0;
+  RecordImage record;
+  int items = 0;
+  int held = 0;           // the values the game takes from the file
+  bool replaced = false;  // the game starts again from its defaults
+  std::string date;       // the record's month-first date, "" when it has none
+  std::vector<std::string> interrupted;
+  std::vector<journal::Game> open;
+  std::string journalError;
+
+  bool Held(int item) const { return item < held; }
+};
+
+bool IsNumber(float v) {
+  return std::isfinite(v);
+}
+
+// Reads the record at `path` and what lies beside it; false, having said why, when it cannot.
+bool ReadShown(const std::string& path, Shown& shown) {
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     std::fprintf(stderr, "meters: cannot read %s: %s\n", path.c_str(), std::strerror(errno));
-    return 1;
+    return false;
   }
   // Never more than a record can be, and a little over to know the file is longer.
   std::string bytes(kRecordNumbersSize + 257, '\0');
@@ -201,157 +224,183 @@ int main(int argc, char** argv) {
   bytes.resize(static_cast<size_t>(in.gcount()));
   if (std::string why = NotARecord(bytes); !why.empty()) {
     std::fprintf(stderr, "meters: %s is not a statistics record: %s\n", path.c_str(), why.c_str());
-    return 1;
+    return false;
   }
   const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+  shown.path = path;
+  shown.size = bytes.size();
   // Beside the record: the game journal, whose open games leave money to settle (one of
   // them may be the game in play), and the list of interrupted games an older version kept.
-  std::string folder = path.find('/') == std::string::npos ? "." : path.substr(0, path.rfind('/'));
-  std::vector<std::string> interrupted = Lines(ReadSmall(folder + "/Interrupted.txt"));
-  std::vector<journal::Game> open;
-  std::string journalError = ReadOpenGames(folder + "/Zemblar.journal", open);
-  RecordImage record;
-  int items = DecodeRecordItems(data, bytes.size(), record);
-  std::string date = DecodeRecordDateWord(data, bytes.size());
-  if (!IsRecordDateWord(date)) date.clear();
-
+  const std::string folder = FolderOf(path);
+  shown.interrupted = Lines(ReadSmall(folder + "/Interrupted.txt"));
+  shown.journalError = ReadOpenGames(folder + "/Zemblar.journal", shown.open);
+  shown.items = DecodeRecordItems(data, bytes.size(), shown.record);
+  shown.date = DecodeRecordDateWord(data, bytes.size());
+  if (!IsRecordDateWord(shown.date)) shown.date.clear();
   // A record of 10 bytes or less is no record: the game starts again from its defaults
   // and removes the file. Shorter records hold only their first values.
-  const bool replaced = bytes.size() <= 10;
-  const int held = replaced ? 0 : items;
-  auto heldItem = [held](int item) { return item < held; };
-  auto number = [](float v) { return std::isfinite(v); };
+  shown.replaced = bytes.size() <= 10;
+  shown.held = shown.replaced ? 0 : shown.items;
+  return true;
+}
 
-  if (!prometheus.empty()) {
-    std::string text;
-    auto metric = [&text](const char* name, const char* help) {
-      text += std::string("# HELP ") + name + " " + help + "\n# TYPE " + name + " gauge\n";
-    };
-    auto value = [](double v) {
-      char out[64];
-      std::snprintf(out, sizeof out, "%.17g", v);
-      return std::string(out);
-    };
-    metric("strikora_record_values", "Values the statistics record holds (42 when whole).");
-    text += "strikora_record_values " + std::to_string(held) + "\n";
-    metric("strikora_balance", "Payout balances of the record, in pence.");
-    for (int i = 0; i < 2; ++i)
-      if (heldItem(i) && number(record.balances[i]))
-        text += std::string("strikora_balance{balance=\"") + (i == 0 ? "main" : "cashpot_fund") +
-                "\"} " + value(record.balances[i]) + "\n";
-    if (heldItem(0) && number(record.balances[0])) {
-      metric("strikora_balance_level", "Level 1..7 of the main balance.");
-      text +=
-          "strikora_balance_level " + std::to_string(LevelOfBalance(record.balances[0]) + 1) + "\n";
-    }
-    if (heldItem(kRecordItems - 1)) {
-      metric("strikora_cashpot_pence", "The cashpot to be won, in pence.");
-      text += "strikora_cashpot_pence " + std::to_string(record.cashpot) + "\n";
-    }
-    metric("strikora_meter", "The statistics meters of the record.");
-    for (int i = 0; i < kMeterCount; ++i)
-      if (heldItem(2 + i))
-        text += "strikora_meter{index=\"" + std::to_string(i) +
-                "\",meaning=" + JsonString(MeterMeaning(i)) + "} " +
-                std::to_string(record.meters[i]) + "\n";
-    metric("strikora_interrupted_games", "Games an older version listed as never settled.");
-    text += "strikora_interrupted_games " + std::to_string(interrupted.size()) + "\n";
-    if (journalError.empty()) {
-      metric("strikora_open_games",
-             "Games of the game journal that leave money to settle (moneyctl reconcile), the "
-             "game in play among them.");
-      text += "strikora_open_games " + std::to_string(open.size()) + "\n";
-    }
-    return WriteAtomically(prometheus, text) ? 0 : 1;
-  }
-
-  if (json) {
-    auto balance = [&](int i, bool withLevel) {
-      std::string out = "{\"value\": ";
-      float v = record.balances[i];
-      bool ok = heldItem(i) && number(v);
-      char text[64];
-      std::snprintf(text, sizeof text, "%.2f", v);
-      out += ok ? text : "null";
-      if (withLevel) out += ", \"level\": " + (ok ? std::to_string(LevelOfBalance(v) + 1) : "null");
-      return out + "}";
-    };
-    std::printf("{\"file\": %s, \"size\": %zu, \"items\": %d, \"replacedByDefaults\": %s,\n",
-                JsonString(path).c_str(), bytes.size(), held, replaced ? "true" : "false");
-    std::printf(" \"balances\": [%s, %s],\n", balance(0, true).c_str(), balance(1, false).c_str());
-    std::printf(" \"openGames\": ");
-    if (!journalError.empty())
-      std::printf("null, \"journalError\": %s", JsonString(journalError).c_str());
-    if (journalError.empty()) std::printf("[");
-    for (size_t i = 0; journalError.empty() && i < open.size(); ++i)
-      std::printf("%s{\"game\": %lld, \"started\": %s, \"outcome\": %s, \"steps\": %s}",
-                  i ? ", " : "", static_cast<long long>(open[i].game),
-                  JsonString(journal::UtcText(open[i].startedMs)).c_str(),
-                  JsonString(open[i].endedMs ? open[i].outcome : "in play or interrupted").c_str(),
-                  JsonString(journal::DescribeSteps(open[i])).c_str());
-    std::printf("%s,\n", journalError.empty() ? "]" : "");
-    std::printf(" \"interruptedGames\": %zu, \"interrupted\": [", interrupted.size());
-    for (size_t i = 0; i < interrupted.size(); ++i)
-      std::printf("%s%s", i ? ", " : "", JsonString(interrupted[i]).c_str());
-    std::printf("],\n");
-    // The record's own month-first text, and the same date day first.
-    std::printf(
-        " \"cashpot\": %s, \"firstWritten\": %s, \"firstWrittenDayFirst\": %s,\n \"meters\": [\n",
-        heldItem(kRecordItems - 1) ? std::to_string(record.cashpot).c_str() : "null",
-        date.empty() ? "null" : JsonString(date).c_str(),
-        date.empty() ? "null" : JsonString(DayFirst(date)).c_str());
-    for (int i = 0; i < kMeterCount; ++i)
-      std::printf("  {\"index\": %d, \"meaning\": %s, \"value\": %s}%s\n", i,
-                  JsonString(MeterMeaning(i)).c_str(),
-                  heldItem(2 + i) ? std::to_string(record.meters[i]).c_str() : "null",
-                  i + 1 < kMeterCount ? "," : "");
-    std::printf(" ]}\n");
-    return 0;
-  }
-
-  std::printf("Record %s (%zu bytes%s)\n", path.c_str(), bytes.size(),
-              replaced               ? ", NOT A RECORD: the game starts again from its defaults "
-                                       "(balances 0, meters 0, cashpot 1.00) and removes it"
-              : items < kRecordItems ? ", SHORT: the values marked \"not in the file\" are missing"
-                                     : "");
-  std::printf("First written  %s\n",
-              date.empty()
-                  ? "(no date)"
-                  : (DayFirst(date) + " (the record holds " + date + ", month first)").c_str());
-  auto balanceText = [&](int i) -> std::string {
-    if (!heldItem(i)) return "(not in the file)";
-    float v = record.balances[i];
-    if (!number(v)) return "(not a number)";
-    if (i != 0) return BalanceMoney(v);
-    return BalanceMoney(v) + ", level " + std::to_string(LevelOfBalance(v) + 1) +
-           " of 1..7 (higher plays more generously)";
+std::string PrometheusText(const Shown& s) {
+  std::string text;
+  auto metric = [&text](const char* name, const char* help) {
+    text += std::string("# HELP ") + name + " " + help + "\n# TYPE " + name + " gauge\n";
   };
-  std::printf("Main balance   %s\n", balanceText(0).c_str());
-  std::printf("Cashpot fund   %s\n", balanceText(1).c_str());
-  if (heldItem(kRecordItems - 1))
+  auto value = [](double v) {
+    char out[64];
+    std::snprintf(out, sizeof out, "%.17g", v);
+    return std::string(out);
+  };
+  const RecordImage& record = s.record;
+  metric("strikora_record_values", "Values the statistics record holds (42 when whole).");
+  text += "strikora_record_values " + std::to_string(s.held) + "\n";
+  metric("strikora_balance", "Payout balances of the record, in pence.");
+  for (int i = 0; i < 2; ++i)
+    if (s.Held(i) && IsNumber(record.balances[i]))
+      text += std::string("strikora_balance{balance=\"") + (i == 0 ? "main" : "cashpot_fund") +
+              "\"} " + value(record.balances[i]) + "\n";
+  if (s.Held(0) && IsNumber(record.balances[0])) {
+    metric("strikora_balance_level", "Level 1..7 of the main balance.");
+    text +=
+        "strikora_balance_level " + std::to_string(LevelOfBalance(record.balances[0]) + 1) + "\n";
+  }
+  if (s.Held(kRecordItems - 1)) {
+    metric("strikora_cashpot_pence", "The cashpot to be won, in pence.");
+    text += "strikora_cashpot_pence " + std::to_string(record.cashpot) + "\n";
+  }
+  metric("strikora_meter", "The statistics meters of the record.");
+  for (int i = 0; i < kMeterCount; ++i)
+    if (s.Held(2 + i))
+      text += "strikora_meter{index=\"" + std::to_string(i) +
+              "\",meaning=" + JsonString(MeterMeaning(i)) + "} " +
+              std::to_string(record.meters[i]) + "\n";
+  metric("strikora_interrupted_games", "Games an older version listed as never settled.");
+  text += "strikora_interrupted_games " + std::to_string(s.interrupted.size()) + "\n";
+  if (s.journalError.empty()) {
+    metric("strikora_open_games",
+           "Games of the game journal that leave money to settle (moneyctl reconcile), the "
+           "game in play among them.");
+    text += "strikora_open_games " + std::to_string(s.open.size()) + "\n";
+  }
+  return text;
+}
+
+void PrintJson(const Shown& s) {
+  const RecordImage& record = s.record;
+  auto balance = [&](int i, bool withLevel) {
+    std::string out = "{\"value\": ";
+    float v = record.balances[i];
+    bool ok = s.Held(i) && IsNumber(v);
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f", v);
+    out += ok ? text : "null";
+    if (withLevel) out += ", \"level\": " + (ok ? std::to_string(LevelOfBalance(v) + 1) : "null");
+    return out + "}";
+  };
+  std::printf("{\"file\": %s, \"size\": %zu, \"items\": %d, \"replacedByDefaults\": %s,\n",
+              JsonString(s.path).c_str(), s.size, s.held, s.replaced ? "true" : "false");
+  std::printf(" \"balances\": [%s, %s],\n", balance(0, true).c_str(), balance(1, false).c_str());
+  std::printf(" \"openGames\": ");
+  if (!s.journalError.empty())
+    std::printf("null, \"journalError\": %s", JsonString(s.journalError).c_str());
+  if (s.journalError.empty()) std::printf("[");
+  for (size_t i = 0; s.journalError.empty() && i < s.open.size(); ++i)
+    std::printf(
+        "%s{\"game\": %lld, \"started\": %s, \"outcome\": %s, \"steps\": %s}", i ? ", " : "",
+        static_cast<long long>(s.open[i].game),
+        JsonString(journal::UtcText(s.open[i].startedMs)).c_str(),
+        JsonString(s.open[i].endedMs ? s.open[i].outcome : "in play or interrupted").c_str(),
+        JsonString(journal::DescribeSteps(s.open[i])).c_str());
+  std::printf("%s,\n", s.journalError.empty() ? "]" : "");
+  std::printf(" \"interruptedGames\": %zu, \"interrupted\": [", s.interrupted.size());
+  for (size_t i = 0; i < s.interrupted.size(); ++i)
+    std::printf("%s%s", i ? ", " : "", JsonString(s.interrupted[i]).c_str());
+  std::printf("],\n");
+  // The record's own month-first text, and the same date day first.
+  std::printf(
+      " \"cashpot\": %s, \"firstWritten\": %s, \"firstWrittenDayFirst\": %s,\n \"meters\": [\n",
+      s.Held(kRecordItems - 1) ? std::to_string(record.cashpot).c_str() : "null",
+      s.date.empty() ? "null" : JsonString(s.date).c_str(),
+      s.date.empty() ? "null" : JsonString(DayFirst(s.date)).c_str());
+  for (int i = 0; i < kMeterCount; ++i)
+    std::printf("  {\"index\": %d, \"meaning\": %s, \"value\": %s}%s\n", i,
+                JsonString(MeterMeaning(i)).c_str(),
+                s.Held(2 + i) ? std::to_string(record.meters[i]).c_str() : "null",
+                i + 1 < kMeterCount ? "," : "");
+  std::printf(" ]}\n");
+}
+
+std::string BalanceText(const Shown& s, int i) {
+  if (!s.Held(i)) return "(not in the file)";
+  float v = s.record.balances[i];
+  if (!IsNumber(v)) return "(not a number)";
+  if (i != 0) return BalanceMoney(v);
+  return BalanceMoney(v) + ", level " + std::to_string(LevelOfBalance(v) + 1) +
+         " of 1..7 (higher plays more generously)";
+}
+
+void PrintOpenGames(const Shown& s) {
+  if (!s.journalError.empty()) {
+    std::printf("Open games     (no game journal: %s)\n", s.journalError.c_str());
+  } else {
+    std::printf("Open games     %zu%s\n", s.open.size(),
+                s.open.empty() ? ""
+                               : " (money to settle: moneyctl reconcile; a game in play is "
+                                 "open until it ends)");
+  }
+  for (const journal::Game& g : s.open)
+    std::printf("               game %lld, started %s UTC: %s\n", static_cast<long long>(g.game),
+                journal::UtcText(g.startedMs).c_str(), journal::DescribeSteps(g).c_str());
+  if (!s.interrupted.empty()) {
+    std::printf("Interrupted    %zu game%s an older version listed, to settle by hand\n",
+                s.interrupted.size(), s.interrupted.size() == 1 ? "" : "s");
+    for (const std::string& line : s.interrupted) std::printf("               %s\n", line.c_str());
+  }
+}
+
+void PrintText(const Shown& s) {
+  const RecordImage& record = s.record;
+  std::printf("Record %s (%zu bytes%s)\n", s.path.c_str(), s.size,
+              s.replaced ? ", NOT A RECORD: the game starts again from its defaults "
+                           "(balances 0, meters 0, cashpot 1.00) and removes it"
+              : s.items < kRecordItems
+                  ? ", SHORT: the values marked \"not in the file\" are missing"
+                  : "");
+  std::printf("First written  %s\n",
+              s.date.empty()
+                  ? "(no date)"
+                  : (DayFirst(s.date) + " (the record holds " + s.date + ", month first)").c_str());
+  std::printf("Main balance   %s\n", BalanceText(s, 0).c_str());
+  std::printf("Cashpot fund   %s\n", BalanceText(s, 1).c_str());
+  if (s.Held(kRecordItems - 1))
     std::printf("Cashpot        %s (%d pence)\n\n", Pounds(record.cashpot).c_str(), record.cashpot);
   else
     std::printf("Cashpot        (not in the file)\n\n");
-  if (!journalError.empty()) {
-    std::printf("Open games     (no game journal: %s)\n", journalError.c_str());
-  } else {
-    std::printf("Open games     %zu%s\n", open.size(),
-                open.empty() ? ""
-                             : " (money to settle: moneyctl reconcile; a game in play is "
-                               "open until it ends)");
-  }
-  for (const journal::Game& g : open)
-    std::printf("               game %lld, started %s UTC: %s\n", static_cast<long long>(g.game),
-                journal::UtcText(g.startedMs).c_str(), journal::DescribeSteps(g).c_str());
-  if (!interrupted.empty()) {
-    std::printf("Interrupted    %zu game%s an older version listed, to settle by hand\n",
-                interrupted.size(), interrupted.size() == 1 ? "" : "s");
-    for (const std::string& line : interrupted) std::printf("               %s\n", line.c_str());
-  }
+  PrintOpenGames(s);
   std::printf("\n");
   std::printf("  #  %-42s %12s\n", "meter", "value");
   for (int i = 0; i < kMeterCount; ++i)
     std::printf(" %2d  %-42s %12s\n", i, MeterMeaning(i),
-                heldItem(2 + i) ? std::to_string(record.meters[i]).c_str() : "not in the file");
+                s.Held(2 + i) ? std::to_string(record.meters[i]).c_str() : "not in the file");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int status = 0;
+  if (cli::HelpOrVersion(argc, argv, "meters", kUsage, status)) return status;
+  Options o;
+  if (int usage = ParseOptions(argc, argv, o); usage >= 0) return usage;
+  if (o.games > 0) return ShowGames(FolderOf(o.path) + "/Zemblar.journal", o.games, o.json);
+  Shown shown;
+  if (!ReadShown(o.path, shown)) return 1;
+  if (!o.prometheus.empty()) return WriteAtomically(o.prometheus, PrometheusText(shown)) ? 0 : 1;
+  if (o.json)
+    PrintJson(shown);
+  else
+    PrintText(shown);
   return 0;
 }
