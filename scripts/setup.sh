@@ -7,7 +7,7 @@ packages=(
   libsdl2-dev libpng-dev libsqlite3-dev libssl-dev libcairo2-dev libfreetype-dev fonts-liberation2
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
   libsystemd-dev help2man debhelper lintian fakeroot acl
-  clang clang-format xvfb xdotool xauth imagemagick ffmpeg fonts-dejavu-core systemd prometheus
+  clang clang-format clang-tidy xvfb xdotool xauth imagemagick ffmpeg fonts-dejavu-core systemd prometheus
 )
 
 missing=()

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Sets everything up and runs every test: formatting, the normal build's tests and the
-# sanitizer build's tests.
+# Sets everything up and runs every test: formatting, clang-tidy, the normal build's tests
+# and the sanitizer build's tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,6 +13,8 @@ step() {  # name, command...: runs it and says how long it took
 step setup scripts/setup.sh
 step format scripts/check-format.sh
 step build scripts/build.sh --sanitize
+# clang-tidy over the shipped code, from the normal build's compile commands (.clang-tidy).
+step tidy scripts/tidy.sh build
 # The Debian package, built and checked by lintian here; as root the suite also installs,
 # upgrades and purges it on this machine (smoke.PackageInstall, skipped otherwise).
 step package scripts/package.sh
