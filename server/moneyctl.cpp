@@ -26,6 +26,7 @@
 
 #include "cli/cli.h"
 #include "cli/settings.h"
+#include "platform/atomic_file.h"
 #include "server/ledger.h"
 #include "server/options.h"
 #include "server/reconcile.h"
@@ -309,13 +310,10 @@ int Prometheus(money::Ledger& ledger, const std::string& out) {
   gauge("strikora_journal_problems", "Problems verify finds in the journal (0 when sound).");
   text += "strikora_journal_problems " + std::to_string(audit.problem_count) + "\n";
 
-  const std::string temporary = out + ".tmp";
-  FILE* f = fopen(temporary.c_str(), "wb");
-  bool ok = f && fwrite(text.data(), 1, text.size(), f) == text.size();
-  ok = f && fflush(f) == 0 && fsync(fileno(f)) == 0 && ok;
-  if (f) fclose(f);
-  if (ok && rename(temporary.c_str(), out.c_str()) == 0) return 0;
-  remove(temporary.c_str());
+  platform::AtomicWriteOptions options;
+  options.tempSuffix = ".tmp";
+  std::string why;
+  if (platform::WriteFileAtomically(out, text.data(), text.size(), &why, options)) return 0;
   return Failed("cannot write " + out, "the file could not be written and renamed");
 }
 

@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/atomic_file.h"
 #include "platform/clip/avi_file.h"
 #include "platform/clip/frame_reader.h"
 
@@ -143,59 +144,12 @@ void Platform::MakeWritable(std::string_view path) {
   if (::stat(full.c_str(), &st) == 0) ::chmod(full.c_str(), st.st_mode | S_IWUSR);
 }
 
-namespace {
-
-std::string Fail(const char* what, const std::string& path) {
-  std::string out(what);
-  out.append(" ").append(path).append(": ").append(std::strerror(errno));
-  return out;
-}
-
-}  // namespace
-
 bool Platform::WriteFileAtomically(std::string_view path, const void* data, size_t size,
                                    std::string* error) {
-  std::string full = ResolvePath(path);
-  std::string temp = full + ".new";
-  size_t slash = full.find_last_of('/');
-  std::string folder = slash == std::string::npos ? std::string(".") : full.substr(0, slash + 1);
-  std::string why;
-  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  AtomicWriteStepDone(kWriteOpened);
-  if (fd < 0) {
-    if (error) *error = Fail("cannot create", temp);
-    return false;
-  }
-  const char* bytes = static_cast<const char*>(data);
-  size_t written = 0;
-  while (written < size) {
-    ssize_t n = ::write(fd, bytes + written, size - written);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      why = Fail("cannot write", temp);
-      break;
-    }
-    written += static_cast<size_t>(n);
-    AtomicWriteStepDone(kWriteWrote);
-  }
-  if (why.empty() && FlushFiles() && ::fsync(fd) != 0) why = Fail("cannot flush", temp);
-  AtomicWriteStepDone(kWriteFlushed);
-  if (::close(fd) != 0 && why.empty()) why = Fail("cannot close", temp);
-  if (why.empty() && ::rename(temp.c_str(), full.c_str()) != 0) why = Fail("cannot replace", full);
-  AtomicWriteStepDone(kWriteRenamed);
-  if (!why.empty()) {
-    ::unlink(temp.c_str());
-    if (error) *error = why;
-    return false;
-  }
-  // The rename itself is made durable by flushing the folder.
-  int dir = FlushFiles() ? ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1;
-  if (dir >= 0) {
-    ::fsync(dir);
-    ::close(dir);
-  }
-  AtomicWriteStepDone(kWriteDone);
-  return true;
+  AtomicWriteOptions options;
+  options.flush = FlushFiles();
+  options.stepDone = [this](AtomicWriteStep step) { AtomicWriteStepDone(step); };
+  return platform::WriteFileAtomically(ResolvePath(path), data, size, error, options);
 }
 
 }  // namespace platform

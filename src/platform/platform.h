@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/atomic_file.h"
 #include "platform/audio/sound_device.h"
 #include "platform/display/display_device.h"
 #include "platform/text/system_text.h"
@@ -49,8 +50,7 @@ struct ProcessExit {
   int code;
 };
 
-// The steps of WriteFileAtomically, each reported to the backend as it is done.
-enum AtomicWriteStep { kWriteOpened, kWriteWrote, kWriteFlushed, kWriteRenamed, kWriteDone };
+// The steps of WriteFileAtomically (AtomicWriteStep) are those of platform/atomic_file.h.
 
 class Platform {
  public:

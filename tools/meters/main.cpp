@@ -34,6 +34,7 @@
 #include "cli/cli.h"
 #include "cli/json_text.h"
 #include "cli/settings.h"
+#include "platform/atomic_file.h"
 #include "recall.h"
 
 namespace {
@@ -94,17 +95,13 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-// The whole text to `path` through a temporary file beside it, flushed and renamed, so a
-// reader sees the old file or the new one.
+// The whole text to `path`, replacing it at once; false, having said why, when it cannot.
 bool WriteAtomically(const std::string& path, const std::string& text) {
-  std::string temporary = path + ".tmp";
-  FILE* f = std::fopen(temporary.c_str(), "wb");
-  bool ok = f && std::fwrite(text.data(), 1, text.size(), f) == text.size();
-  ok = f && std::fflush(f) == 0 && ::fsync(fileno(f)) == 0 && ok;
-  if (f) std::fclose(f);
-  if (ok && std::rename(temporary.c_str(), path.c_str()) == 0) return true;
-  std::fprintf(stderr, "meters: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
-  std::remove(temporary.c_str());
+  platform::AtomicWriteOptions options;
+  options.tempSuffix = ".tmp";
+  std::string why;
+  if (platform::WriteFileAtomically(path, text.data(), text.size(), &why, options)) return true;
+  std::fprintf(stderr, "meters: %s\n", why.c_str());
   return false;
 }
 
