@@ -176,36 +176,30 @@ bool ApplySettlements(Ledger& ledger, GameFinding& g, std::string& error) {
 }
 
 void PrintJson(const std::vector<GameFinding>& findings, int left) {
-  std::printf("{\"games\": [");
-  for (size_t i = 0; i < findings.size(); ++i) {
-    const GameFinding& g = findings[i];
-    std::printf(
-        "%s\n {\"game\": %lld, \"client\": %lld, \"in_play\": %s, \"outcome\": %s, "
-        "\"settled_now\": %s, \"steps\": [",
-        i ? "," : "", static_cast<ll>(g.game.game), static_cast<ll>(g.client),
-        g.inPlay ? "true" : "false",
-        JsonString(g.game.endedMs ? g.game.outcome : "cut off in play").c_str(),
-        g.nothingOwed ? "true" : "false");
-    for (size_t j = 0; j < g.steps.size(); ++j) {
-      const StepFinding& s = g.steps[j];
-      std::printf(
-          "%s{\"kind\": %s, \"amount\": %lld, \"game_saw\": %s, \"verdict\": %s, "
-          "\"entry\": %lld, \"why\": %s}",
-          j ? ", " : "", JsonString(journal::StepKindName(s.step.kind)).c_str(),
-          static_cast<ll>(s.step.amount),
-          JsonString(journal::StepResultName(s.step.result)).c_str(),
-          JsonString(VerdictName(s.verdict)).c_str(), static_cast<ll>(s.seq),
-          JsonString(s.why).c_str());
-    }
-    std::printf("], \"owed\": [");
-    for (size_t j = 0; j < g.owed.size(); ++j)
-      std::printf("%s{\"what\": %s, \"amount\": %lld, \"command\": %s, \"settled_by\": %lld}",
-                  j ? ", " : "", JsonString(g.owed[j].what).c_str(),
-                  static_cast<ll>(g.owed[j].amount), JsonString(g.owed[j].command).c_str(),
-                  static_cast<ll>(g.owed[j].settledBy));
-    std::printf("]}");
+  Json games = Json::array();
+  for (const GameFinding& g : findings) {
+    Json game = {{"game", g.game.game},
+                 {"client", g.client},
+                 {"in_play", g.inPlay},
+                 {"outcome", g.game.endedMs ? g.game.outcome : "cut off in play"},
+                 {"settled_now", g.nothingOwed},
+                 {"steps", Json::array()},
+                 {"owed", Json::array()}};
+    for (const StepFinding& s : g.steps)
+      game["steps"].push_back({{"kind", journal::StepKindName(s.step.kind)},
+                               {"amount", s.step.amount},
+                               {"game_saw", journal::StepResultName(s.step.result)},
+                               {"verdict", VerdictName(s.verdict)},
+                               {"entry", s.seq},
+                               {"why", s.why}});
+    for (const Owed& o : g.owed)
+      game["owed"].push_back({{"what", o.what},
+                              {"amount", o.amount},
+                              {"command", o.command},
+                              {"settled_by", o.settledBy}});
+    games.push_back(std::move(game));
   }
-  std::printf("%s], \"left_to_settle\": %d}\n", findings.empty() ? "" : "\n", left);
+  std::printf("%s\n", JsonText(Json{{"games", games}, {"left_to_settle", left}}, 1).c_str());
 }
 
 void PrintTable(const std::vector<GameFinding>& findings, int left) {

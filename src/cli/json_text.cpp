@@ -1,8 +1,9 @@
 #include "cli/json_text.h"
 
-#include <nlohmann/json.hpp>
+std::string JsonText(const Json& value, int indent) {
+  return value.dump(indent, ' ', false, Json::error_handler_t::replace);
+}
 
 std::string JsonString(std::string_view text) {
-  return nlohmann::json(std::string(text))
-      .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+  return JsonText(Json(std::string(text)));
 }

@@ -21,7 +21,8 @@ fi
 # Meter 0 of the game folder's record (it may already hold earlier runs).
 games_charged() {
   local v
-  v=$("$game/meters" --json 2>/dev/null | sed -n 's/.*"index": 0, "meaning": "games charged", "value": \([0-9]*\).*/\1/p')
+  v=$("$game/meters" --json 2>/dev/null |
+    python3 -c 'import json, sys; print(json.load(sys.stdin)["meters"][0]["value"] or 0)' 2>/dev/null)
   echo "${v:-0}"
 }
 charged_before=$(games_charged)

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <nlohmann/json.hpp>
 
 #include "accounting/game_steps.h"
 #include "accounting/record_file.h"
@@ -12,7 +13,15 @@
 
 namespace {
 
+using nlohmann::json;
 using testing_support::RunCommand;
+
+// The tool's JSON, parsed: a test that its output is JSON at all, then of what it holds.
+json ParsedJson(const testing_support::Outcome& run) {
+  json value = json::parse(run.output, nullptr, false);
+  EXPECT_FALSE(value.is_discarded()) << run.output;
+  return value;
+}
 
 TEST(MetersTool, ShowsBalancesLevelsMetersCashpotAndDate) {
   testing_support::TempDir dir;
@@ -42,17 +51,16 @@ TEST(MetersTool, ShowsBalancesLevelsMetersCashpotAndDate) {
   EXPECT_NE(table.output.find(" 0  games charged"), std::string::npos);
   EXPECT_NE(table.output.find("seconds of play"), std::string::npos);
 
-  auto json = RunCommand(std::string(METERS_BINARY) + " --json " + dir / "rec");
-  EXPECT_EQ(json.status, 0);
-  EXPECT_NE(json.output.find("{\"index\": 36, \"meaning\": \"seconds of play\", \"value\": 3600}"),
-            std::string::npos)
-      << json.output;
+  auto run = RunCommand(std::string(METERS_BINARY) + " --json " + dir / "rec");
+  EXPECT_EQ(run.status, 0);
+  const json doc = ParsedJson(run);
+  EXPECT_EQ(doc["meters"][36],
+            json({{"index", 36}, {"meaning", "seconds of play"}, {"value", 3600}}));
   // The record's raw text is kept beside the day-first date.
-  EXPECT_NE(
-      json.output.find("\"firstWritten\": \"01/29/07\", \"firstWrittenDayFirst\": \"29/01/2007\""),
-      std::string::npos)
-      << json.output;
-  EXPECT_NE(json.output.find("{\"value\": -300.00, \"level\": 5}"), std::string::npos);
+  EXPECT_EQ(doc["firstWritten"], "01/29/07");
+  EXPECT_EQ(doc["firstWrittenDayFirst"], "29/01/2007");
+  EXPECT_EQ(doc["balances"][0], json({{"value", -300.0}, {"level", 5}}));
+  EXPECT_EQ(doc["balances"][1], json({{"value", -12.5}}));
 }
 
 // What a file does not hold, or holds as no number, is said in the table and is null in
@@ -67,34 +75,38 @@ TEST(MetersTool, WhatTheFileDoesNotHoldIsSaidPlainly) {
   struct Row {
     std::string bytes;
     const char* table[3];
-    const char* json[3];
+    const char* json;  // what the JSON holds, as a JSON patch of the whole document
   };
   const Row rows[] = {
       {whole,
        {"Main balance   (not a number)", "Cashpot fund   (not a number)", " 0  games charged"},
-       {"{\"value\": null, \"level\": null}, {\"value\": null}]", "\"value\": 7}",
-        "\"replacedByDefaults\": false"}},
+       R"({"balances": [{"value": null, "level": null}, {"value": null}],
+           "replacedByDefaults": false, "items": 42})"},
       {whole.substr(0, 4 * 3),  // the balances and meter 0 only
        {"SHORT", "Cashpot        (not in the file)",
         "games charged                                         7"},
-       {"\"cashpot\": null",
-        "\"index\": 1, \"meaning\": \"games started at balance level 1\", "
-        "\"value\": null}",
-        "\"items\": 3"}},
+       R"({"cashpot": null, "items": 3})"},
       {whole.substr(0, 10),
        {"NOT A RECORD", "Main balance   (not in the file)", "not in the file"},
-       {"\"replacedByDefaults\": true", "\"items\": 0", "\"value\": null}"}},
+       R"({"replacedByDefaults": true, "items": 0, "cashpot": null})"},
   };
   for (const Row& row : rows) {
     testing_support::WriteFile(dir / "rec", row.bytes);
     auto table = RunCommand(std::string(METERS_BINARY) + " " + dir / "rec");
-    auto json = RunCommand(std::string(METERS_BINARY) + " --json " + dir / "rec");
+    auto run = RunCommand(std::string(METERS_BINARY) + " --json " + dir / "rec");
     for (const char* want : row.table)
       EXPECT_NE(table.output.find(want), std::string::npos) << want << "\n" << table.output;
-    for (const char* want : row.json)
-      EXPECT_NE(json.output.find(want), std::string::npos) << want << "\n" << json.output;
-    EXPECT_EQ(json.output.find("nan"), std::string::npos) << json.output;
-    EXPECT_EQ(json.output.find("inf"), std::string::npos) << json.output;
+    const json doc = ParsedJson(run);
+    const json want = json::parse(row.json);
+    for (const auto& [key, value] : want.items())
+      EXPECT_EQ(doc[key], value) << key << "\n" << run.output;
+    const json& meters = doc["meters"];
+    EXPECT_EQ(meters[0]["value"], row.bytes.size() >= 12 ? json(7) : json()) << run.output;
+    EXPECT_EQ(meters[1], json({{"index", 1},
+                               {"meaning", "games started at balance level 1"},
+                               {"value", row.bytes.size() >= 16 ? json(0) : json()}}));
+    EXPECT_EQ(run.output.find("nan"), std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find("inf"), std::string::npos) << run.output;
   }
 }
 
@@ -122,14 +134,13 @@ TEST(MetersTool, ShowsTheOpenGamesOfTheJournal) {
             std::string::npos)
       << table.output;
   EXPECT_NE(table.output.find("Interrupted    1 game an older version listed"), std::string::npos);
-  auto json = RunCommand(std::string(METERS_BINARY) + " --json " + dir / "Zemblar.rec");
-  EXPECT_NE(json.output.find("\"openGames\": [{\"game\": 2, \"started\": \"2025-12-09 "
-                             "09:00:00\", \"outcome\": \"won\", \"steps\": \"stake 50 pence "
-                             "taken - prize 100 pence to bank not confirmed\"}],"),
-            std::string::npos)
-      << json.output;
-  EXPECT_NE(json.output.find("\"interruptedGames\": 1, \"interrupted\": [\"game 3 stake 50"),
-            std::string::npos);
+  const json doc =
+      ParsedJson(RunCommand(std::string(METERS_BINARY) + " --json " + dir / "Zemblar.rec"));
+  EXPECT_EQ(doc["openGames"],
+            json::parse(R"([{"game": 2, "started": "2025-12-09 09:00:00", "outcome": "won",
+                "steps": "stake 50 pence taken - prize 100 pence to bank not confirmed"}])"));
+  EXPECT_EQ(doc["interruptedGames"], 1);
+  EXPECT_EQ(doc["interrupted"][0].get<std::string>().rfind("game 3 stake 50", 0), 0u) << doc;
 }
 
 // The node exporter's textfile: written whole, and valid to promtool.
@@ -225,14 +236,20 @@ TEST(MetersTool, RecallsTheLastGamesWithEveryStep) {
             std::string::npos)
       << text.output;
 
-  auto json =
-      RunCommand(std::string(METERS_BINARY) + " " + dir / "Zemblar.rec" + " --games --json");
-  EXPECT_EQ(json.status, 0) << json.output;
-  EXPECT_EQ(json.output.rfind("{\"games\": [\n {\"game\": 4, ", 0), 0u) << json.output;
-  for (const char* key : {"\"started\": ", "\"ended\": null", "\"stake\": 50", "\"outcome\": \"\"",
-                          "\"win\": 100", "\"cashpot\": 0", "\"open\": true", "\"open\": false",
-                          "\"steps\": [", "\"text\": \"Goal \\\"kicks\\\" exist.\""})
-    EXPECT_NE(json.output.find(key), std::string::npos) << key;
+  auto run = RunCommand(std::string(METERS_BINARY) + " " + dir / "Zemblar.rec" + " --games --json");
+  EXPECT_EQ(run.status, 0) << run.output;
+  const json games = ParsedJson(run)["games"];
+  ASSERT_EQ(games.size(), 4u) << run.output;
+  EXPECT_EQ(games[0]["game"], 4);
+  EXPECT_EQ(games[0]["ended"], json());
+  EXPECT_EQ(games[0]["outcome"], "");
+  EXPECT_EQ(games[0]["open"], true);
+  EXPECT_EQ(games[1]["win"], 100);
+  EXPECT_EQ(games[1]["open"], false);
+  EXPECT_EQ(games[1]["cashpot"], 0);
+  EXPECT_EQ(games[1]["stake"], 50);
+  EXPECT_TRUE(games[1]["started"].is_string());
+  EXPECT_EQ(games[1]["steps"][1]["fields"]["text"], "Goal \"kicks\" exist.");
   EXPECT_EQ(
       RunCommand(std::string(METERS_BINARY) + " " + dir / "Zemblar.rec" + " --games 0").status, 64);
 }

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include "journal_builder.h"
 #include "temp_dir.h"
 
@@ -53,7 +55,6 @@ TEST_P(Reconcile, DecidesEachStepFromBothJournals) {
   std::vector<money::GameFinding> findings;
   ASSERT_TRUE(money::ReconcileGames(ledger, store, "", findings, error)) << error;
   journal::CloseStore(store);
-  money::CloseLedger(ledger);
   ASSERT_FALSE(findings.empty());
   const money::GameFinding& g = findings.back();
   std::vector<Verdict> verdicts;
@@ -64,6 +65,25 @@ TEST_P(Reconcile, DecidesEachStepFromBothJournals) {
   EXPECT_EQ(owed, c.owed);
   EXPECT_EQ(g.nothingOwed, c.closed);
   EXPECT_EQ(g.inPlay, c.connected && !c.disconnected);
+
+  // The same findings as operators' scripts read them.
+  testing::internal::CaptureStdout();
+  const int left = money::RunReconcile(ledger, dir.Path(), true);
+  const nlohmann::json doc = nlohmann::json::parse(testing::internal::GetCapturedStdout());
+  money::CloseLedger(ledger);
+  ASSERT_EQ(doc["games"].size(), findings.size()) << doc;
+  const nlohmann::json& last = doc["games"].back();
+  EXPECT_EQ(last["game"], g.game.game);
+  ASSERT_EQ(last["steps"].size(), c.verdicts.size()) << doc;
+  for (size_t i = 0; i < c.verdicts.size(); ++i)
+    EXPECT_EQ(last["steps"][i]["verdict"], money::VerdictName(c.verdicts[i])) << doc;
+  ASSERT_EQ(last["owed"].size(), c.owed.size()) << doc;
+  for (size_t i = 0; i < c.owed.size(); ++i)
+    EXPECT_EQ(last["owed"][i]["what"].get<std::string>() + " " +
+                  std::to_string(last["owed"][i]["amount"].get<int64_t>()),
+              c.owed[i]);
+  EXPECT_EQ(doc["left_to_settle"].is_number_integer(), true);
+  EXPECT_EQ(left == 0, doc["left_to_settle"] == 0) << doc;
 }
 
 constexpr StepKind kStake = StepKind::kStake;

@@ -287,47 +287,43 @@ std::string PrometheusText(const Shown& s) {
 
 void PrintJson(const Shown& s) {
   const RecordImage& record = s.record;
+  // Balances are pence held as floats: written to the hundredth of a penny, as the table shows.
   auto balance = [&](int i, bool withLevel) {
-    std::string out = "{\"value\": ";
-    float v = record.balances[i];
-    bool ok = s.Held(i) && IsNumber(v);
-    char text[64];
-    std::snprintf(text, sizeof text, "%.2f", v);
-    out += ok ? text : "null";
-    if (withLevel) out += ", \"level\": " + (ok ? std::to_string(LevelOfBalance(v) + 1) : "null");
-    return out + "}";
+    const float v = record.balances[i];
+    const bool ok = s.Held(i) && IsNumber(v);
+    Json out = {{"value", ok ? Json(std::round(double{v} * 100) / 100) : Json(nullptr)}};
+    if (withLevel) out["level"] = ok ? Json(LevelOfBalance(v) + 1) : Json(nullptr);
+    return out;
   };
-  std::printf("{\"file\": %s, \"size\": %zu, \"items\": %d, \"replacedByDefaults\": %s,\n",
-              JsonString(s.path).c_str(), s.size, s.held, s.replaced ? "true" : "false");
-  std::printf(" \"balances\": [%s, %s],\n", balance(0, true).c_str(), balance(1, false).c_str());
-  std::printf(" \"openGames\": ");
-  if (!s.journalError.empty())
-    std::printf("null, \"journalError\": %s", JsonString(s.journalError).c_str());
-  if (s.journalError.empty()) std::printf("[");
-  for (size_t i = 0; s.journalError.empty() && i < s.open.size(); ++i)
-    std::printf(
-        "%s{\"game\": %lld, \"started\": %s, \"outcome\": %s, \"steps\": %s}", i ? ", " : "",
-        static_cast<long long>(s.open[i].game),
-        JsonString(journal::UtcText(s.open[i].startedMs)).c_str(),
-        JsonString(s.open[i].endedMs ? s.open[i].outcome : "in play or interrupted").c_str(),
-        JsonString(journal::DescribeSteps(s.open[i])).c_str());
-  std::printf("%s,\n", s.journalError.empty() ? "]" : "");
-  std::printf(" \"interruptedGames\": %zu, \"interrupted\": [", s.interrupted.size());
-  for (size_t i = 0; i < s.interrupted.size(); ++i)
-    std::printf("%s%s", i ? ", " : "", JsonString(s.interrupted[i]).c_str());
-  std::printf("],\n");
+  auto heldOrNull = [&](int item, int64_t value) { return s.Held(item) ? Json(value) : Json(); };
+  Json doc = {{"file", s.path},
+              {"size", s.size},
+              {"items", s.held},
+              {"replacedByDefaults", s.replaced},
+              {"balances", {balance(0, true), balance(1, false)}}};
+  if (s.journalError.empty()) {
+    doc["openGames"] = Json::array();
+    for (const journal::Game& g : s.open)
+      doc["openGames"].push_back({{"game", g.game},
+                                  {"started", journal::UtcText(g.startedMs)},
+                                  {"outcome", g.endedMs ? g.outcome : "in play or interrupted"},
+                                  {"steps", journal::DescribeSteps(g)}});
+  } else {
+    doc["openGames"] = nullptr;
+    doc["journalError"] = s.journalError;
+  }
+  doc["interruptedGames"] = s.interrupted.size();
+  doc["interrupted"] = s.interrupted;
+  doc["cashpot"] = heldOrNull(kRecordItems - 1, record.cashpot);
   // The record's own month-first text, and the same date day first.
-  std::printf(
-      " \"cashpot\": %s, \"firstWritten\": %s, \"firstWrittenDayFirst\": %s,\n \"meters\": [\n",
-      s.Held(kRecordItems - 1) ? std::to_string(record.cashpot).c_str() : "null",
-      s.date.empty() ? "null" : JsonString(s.date).c_str(),
-      s.date.empty() ? "null" : JsonString(DayFirst(s.date)).c_str());
+  doc["firstWritten"] = s.date.empty() ? Json() : Json(s.date);
+  doc["firstWrittenDayFirst"] = s.date.empty() ? Json() : Json(DayFirst(s.date));
+  doc["meters"] = Json::array();
   for (int i = 0; i < kMeterCount; ++i)
-    std::printf("  {\"index\": %d, \"meaning\": %s, \"value\": %s}%s\n", i,
-                JsonString(MeterMeaning(i)).c_str(),
-                s.Held(2 + i) ? std::to_string(record.meters[i]).c_str() : "null",
-                i + 1 < kMeterCount ? "," : "");
-  std::printf(" ]}\n");
+    doc["meters"].push_back({{"index", i},
+                             {"meaning", MeterMeaning(i)},
+                             {"value", heldOrNull(2 + i, record.meters[i])}});
+  std::printf("%s\n", JsonText(doc, 1).c_str());
 }
 
 std::string BalanceText(const Shown& s, int i) {

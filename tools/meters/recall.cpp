@@ -5,25 +5,9 @@
 
 #include "accounting/game_steps.h"
 #include "accounting/journal_store.h"
+#include "cli/json_text.h"
 
 namespace {
-
-std::string Json(const std::string& s) {
-  std::string out = "\"";
-  for (unsigned char c : s) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += static_cast<char>(c);
-    } else if (c < 0x20) {
-      char esc[8];
-      std::snprintf(esc, sizeof esc, "\\u%04x", c);
-      out += esc;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out + "\"";
-}
 
 struct Recalled {
   journal::Game game;
@@ -71,47 +55,43 @@ void PrintText(const std::vector<Recalled>& games) {
 }
 
 void PrintJson(const std::vector<Recalled>& games) {
-  std::printf("{\"games\": [");
-  for (size_t i = 0; i < games.size(); ++i) {
-    const Recalled& r = games[i];
+  Json list = Json::array();
+  for (const Recalled& r : games) {
     const journal::Game& g = r.game;
-    std::printf(
-        "%s\n {\"game\": %lld, \"started\": %s, \"ended\": %s, \"stake\": %lld, \"outcome\": %s, "
-        "\"win\": %lld, \"cashpot\": %lld, \"open\": %s,\n  \"credits_before\": %lld, "
-        "\"bank_before\": %lld, \"credits_after\": %lld, \"bank_after\": %lld,\n  \"money\": [",
-        i ? "," : "", static_cast<long long>(g.game), Json(journal::UtcText(g.startedMs)).c_str(),
-        g.endedMs ? Json(journal::UtcText(g.endedMs)).c_str() : "null",
-        static_cast<long long>(steps::GetInt(r.start, "stake")), Json(g.outcome).c_str(),
-        static_cast<long long>(g.win), static_cast<long long>(r.cashpot),
-        journal::GameIsOpen(g) ? "true" : "false",
-        static_cast<long long>(steps::GetInt(r.start, "credits", -1)),
-        static_cast<long long>(steps::GetInt(r.start, "bank", -1)),
-        static_cast<long long>(steps::GetInt(r.end, "credits", -1)),
-        static_cast<long long>(steps::GetInt(r.end, "bank", -1)));
-    for (size_t k = 0; k < g.steps.size(); ++k) {
-      const journal::MoneyStep& m = g.steps[k];
-      std::printf("%s{\"kind\": %s, \"amount\": %lld, \"result\": %s, \"reply\": %s}",
-                  k ? ", " : "", Json(journal::StepKindName(m.kind)).c_str(),
-                  static_cast<long long>(m.amount), Json(journal::StepResultName(m.result)).c_str(),
-                  Json(m.reply).c_str());
-    }
-    std::printf("],\n  \"steps\": [");
-    for (size_t k = 0; k < r.rows.size(); ++k) {
-      const journal::StepRow& row = r.rows[k];
+    Json game = {{"game", g.game},
+                 {"started", journal::UtcText(g.startedMs)},
+                 {"ended", g.endedMs ? Json(journal::UtcText(g.endedMs)) : Json()},
+                 {"stake", steps::GetInt(r.start, "stake")},
+                 {"outcome", g.outcome},
+                 {"win", g.win},
+                 {"cashpot", r.cashpot},
+                 {"open", journal::GameIsOpen(g)},
+                 {"credits_before", steps::GetInt(r.start, "credits", -1)},
+                 {"bank_before", steps::GetInt(r.start, "bank", -1)},
+                 {"credits_after", steps::GetInt(r.end, "credits", -1)},
+                 {"bank_after", steps::GetInt(r.end, "bank", -1)},
+                 {"money", Json::array()},
+                 {"steps", Json::array()}};
+    for (const journal::MoneyStep& m : g.steps)
+      game["money"].push_back({{"kind", journal::StepKindName(m.kind)},
+                               {"amount", m.amount},
+                               {"result", journal::StepResultName(m.result)},
+                               {"reply", m.reply}});
+    for (const journal::StepRow& row : r.rows) {
       steps::Fields f;
       std::string error;
       steps::Decode(row.data, f, error);
-      std::printf(
-          "%s\n   {\"step\": %lld, \"kind\": %s, \"at_ms\": %lld, \"words\": %s, \"fields\": {",
-          k ? "," : "", static_cast<long long>(row.seq), Json(row.kind).c_str(),
-          static_cast<long long>(row.atMs), Json(steps::Describe(row)).c_str());
-      for (size_t j = 0; j < f.size(); ++j)
-        std::printf("%s%s: %s", j ? ", " : "", Json(f[j].first).c_str(), Json(f[j].second).c_str());
-      std::printf("}}");
+      Json fields = Json::object();
+      for (const auto& [key, value] : f) fields[key] = value;
+      game["steps"].push_back({{"step", row.seq},
+                               {"kind", row.kind},
+                               {"at_ms", row.atMs},
+                               {"words", steps::Describe(row)},
+                               {"fields", fields}});
     }
-    std::printf("]}");
+    list.push_back(std::move(game));
   }
-  std::printf("\n]}\n");
+  std::printf("%s\n", JsonText(Json{{"games", list}}, 1).c_str());
 }
 
 }  // namespace

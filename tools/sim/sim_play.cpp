@@ -362,13 +362,13 @@ std::string FormatGameLine(const GameReport& g) {
 }
 
 std::string FormatGameJson(const GameReport& g) {
-  char line[240];
-  std::snprintf(line, sizeof line,
-                "{\"game\": %d, \"outcome\": %s, \"win\": %d, \"cashpot\": %d, \"turns\": %d, "
-                "\"seconds\": %.3f, \"gave_up\": %s}",
-                g.game, JsonString(g.outcome).c_str(), g.win, g.cashpot, g.turns, g.seconds,
-                g.gaveUp ? "true" : "false");
-  return line;
+  return JsonText(Json{{"game", g.game},
+                       {"outcome", g.outcome},
+                       {"win", g.win},
+                       {"cashpot", g.cashpot},
+                       {"turns", g.turns},
+                       {"seconds", g.seconds},
+                       {"gave_up", g.gaveUp}});
 }
 
 namespace {
@@ -404,11 +404,9 @@ std::string FormatTotalsLine(const PlayTotals& t) {
 }
 
 std::string FormatTotalsJson(const PlayTotals& t) {
-  std::string line;
-  for (const TotalsField& f : TotalsFields(t))
-    line +=
-        (line.empty() ? "{\"" : ", \"") + std::string(f.json) + "\": " + std::to_string(f.value);
-  return line + "}";
+  Json totals = Json::object();
+  for (const TotalsField& f : TotalsFields(t)) totals[f.json] = f.value;
+  return JsonText(totals);
 }
 
 }  // namespace sim
