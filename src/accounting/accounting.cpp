@@ -1,5 +1,7 @@
 #include "accounting/accounting.h"
 
+#include <string_view>
+
 #include "accounting/game_journal.h"
 #include "accounting/money_link.h"
 #include "shell/pump.h"
@@ -21,7 +23,7 @@ const int16_t ControlModeRows[7][4] = {
 
 namespace {
 
-const char* const kMeterMeanings[kMeterCount] = {
+constexpr const char* kMeterMeanings[kMeterCount] = {
     "games charged",
     "games started at balance level 1",
     "games started at balance level 2",
@@ -62,6 +64,31 @@ const char* const kMeterMeanings[kMeterCount] = {
     "(unused)",
     "games that reached a prize",
 };
+
+// Each named meter sits where its meaning says: a meter moved in one place and not the other
+// stops the build.
+constexpr bool MeaningIs(Meter meter, std::string_view meaning) {
+  return meaning == kMeterMeanings[meter];
+}
+static_assert(MeaningIs(kMeterGamesCharged, "games charged"));
+static_assert(MeaningIs(kMeterGamesAtLevel1, "games started at balance level 1"));
+static_assert(MeaningIs(Meter(kMeterGamesAtLevel1 + 6), "games started at balance level 7"));
+static_assert(MeaningIs(kMeterTrueFalseRounds, "true/false rounds played"));
+static_assert(MeaningIs(kMeterTrueFalseWrong, "true/false rounds answered wrongly"));
+static_assert(MeaningIs(kMeterWonExactly100, "games won with exactly 100"));
+static_assert(MeaningIs(Meter(kMeterWonExactly100 + 7), "games won with exactly 2000"));
+static_assert(MeaningIs(kMeterJackpots, "jackpots"));
+static_assert(MeaningIs(kMeterPaidOut, "total paid out (pence)"));
+static_assert(MeaningIs(kMeterWinsAtLevel1, "wins at balance level 1 (pence)"));
+static_assert(MeaningIs(Meter(kMeterWinsAtLevel1 + 6), "wins at balance level 7 (pence)"));
+static_assert(MeaningIs(kMeterGamesWithAWin, "games with a win"));
+static_assert(MeaningIs(kMeterCashpotsPaid, "cashpots paid"));
+static_assert(MeaningIs(kMeterCashpotPayouts, "cashpot payouts (pence)"));
+static_assert(MeaningIs(kMeterChargedBankBelow500, "games charged with bank below 500"));
+static_assert(MeaningIs(kMeterChargedBank500To999, "games charged with bank 500..999"));
+static_assert(MeaningIs(kMeterChargedBank1000Up, "games charged with bank 1000+ or unknown"));
+static_assert(MeaningIs(kMeterSecondsOfPlay, "seconds of play"));
+static_assert(MeaningIs(kMeterReachedPrize, "games that reached a prize"));
 
 bool MeterIndexValid(int16_t index) {
   return index >= 0 && index < kMeterCount;
