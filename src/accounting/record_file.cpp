@@ -5,19 +5,11 @@
 #include <vector>
 
 #include "accounting/game_journal.h"
+#include "platform/little_endian.h"
 #include "shell/eventlog.h"
 #include "shell/system.h"
 
 namespace {
-
-uint32_t ReadLe32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-
-void WriteLe32(std::string& out, uint32_t v) {
-  for (int i = 0; i < 4; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
-}
 
 float FloatOf(uint32_t bits) {
   float f;
@@ -91,10 +83,10 @@ bool IsRecordDateWord(const std::string& w) {
 std::string EncodeRecord(const RecordImage& image) {
   std::string out;
   out.reserve(kRecordNumbersSize + 80);
-  WriteLe32(out, BitsOf(image.balances[0]));
-  WriteLe32(out, BitsOf(image.balances[1]));
-  for (int32_t m : image.meters) WriteLe32(out, static_cast<uint32_t>(m));
-  WriteLe32(out, static_cast<uint32_t>(image.cashpot));
+  AppendLe32(out, BitsOf(image.balances[0]));
+  AppendLe32(out, BitsOf(image.balances[1]));
+  for (int32_t m : image.meters) AppendLe32(out, static_cast<uint32_t>(m));
+  AppendLe32(out, static_cast<uint32_t>(image.cashpot));
   out += kRecordBuildText;
   out += kRecordWrittenText;
   out += image.dateWord;

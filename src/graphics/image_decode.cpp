@@ -4,11 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/little_endian.h"
 namespace {
-
-uint16_t Le16(const uint8_t* p) {
-  return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
 
 bool Fail(std::string* error, const std::string& why) {
   if (error) *error = why;
@@ -21,10 +18,6 @@ bool CheckSize(int width, int height, std::string* error) {
       static_cast<long long>(width) * height > kMaxPicturePixels)
     return Fail(error, "the picture is too large");
   return true;
-}
-
-uint32_t Le32(const uint8_t* p) {
-  return static_cast<uint32_t>(Le16(p)) | static_cast<uint32_t>(Le16(p + 2)) << 16;
 }
 
 // What a BMP's compression field says.
@@ -48,7 +41,7 @@ bool BmpHeader(const uint8_t* data, size_t size, PictureHeader& h, BmpLayout& la
                std::string* error) {
   if (size < 18) return Fail(error, "the BMP header is cut short");
   if (data[0] != 'B' || data[1] != 'M') return Fail(error, "not a BMP file (no \"BM\")");
-  layout.infoSize = Le32(data + 14);
+  layout.infoSize = ReadLe32(data + 14);
   if (layout.infoSize == 12 || layout.infoSize == 16 || layout.infoSize == 64)
     return Fail(error, "an OS/2 BMP (information header of " + std::to_string(layout.infoSize) +
                            " bytes) is not supported: only Windows BMP");
@@ -57,16 +50,16 @@ bool BmpHeader(const uint8_t* data, size_t size, PictureHeader& h, BmpLayout& la
     return Fail(error, "a BMP information header of " + std::to_string(layout.infoSize) +
                            " bytes is not supported");
   if (size < 54) return Fail(error, "the BMP header is cut short");
-  const int32_t width = static_cast<int32_t>(Le32(data + 18));
-  const int32_t height = static_cast<int32_t>(Le32(data + 22));
-  const uint16_t bits = Le16(data + 28);
-  const uint32_t compression = Le32(data + 30);
+  const int32_t width = static_cast<int32_t>(ReadLe32(data + 18));
+  const int32_t height = static_cast<int32_t>(ReadLe32(data + 22));
+  const uint16_t bits = ReadLe16(data + 28);
+  const uint32_t compression = ReadLe32(data + 30);
   if (bits != 24 || compression != 0) {
     std::string what = "a BMP of " + std::to_string(bits) + " bits a pixel";
     if (compression != 0) what += " compressed as " + CompressionName(compression);
     return Fail(error, what + " is not supported: only uncompressed 24-bit pictures");
   }
-  layout.pixelOffset = Le32(data + 10);
+  layout.pixelOffset = ReadLe32(data + 10);
   // A negative height is a picture stored top row first.
   layout.topDown = height < 0;
   const int64_t rows = layout.topDown ? -static_cast<int64_t>(height) : height;
@@ -90,8 +83,9 @@ bool PcxHeader(const uint8_t* data, size_t size, PictureHeader& h, std::string* 
                                      : "a PCX of " + std::to_string(data[65]) + " colour planes";
     return Fail(error, what + " is not supported: only 3-plane pictures");
   }
-  h.width = Le16(data + 66);  // bytes per line of one plane
-  h.height = static_cast<int16_t>(Le16(data + 10)) - static_cast<int16_t>(Le16(data + 6)) + 1;
+  h.width = ReadLe16(data + 66);  // bytes per line of one plane
+  h.height =
+      static_cast<int16_t>(ReadLe16(data + 10)) - static_cast<int16_t>(ReadLe16(data + 6)) + 1;
   return true;
 }
 

@@ -3,15 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/little_endian.h"
 namespace {
-
-uint16_t U16(const uint8_t* p) {
-  return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-
-uint32_t U32(const uint8_t* p) {
-  return static_cast<uint32_t>(U16(p)) | (static_cast<uint32_t>(U16(p + 2)) << 16);
-}
 
 struct Chunk {
   size_t offset = 0;      // of the chunk's data
@@ -25,7 +18,7 @@ bool FindChunk(const uint8_t* bytes, size_t from, size_t end, const char* id, Ch
   uint64_t at = from;
   while (at + 8 <= end) {
     const uint8_t* header = bytes + at;
-    uint32_t declared = U32(header + 4);
+    uint32_t declared = ReadLe32(header + 4);
     if (std::memcmp(header, id, 4) == 0) {
       out.offset = static_cast<size_t>(at + 8);
       out.size = static_cast<size_t>(std::min<uint64_t>(declared, end - (at + 8)));
@@ -48,20 +41,21 @@ bool ParseWave(const uint8_t* bytes, size_t size, WaveFile& out, std::string* wh
   out = WaveFile{};
   // The first chunk: its id and form type are not looked at, only its size.
   if (size < 12) return Fail(why, "too short for a RIFF header");
-  const size_t end = static_cast<size_t>(std::min<uint64_t>(8 + uint64_t{U32(bytes + 4)}, size));
+  const size_t end =
+      static_cast<size_t>(std::min<uint64_t>(8 + uint64_t{ReadLe32(bytes + 4)}, size));
   Chunk fmt, data;
   if (!FindChunk(bytes, 12, end, "fmt ", fmt)) return Fail(why, "no \"fmt \" chunk");
   if (fmt.size < 16) return Fail(why, "\"fmt \" chunk shorter than 16 bytes");
   const uint8_t* f = bytes + fmt.offset;
   platform::WaveFormat& format = out.format;
-  format.formatTag = U16(f);
-  format.channels = U16(f + 2);
-  format.samplesPerSec = U32(f + 4);
-  format.avgBytesPerSec = U32(f + 8);
-  format.blockAlign = U16(f + 12);
-  format.bitsPerSample = U16(f + 14);
+  format.formatTag = ReadLe16(f);
+  format.channels = ReadLe16(f + 2);
+  format.samplesPerSec = ReadLe32(f + 4);
+  format.avgBytesPerSec = ReadLe32(f + 8);
+  format.blockAlign = ReadLe16(f + 12);
+  format.bitsPerSample = ReadLe16(f + 14);
   if (format.formatTag != platform::kWaveFormatPcm && fmt.size >= 18) {
-    size_t count = std::min<size_t>(U16(f + 16), fmt.size - 18);
+    size_t count = std::min<size_t>(ReadLe16(f + 16), fmt.size - 18);
     format.extra.assign(f + 18, f + 18 + count);
   }
   // The search for the samples starts again just after the form type.

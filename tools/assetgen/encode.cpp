@@ -3,17 +3,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/little_endian.h"
 namespace assetgen {
 namespace {
-
-void Put16(std::vector<uint8_t>& out, uint32_t v) {
-  out.push_back(v & 255);
-  out.push_back((v >> 8) & 255);
-}
-void Put32(std::vector<uint8_t>& out, uint32_t v) {
-  Put16(out, v & 0xFFFF);
-  Put16(out, v >> 16);
-}
 
 // One plane of one row: runs of up to 63 equal bytes; a lone byte below 0xC0 stands for itself.
 void EncodePlaneRow(std::vector<uint8_t>& out, const std::vector<uint8_t>& values) {
@@ -35,20 +27,20 @@ std::vector<uint8_t> EncodeBmp(const Image& image) {
   out.reserve(54 + data);
   out.push_back('B');
   out.push_back('M');
-  Put32(out, 54 + data);
-  Put32(out, 0);
-  Put32(out, 54);
-  Put32(out, 40);
-  Put32(out, image.width);
-  Put32(out, image.height);
-  Put16(out, 1);
-  Put16(out, 24);
-  Put32(out, 0);
-  Put32(out, data);
-  Put32(out, 2835);
-  Put32(out, 2835);
-  Put32(out, 0);
-  Put32(out, 0);
+  AppendLe32(out, 54 + data);
+  AppendLe32(out, 0);
+  AppendLe32(out, 54);
+  AppendLe32(out, 40);
+  AppendLe32(out, image.width);
+  AppendLe32(out, image.height);
+  AppendLe16(out, 1);
+  AppendLe16(out, 24);
+  AppendLe32(out, 0);
+  AppendLe32(out, data);
+  AppendLe32(out, 2835);
+  AppendLe32(out, 2835);
+  AppendLe32(out, 0);
+  AppendLe32(out, 0);
   for (int y = image.height - 1; y >= 0; --y) {
     for (int x = 0; x < image.width; ++x) {
       const Rgb c = image.At(x, y);

@@ -3,13 +3,14 @@
 #include <algorithm>
 #include <array>
 
+#include "platform/little_endian.h"
 namespace platform {
 
 namespace {
 
 int32_t SampleAt(const uint8_t* p, int bits) {
   if (bits == 8) return (static_cast<int32_t>(p[0]) - 128) * 256;
-  return static_cast<int16_t>(static_cast<uint16_t>(p[0] | (p[1] << 8)));
+  return static_cast<int16_t>(ReadLe16(p));
 }
 
 }  // namespace

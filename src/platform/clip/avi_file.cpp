@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform/little_endian.h"
 namespace platform {
 
 namespace {
@@ -12,11 +13,6 @@ constexpr size_t kMaxStreams = 100;              // two digits in a chunk id
 constexpr size_t kMaxFormatBytes = 1024 * 1024;  // one "strf" block
 constexpr size_t kMaxChunks = 4 * 1024 * 1024;   // data chunks in the whole file
 constexpr size_t kMinStreamHeader = 48;          // up to the sample size
-
-uint32_t U32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
 
 bool Fail(std::string* why, const std::string& reason) {
   if (why) *why = reason;
@@ -33,8 +29,8 @@ struct Header {
 bool ReadHeader(ByteSource& s, uint64_t at, Header& h) {
   uint8_t b[8];
   if (!s.Read(at, b, 8)) return false;
-  h.id = U32(b);
-  h.size = U32(b + 4);
+  h.id = ReadLe32(b);
+  h.size = ReadLe32(b + 4);
   h.data = at + 8;
   h.next = h.data + h.size + (h.size & 1);
   return true;
@@ -44,7 +40,7 @@ bool ReadHeader(ByteSource& s, uint64_t at, Header& h) {
 bool ListType(ByteSource& s, const Header& h, uint32_t& type) {
   uint8_t b[4];
   if (h.id != FourCc("LIST") || h.size < 4 || !s.Read(h.data, b, 4)) return false;
-  type = U32(b);
+  type = ReadLe32(b);
   return true;
 }
 
@@ -101,9 +97,10 @@ std::unique_ptr<AviFile> AviFile::Open(std::unique_ptr<ByteSource> source, std::
 bool AviFile::ReadHeaders(std::string* why) {
   ByteSource& s = *source_;
   uint8_t riff[12];
-  if (!s.Read(0, riff, 12) || U32(riff) != FourCc("RIFF") || U32(riff + 8) != FourCc("AVI "))
+  if (!s.Read(0, riff, 12) || ReadLe32(riff) != FourCc("RIFF") ||
+      ReadLe32(riff + 8) != FourCc("AVI "))
     return Fail(why, "not a RIFF AVI file");
-  const uint64_t end = std::min<uint64_t>(8 + uint64_t{U32(riff + 4)}, s.Size());
+  const uint64_t end = std::min<uint64_t>(8 + uint64_t{ReadLe32(riff + 4)}, s.Size());
   bool headers = false, data = false;
   Header h;
   for (uint64_t at = 12; at + 8 <= end && ReadHeader(s, at, h); at = h.next) {
@@ -146,12 +143,12 @@ bool AviFile::ReadStreamList(uint64_t from, uint64_t end, std::string* why) {
       if (h.size < kMinStreamHeader || h.data + kMinStreamHeader > end ||
           !source_->Read(h.data, b, sizeof b))
         return Fail(why, "stream header too short");
-      stream.type = U32(b);
-      stream.handler = U32(b + 4);
-      stream.scale = U32(b + 20);
-      stream.rate = U32(b + 24);
-      stream.start = U32(b + 28);
-      stream.length = U32(b + 32);
+      stream.type = ReadLe32(b);
+      stream.handler = ReadLe32(b + 4);
+      stream.scale = ReadLe32(b + 20);
+      stream.rate = ReadLe32(b + 24);
+      stream.start = ReadLe32(b + 28);
+      stream.length = ReadLe32(b + 32);
       header = true;
     } else if (h.id == FourCc("strf") && stream.format.empty()) {
       if (h.size > kMaxFormatBytes || h.data + h.size > end)

@@ -4,27 +4,10 @@
 #include <bit>
 #include <cstring>
 
+#include "platform/little_endian.h"
 namespace platform {
 
 namespace {
-
-uint16_t U16(const uint8_t* p) {
-  return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-
-uint32_t U32(const uint8_t* p) {
-  return static_cast<uint32_t>(U16(p)) | static_cast<uint32_t>(U16(p + 2)) << 16;
-}
-
-void Put16(uint8_t* p, uint32_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-
-void Put32(uint8_t* p, uint32_t v) {
-  Put16(p, v);
-  Put16(p + 2, v >> 16);
-}
 
 std::unique_ptr<FrameReader> Refuse(std::string* why, const char* reason) {
   if (why) *why = reason;
@@ -43,33 +26,33 @@ uint8_t Channel(uint32_t value, uint32_t mask) {
 
 bool ReadBitmapHeader(const uint8_t* b, size_t size, BitmapHeader& h) {
   if (size < kBitmapHeaderSize) return false;
-  h.size = U32(b);
+  h.size = ReadLe32(b);
   if (h.size < kBitmapHeaderSize || h.size > size) return false;
-  h.width = static_cast<int32_t>(U32(b + 4));
-  h.height = static_cast<int32_t>(U32(b + 8));
-  h.planes = U16(b + 12);
-  h.bitCount = U16(b + 14);
-  h.compression = U32(b + 16);
-  h.sizeImage = U32(b + 20);
-  h.xPelsPerMeter = static_cast<int32_t>(U32(b + 24));
-  h.yPelsPerMeter = static_cast<int32_t>(U32(b + 28));
-  h.clrUsed = U32(b + 32);
-  h.clrImportant = U32(b + 36);
+  h.width = static_cast<int32_t>(ReadLe32(b + 4));
+  h.height = static_cast<int32_t>(ReadLe32(b + 8));
+  h.planes = ReadLe16(b + 12);
+  h.bitCount = ReadLe16(b + 14);
+  h.compression = ReadLe32(b + 16);
+  h.sizeImage = ReadLe32(b + 20);
+  h.xPelsPerMeter = static_cast<int32_t>(ReadLe32(b + 24));
+  h.yPelsPerMeter = static_cast<int32_t>(ReadLe32(b + 28));
+  h.clrUsed = ReadLe32(b + 32);
+  h.clrImportant = ReadLe32(b + 36);
   return true;
 }
 
 void WriteBitmapHeader(const BitmapHeader& h, uint8_t* out) {
-  Put32(out, h.size);
-  Put32(out + 4, static_cast<uint32_t>(h.width));
-  Put32(out + 8, static_cast<uint32_t>(h.height));
-  Put16(out + 12, h.planes);
-  Put16(out + 14, h.bitCount);
-  Put32(out + 16, h.compression);
-  Put32(out + 20, h.sizeImage);
-  Put32(out + 24, static_cast<uint32_t>(h.xPelsPerMeter));
-  Put32(out + 28, static_cast<uint32_t>(h.yPelsPerMeter));
-  Put32(out + 32, h.clrUsed);
-  Put32(out + 36, h.clrImportant);
+  PutLe32(out, h.size);
+  PutLe32(out + 4, static_cast<uint32_t>(h.width));
+  PutLe32(out + 8, static_cast<uint32_t>(h.height));
+  PutLe16(out + 12, h.planes);
+  PutLe16(out + 14, h.bitCount);
+  PutLe32(out + 16, h.compression);
+  PutLe32(out + 20, h.sizeImage);
+  PutLe32(out + 24, static_cast<uint32_t>(h.xPelsPerMeter));
+  PutLe32(out + 28, static_cast<uint32_t>(h.yPelsPerMeter));
+  PutLe32(out + 32, h.clrUsed);
+  PutLe32(out + 36, h.clrImportant);
 }
 
 std::unique_ptr<FrameReader> FrameReader::Open(AviFile& file, const AviStream& stream,
@@ -90,7 +73,7 @@ std::unique_ptr<FrameReader> FrameReader::Open(AviFile& file, const AviStream& s
   if (!ok) return Refuse(why, "frame format not supported");
   if (in.compression == kBiBitfields) {
     if (format.size() < kBitmapHeaderSize + 12) return Refuse(why, "colour masks missing");
-    for (int i = 0; i < 3; ++i) r->masks_[i] = U32(format.data() + kBitmapHeaderSize + 4 * i);
+    for (int i = 0; i < 3; ++i) r->masks_[i] = ReadLe32(format.data() + kBitmapHeaderSize + 4 * i);
   } else if (bits == 32) {
     r->masks_[0] = 0xFF0000;
     r->masks_[1] = 0x00FF00;
@@ -187,7 +170,7 @@ bool FrameReader::DecodeRgb(const std::vector<uint8_t>& data) {
         std::memcpy(out, src + 3 * x, 3);
         continue;
       }
-      uint32_t v = bits == 16 ? U16(src + 2 * x) : U32(src + 4 * x);
+      uint32_t v = bits == 16 ? ReadLe16(src + 2 * x) : ReadLe32(src + 4 * x);
       if (bits == 16 && in_.compression == kBiRgb) {
         // 5-5-5: each 5-bit level widened to 8 bits.
         uint32_t r5 = (v >> 10) & 31, g5 = (v >> 5) & 31, b5 = v & 31;

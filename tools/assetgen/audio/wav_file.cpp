@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "riff_bytes.h"
+#include "platform/little_endian.h"
 
 namespace audio {
 namespace {
@@ -43,19 +43,19 @@ std::string EncodeWav(const Sound& sound) {
   std::string out;
   out.reserve(44 + dataBytes + 1);
   out += "RIFF";
-  Put32(out, 36 + dataBytes + (dataBytes & 1));
+  AppendLe32(out, 36 + dataBytes + (dataBytes & 1));
   out += "WAVE";
   out += "fmt ";
-  Put32(out, 16);
-  Put16(out, 1);  // PCM
-  Put16(out, static_cast<uint32_t>(sound.channels));
-  Put32(out, static_cast<uint32_t>(sound.rate));
-  Put32(out, static_cast<uint32_t>(sound.rate) * blockAlign);
-  Put16(out, blockAlign);
-  Put16(out, 16);
+  AppendLe32(out, 16);
+  AppendLe16(out, 1);  // PCM
+  AppendLe16(out, static_cast<uint32_t>(sound.channels));
+  AppendLe32(out, static_cast<uint32_t>(sound.rate));
+  AppendLe32(out, static_cast<uint32_t>(sound.rate) * blockAlign);
+  AppendLe16(out, blockAlign);
+  AppendLe16(out, 16);
   out += "data";
-  Put32(out, dataBytes);
-  for (int16_t v : sound.pcm) Put16(out, static_cast<uint16_t>(v));
+  AppendLe32(out, dataBytes);
+  for (int16_t v : sound.pcm) AppendLe16(out, static_cast<uint16_t>(v));
   if (dataBytes & 1) out.push_back('\0');
   return out;
 }

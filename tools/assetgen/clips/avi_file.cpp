@@ -2,18 +2,15 @@
 
 #include <algorithm>
 
-#include "riff_bytes.h"
+#include "platform/little_endian.h"
 
 namespace clips {
-
-using audio::Put16;
-using audio::Put32;
 
 namespace {
 
 std::string Chunk(const char* id, const std::string& data) {
   std::string out(id, 4);
-  Put32(out, static_cast<uint32_t>(data.size()));
+  AppendLe32(out, static_cast<uint32_t>(data.size()));
   out += data;
   if (data.size() & 1) out.push_back('\0');
   return out;
@@ -87,47 +84,47 @@ std::string EncodeAvi(const AviClip& clip) {
   const uint32_t height = static_cast<uint32_t>(clip.height);
 
   std::string avih;
-  Put32(avih, 1000000 / fps);  // microseconds per frame
-  Put32(avih, largest * fps);  // max bytes per second
-  Put32(avih, 0);              // padding granularity
-  Put32(avih, 0x10);           // AVIF_HASINDEX
-  Put32(avih, frames);
-  Put32(avih, 0);  // initial frames
-  Put32(avih, 1);  // streams
-  Put32(avih, largest);
-  Put32(avih, width);
-  Put32(avih, height);
-  for (int i = 0; i < 4; ++i) Put32(avih, 0);
+  AppendLe32(avih, 1000000 / fps);  // microseconds per frame
+  AppendLe32(avih, largest * fps);  // max bytes per second
+  AppendLe32(avih, 0);              // padding granularity
+  AppendLe32(avih, 0x10);           // AVIF_HASINDEX
+  AppendLe32(avih, frames);
+  AppendLe32(avih, 0);  // initial frames
+  AppendLe32(avih, 1);  // streams
+  AppendLe32(avih, largest);
+  AppendLe32(avih, width);
+  AppendLe32(avih, height);
+  for (int i = 0; i < 4; ++i) AppendLe32(avih, 0);
 
   std::string strh = "vidsmrle";
-  Put32(strh, 0);  // flags
-  Put16(strh, 0);  // priority
-  Put16(strh, 0);  // language
-  Put32(strh, 0);  // initial frames
-  Put32(strh, 1);  // scale
-  Put32(strh, fps);
-  Put32(strh, 0);  // start
-  Put32(strh, frames);
-  Put32(strh, largest);
-  Put32(strh, 0xFFFFFFFF);  // quality: the default
-  Put32(strh, 0);           // sample size: varies
-  Put16(strh, 0);
-  Put16(strh, 0);
-  Put16(strh, width);
-  Put16(strh, height);
+  AppendLe32(strh, 0);  // flags
+  AppendLe16(strh, 0);  // priority
+  AppendLe16(strh, 0);  // language
+  AppendLe32(strh, 0);  // initial frames
+  AppendLe32(strh, 1);  // scale
+  AppendLe32(strh, fps);
+  AppendLe32(strh, 0);  // start
+  AppendLe32(strh, frames);
+  AppendLe32(strh, largest);
+  AppendLe32(strh, 0xFFFFFFFF);  // quality: the default
+  AppendLe32(strh, 0);           // sample size: varies
+  AppendLe16(strh, 0);
+  AppendLe16(strh, 0);
+  AppendLe16(strh, width);
+  AppendLe16(strh, height);
 
   std::string strf;
-  Put32(strf, 40);
-  Put32(strf, width);
-  Put32(strf, height);  // positive: bottom-up
-  Put16(strf, 1);       // planes
-  Put16(strf, 8);       // bits per pixel
-  Put32(strf, 1);       // BI_RLE8
-  Put32(strf, largest);
-  Put32(strf, 0);
-  Put32(strf, 0);
-  Put32(strf, 256);  // colours used
-  Put32(strf, 0);
+  AppendLe32(strf, 40);
+  AppendLe32(strf, width);
+  AppendLe32(strf, height);  // positive: bottom-up
+  AppendLe16(strf, 1);       // planes
+  AppendLe16(strf, 8);       // bits per pixel
+  AppendLe32(strf, 1);       // BI_RLE8
+  AppendLe32(strf, largest);
+  AppendLe32(strf, 0);
+  AppendLe32(strf, 0);
+  AppendLe32(strf, 256);  // colours used
+  AppendLe32(strf, 0);
   for (uint32_t c : clip.palette) {
     PutByte(strf, c & 0xFF);
     PutByte(strf, (c >> 8) & 0xFF);
@@ -140,10 +137,10 @@ std::string EncodeAvi(const AviClip& clip) {
   std::string movi;
   std::string idx1;
   for (const std::string& f : clip.frames) {
-    Put32(idx1, 0x63643030);  // "00dc"
-    Put32(idx1, 0x10);        // AVIIF_KEYFRAME
-    Put32(idx1, static_cast<uint32_t>(4 + movi.size()));
-    Put32(idx1, static_cast<uint32_t>(f.size()));
+    AppendLe32(idx1, 0x63643030);  // "00dc"
+    AppendLe32(idx1, 0x10);        // AVIIF_KEYFRAME
+    AppendLe32(idx1, static_cast<uint32_t>(4 + movi.size()));
+    AppendLe32(idx1, static_cast<uint32_t>(f.size()));
     movi += Chunk("00dc", f);
   }
 
