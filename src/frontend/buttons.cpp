@@ -43,32 +43,19 @@ const Button TrueFalseButtons[] = {
     {nullptr, 0, 0, 0, 0},
 };
 
+// The collect button takes a touch over the area it is redrawn in.
+constexpr Button kCollectTouch{" collect", layout::kCollectL, layout::kCollectT,
+                               layout::kCollectR - layout::kCollectL,
+                               layout::kCollectB - layout::kCollectT};
 #define STRIKORA_HEX(n, column, row) \
   { " " #n, layout::kHexX[column], layout::kHexY[row], layout::kHexW, layout::kHexH }
 const Button BoardButtons[] = {
-    STRIKORA_HEX(0, 0, 0),
-    STRIKORA_HEX(1, 1, 0),
-    STRIKORA_HEX(2, 2, 0),
-    STRIKORA_HEX(3, 3, 0),
-    STRIKORA_HEX(4, 4, 0),
-    STRIKORA_HEX(5, 0, 1),
-    STRIKORA_HEX(6, 1, 1),
-    STRIKORA_HEX(7, 2, 1),
-    STRIKORA_HEX(8, 3, 1),
-    STRIKORA_HEX(9, 4, 1),
-    STRIKORA_HEX(10, 0, 2),
-    STRIKORA_HEX(11, 1, 2),
-    STRIKORA_HEX(12, 2, 2),
-    STRIKORA_HEX(13, 3, 2),
-    STRIKORA_HEX(14, 4, 2),
-    STRIKORA_HEX(15, 0, 3),
-    STRIKORA_HEX(16, 1, 3),
-    STRIKORA_HEX(17, 2, 3),
-    STRIKORA_HEX(18, 3, 3),
-    STRIKORA_HEX(19, 4, 3),
-    {" collect", layout::kCollectL, layout::kCollectT, layout::kCollectR - layout::kCollectL,
-     layout::kCollectB - layout::kCollectT},
-    {nullptr, 0, 0, 0, 0},
+    STRIKORA_HEX(0, 0, 0),  STRIKORA_HEX(1, 1, 0),  STRIKORA_HEX(2, 2, 0),  STRIKORA_HEX(3, 3, 0),
+    STRIKORA_HEX(4, 4, 0),  STRIKORA_HEX(5, 0, 1),  STRIKORA_HEX(6, 1, 1),  STRIKORA_HEX(7, 2, 1),
+    STRIKORA_HEX(8, 3, 1),  STRIKORA_HEX(9, 4, 1),  STRIKORA_HEX(10, 0, 2), STRIKORA_HEX(11, 1, 2),
+    STRIKORA_HEX(12, 2, 2), STRIKORA_HEX(13, 3, 2), STRIKORA_HEX(14, 4, 2), STRIKORA_HEX(15, 0, 3),
+    STRIKORA_HEX(16, 1, 3), STRIKORA_HEX(17, 2, 3), STRIKORA_HEX(18, 3, 3), STRIKORA_HEX(19, 4, 3),
+    kCollectTouch,          {nullptr, 0, 0, 0, 0},
 };
 #undef STRIKORA_HEX
 
