@@ -27,7 +27,7 @@ inline constexpr int kBoardMiddleL = 208, kBoardMiddleR = 593, kBoardMiddleT = 1
 // The countdown bar: 25 segments of kSegmentW from its left end, on row kSegmentY.
 inline constexpr int kBarLeft = 33, kBarRight = 333, kBarTop = 130, kBarBottom = 160;
 inline constexpr int kSegmentY = 131, kSegmentW = 12;
-// The caption strip ("pick a box", "touch a box", the question's caption).
+// The caption strip, where the words picture tells the player what to do next.
 inline constexpr int kCaptionX = 354, kCaptionY = 131, kCaptionW = 220, kCaptionH = 30;
 
 // Top strip of the game screen. The collect button, its flash and its area (the area is both
