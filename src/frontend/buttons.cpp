@@ -8,6 +8,7 @@
 #include "game/points.h"
 #include "graphics/display.h"
 #include "graphics/graphic_table.h"
+#include "graphics/screen_layout.h"
 #include "graphics/sprites.h"
 #include "questions/countdown.h"
 #include "questions/true_false.h"
@@ -16,37 +17,45 @@
 #include "shell/timing.h"
 
 const Button MenuButtons[] = {
-    {" Main Menu", 29, 487, 192, 113},
-    {" Rules", 304, 487, 192, 113},
-    {" Start", 579, 487, 192, 113},
+    {" Main Menu", layout::kMenuTouchX[0], layout::kMenuTouchY, layout::kMenuTouchW,
+     layout::kMenuTouchH},
+    {" Rules", layout::kMenuTouchX[1], layout::kMenuTouchY, layout::kMenuTouchW,
+     layout::kMenuTouchH},
+    {" Start", layout::kMenuTouchX[2], layout::kMenuTouchY, layout::kMenuTouchW,
+     layout::kMenuTouchH},
     {nullptr, 0, 0, 0, 0},
 };
 
 const Button LivesPickButtons[] = {
-    {" 0", 139, 182, 126, 170},
-    {" 1", 337, 182, 126, 170},
-    {" 2", 536, 182, 126, 170},
+    {" 0", layout::kPickX[0], layout::kPickY, layout::kPickW, layout::kPickH},
+    {" 1", layout::kPickX[1], layout::kPickY, layout::kPickW, layout::kPickH},
+    {" 2", layout::kPickX[2], layout::kPickY, layout::kPickW, layout::kPickH},
     {nullptr, 0, 0, 0, 0},
 };
 
 const Button TrueFalseButtons[] = {
-    {" True", 75, 316, 152, 152},
-    {" False", 351, 316, 152, 152},
-    {" Reveal", 360, 504, 206, 90},
+    {" True", layout::kTrueTouchX, layout::kAnswerTouchY, layout::kAnswerTouchSize,
+     layout::kAnswerTouchSize},
+    {" False", layout::kFalseTouchX, layout::kAnswerTouchY, layout::kAnswerTouchSize,
+     layout::kAnswerTouchSize},
+    {" Reveal", layout::kRevealTouchX, layout::kRevealTouchY, layout::kRevealTouchW,
+     layout::kRevealTouchH},
     {nullptr, 0, 0, 0, 0},
 };
 
+// The collect button takes a touch over the area it is redrawn in.
+constexpr Button kCollectTouch{" collect", layout::kCollectL, layout::kCollectT,
+                               layout::kCollectR - layout::kCollectL,
+                               layout::kCollectB - layout::kCollectT};
 #define STRIKORA_HEX(n, column, row) \
-  { " " #n, 27 + 107 * (column), 163 + 77 * (row), 96, 66 }
+  { " " #n, layout::kHexX[column], layout::kHexY[row], layout::kHexW, layout::kHexH }
 const Button BoardButtons[] = {
-    STRIKORA_HEX(0, 0, 0),  STRIKORA_HEX(1, 1, 0),  STRIKORA_HEX(2, 2, 0),
-    STRIKORA_HEX(3, 3, 0),  STRIKORA_HEX(4, 4, 0),  STRIKORA_HEX(5, 0, 1),
-    STRIKORA_HEX(6, 1, 1),  STRIKORA_HEX(7, 2, 1),  STRIKORA_HEX(8, 3, 1),
-    STRIKORA_HEX(9, 4, 1),  STRIKORA_HEX(10, 0, 2), STRIKORA_HEX(11, 1, 2),
-    STRIKORA_HEX(12, 2, 2), STRIKORA_HEX(13, 3, 2), STRIKORA_HEX(14, 4, 2),
-    STRIKORA_HEX(15, 0, 3), STRIKORA_HEX(16, 1, 3), STRIKORA_HEX(17, 2, 3),
-    STRIKORA_HEX(18, 3, 3), STRIKORA_HEX(19, 4, 3), {" collect", 151, 12, 188, 72},
-    {nullptr, 0, 0, 0, 0},
+    STRIKORA_HEX(0, 0, 0),  STRIKORA_HEX(1, 1, 0),  STRIKORA_HEX(2, 2, 0),  STRIKORA_HEX(3, 3, 0),
+    STRIKORA_HEX(4, 4, 0),  STRIKORA_HEX(5, 0, 1),  STRIKORA_HEX(6, 1, 1),  STRIKORA_HEX(7, 2, 1),
+    STRIKORA_HEX(8, 3, 1),  STRIKORA_HEX(9, 4, 1),  STRIKORA_HEX(10, 0, 2), STRIKORA_HEX(11, 1, 2),
+    STRIKORA_HEX(12, 2, 2), STRIKORA_HEX(13, 3, 2), STRIKORA_HEX(14, 4, 2), STRIKORA_HEX(15, 0, 3),
+    STRIKORA_HEX(16, 1, 3), STRIKORA_HEX(17, 2, 3), STRIKORA_HEX(18, 3, 3), STRIKORA_HEX(19, 4, 3),
+    kCollectTouch,          {nullptr, 0, 0, 0, 0},
 };
 #undef STRIKORA_HEX
 
@@ -66,8 +75,8 @@ uint32_t gStripDeadline = 0;  // the menu strip's redraw, not reset between wait
 const Button* gActiveList = nullptr;
 uint32_t gWaitSerial = 0;
 
-constexpr ClipRect kAboveButtonRow{0, kFullScreen.right, 0, 430};
-constexpr ClipRect kButtonRow{0, kFullScreen.right, 430, kFullScreen.bottom};
+constexpr ClipRect kAboveButtonRow{0, kFullScreen.right, 0, layout::kButtonRowTop};
+constexpr ClipRect kButtonRow{0, kFullScreen.right, layout::kButtonRowTop, kFullScreen.bottom};
 
 }  // namespace
 
@@ -89,11 +98,15 @@ void RefreshMenuStrip() {
   DrawBankPanel();
   DrawSprite(GraphicSprite(kGraphicMenuBackground), 0, 0, 0, &kButtonRow, 0);
   if (gWait.moneyAvailable < StakePerGame)
-    DrawSprite(GraphicSprite(kGraphicInsert), 0, 635, 522, &kButtonRow, 2);
+    DrawSprite(GraphicSprite(kGraphicInsert), 0, layout::kInsertX, layout::kInsertY, &kButtonRow,
+               2);
   else
-    DrawSprite(GraphicSprite(kGraphicPlayBlank), 0, 584, 508, nullptr, 2);
-  DrawSprite(GraphicSprite(kGraphicOptionBlank), 0, 276, 508, nullptr, 2);
-  DrawSprite(GraphicSprite(kGraphicMenuBlank), 0, 0, 508, nullptr, 2);
+    DrawSprite(GraphicSprite(kGraphicPlayBlank), 0, layout::kStartX, layout::kMenuButtonY, nullptr,
+               2);
+  DrawSprite(GraphicSprite(kGraphicOptionBlank), 0, layout::kRulesX, layout::kMenuButtonY, nullptr,
+             2);
+  DrawSprite(GraphicSprite(kGraphicMenuBlank), 0, layout::kMainMenuX, layout::kMenuButtonY, nullptr,
+             2);
 }
 
 namespace {

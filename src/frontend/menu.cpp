@@ -9,6 +9,7 @@
 #include "game/game_record.h"
 #include "graphics/display.h"
 #include "graphics/graphic_table.h"
+#include "graphics/screen_layout.h"
 #include "graphics/sprites.h"
 #include "shell/entry.h"
 #include "shell/timing.h"
@@ -19,7 +20,14 @@ namespace {
 // A game's record starts as it is charged, and ends at once when its stake is refused.
 const ChargeRecord kGameRecord{RecordGameStart, [] { RecordGameEnd(journal::kOutcomeNotPlayed); }};
 
-constexpr ClipRect kBottomStrip{0, kFullScreen.right, 500, kFullScreen.bottom};
+constexpr ClipRect kBottomStrip{0, kFullScreen.right, layout::kStripTop, kFullScreen.bottom};
+
+// How far the parts slide: the buttons and money panels at the sides in from off the screen
+// by their width (the Start button's, which ends at the right edge), the Insert sign in from
+// the right edge, the buttons of the bottom row down out of sight.
+constexpr int kSideSlide = kFullScreen.right - layout::kStartX;
+constexpr int kInsertSlide = kFullScreen.right - layout::kInsertX;
+constexpr int kDrop = kFullScreen.bottom - layout::kMenuButtonY;
 
 bool CanAffordGame() {
   return GetCredits() + GetBank() >= StakePerGame;
@@ -36,21 +44,25 @@ void SlideOut(Leaving leaving) {
   TweenStart(300);
   do {
     DrawSprite(Background(), 0, 0, 0, &kBottomStrip, 2);
-    int drop = static_cast<int>(TweenValue(92));
+    int drop = static_cast<int>(TweenValue(kDrop));
+    const int y = layout::kMenuButtonY;
     if (leaving == Leaving::MainMenu)
-      DrawSprite(GraphicSprite(kGraphicMenuSwipe), 0, 0, 508 + drop, &kBottomStrip, 2);
+      DrawSprite(GraphicSprite(kGraphicMenuSwipe), 0, layout::kMainMenuX, y + drop, &kBottomStrip,
+                 2);
     else
-      DrawSprite(GraphicSprite(kGraphicMenuBlank), 0, 0, 508, &kBottomStrip, 2);
+      DrawSprite(GraphicSprite(kGraphicMenuBlank), 0, layout::kMainMenuX, y, &kBottomStrip, 2);
     if (leaving == Leaving::Rules)
-      DrawSprite(GraphicSprite(kGraphicOptionSwipe), 0, 276, 508 + drop, &kBottomStrip, 2);
+      DrawSprite(GraphicSprite(kGraphicOptionSwipe), 0, layout::kRulesX, y + drop, &kBottomStrip,
+                 2);
     else
-      DrawSprite(GraphicSprite(kGraphicOptionBlank), 0, 276, 508, &kBottomStrip, 2);
+      DrawSprite(GraphicSprite(kGraphicOptionBlank), 0, layout::kRulesX, y, &kBottomStrip, 2);
     if (leaving == Leaving::Start)
-      DrawSprite(GraphicSprite(kGraphicPlaySwipe), 0, 584, 508 + drop, &kBottomStrip, 2);
+      DrawSprite(GraphicSprite(kGraphicPlaySwipe), 0, layout::kStartX, y + drop, &kBottomStrip, 2);
     else if (leaving == Leaving::Rules && !CanAffordGame())
-      DrawSprite(GraphicSprite(kGraphicInsert), 0, 635, 522, &kBottomStrip, 2);
+      DrawSprite(GraphicSprite(kGraphicInsert), 0, layout::kInsertX, layout::kInsertY,
+                 &kBottomStrip, 2);
     else
-      DrawSprite(GraphicSprite(kGraphicPlayBlank), 0, 584, 508, &kBottomStrip, 2);
+      DrawSprite(GraphicSprite(kGraphicPlayBlank), 0, layout::kStartX, y, &kBottomStrip, 2);
     Present();
   } while (!TweenDone());
 }
@@ -66,32 +78,39 @@ void MenuSwipeIn() {
   TweenStart(500);
   do {
     DrawSprite(Background(), 0, 0, 0, nullptr, 2);
-    int a = static_cast<int>(TweenValue(216));
-    int b = static_cast<int>(TweenValue(92));
-    int e = static_cast<int>(CanAffordGame() ? TweenValue(216) : TweenValue(165));
-    int c = static_cast<int>(TweenValue(216));
-    int g = static_cast<int>(TweenValue(216));
-    DrawSprite(GraphicSprite(kGraphicOptionSwipe), 0, 276, kFullScreen.bottom - b, nullptr, 2);
-    DrawSprite(GraphicSprite(kGraphicMenuSwipe), 0, a - 216, 508, nullptr, 2);
+    int a = static_cast<int>(TweenValue(kSideSlide));
+    int b = static_cast<int>(TweenValue(kDrop));
+    int e = static_cast<int>(CanAffordGame() ? TweenValue(kSideSlide) : TweenValue(kInsertSlide));
+    int c = static_cast<int>(TweenValue(kSideSlide));
+    int g = static_cast<int>(TweenValue(kSideSlide));
+    DrawSprite(GraphicSprite(kGraphicOptionSwipe), 0, layout::kRulesX, kFullScreen.bottom - b,
+               nullptr, 2);
+    DrawSprite(GraphicSprite(kGraphicMenuSwipe), 0, layout::kMainMenuX + a - kSideSlide,
+               layout::kMenuButtonY, nullptr, 2);
     // Asked again: money inserted meanwhile changes the picture, not the distance.
     if (CanAffordGame())
-      DrawSprite(GraphicSprite(kGraphicPlaySwipe), 0, kFullScreen.right - e, 508, nullptr, 2);
+      DrawSprite(GraphicSprite(kGraphicPlaySwipe), 0, kFullScreen.right - e, layout::kMenuButtonY,
+                 nullptr, 2);
     else
-      DrawSprite(GraphicSprite(kGraphicInsert), 0, kFullScreen.right - e, 522, nullptr, 2);
+      DrawSprite(GraphicSprite(kGraphicInsert), 0, kFullScreen.right - e, layout::kInsertY, nullptr,
+                 2);
     DrawSprite(GraphicSprite(kGraphicCreditSwipe), 0, kFullScreen.right - g, 0, nullptr, 2);
-    DrawSprite(GraphicSprite(kGraphicBankSwipe), 0, c - 216, 0, nullptr, 2);
+    DrawSprite(GraphicSprite(kGraphicBankSwipe), 0, layout::kBankX + c - kSideSlide, 0, nullptr, 2);
     Present();
   } while (!TweenDone());
 }
 
 bool RunMainMenu() {
   MenuSwipeIn();
-  DrawSprite(GraphicSprite(kGraphicOptionBlank), 0, 276, 508, nullptr, 2);
-  DrawSprite(GraphicSprite(kGraphicMenuBlank), 0, 0, 508, nullptr, 2);
+  DrawSprite(GraphicSprite(kGraphicOptionBlank), 0, layout::kRulesX, layout::kMenuButtonY, nullptr,
+             2);
+  DrawSprite(GraphicSprite(kGraphicMenuBlank), 0, layout::kMainMenuX, layout::kMenuButtonY, nullptr,
+             2);
   if (!CanAffordGame())
-    DrawSprite(GraphicSprite(kGraphicInsert), 0, 635, 522, nullptr, 2);
+    DrawSprite(GraphicSprite(kGraphicInsert), 0, layout::kInsertX, layout::kInsertY, nullptr, 2);
   else
-    DrawSprite(GraphicSprite(kGraphicPlayBlank), 0, 584, 508, nullptr, 2);
+    DrawSprite(GraphicSprite(kGraphicPlayBlank), 0, layout::kStartX, layout::kMenuButtonY, nullptr,
+               2);
   DrawBankPanel();
   DrawCreditPanel();
   StartSound(kSoundMenuMusic);

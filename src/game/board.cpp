@@ -8,6 +8,7 @@
 #include "game/points.h"
 #include "game/touch_wait.h"
 #include "graphics/graphic_table.h"
+#include "graphics/screen_layout.h"
 #include "graphics/sprites.h"
 #include "shell/timing.h"
 #include "sound/sound.h"
@@ -16,7 +17,8 @@ Hexagon axHexagons[kHexagons];
 
 namespace {
 
-constexpr ClipRect kBoardArea{0, 587, 103, 548};
+constexpr ClipRect kBoardArea{layout::kBoardClipL, layout::kBoardClipR, layout::kBoardClipT,
+                              layout::kBoardClipB};
 constexpr int kQuestionMarkFrames = 15, kRevealFrames = 9;
 
 void DrawFrameOf(int key, int frame, const Hexagon& h) {
@@ -68,8 +70,8 @@ int RevealAnimationKey(int32_t type) {
 
 void PlaceHexagon(int i, int32_t type) {
   Hexagon& h = axHexagons[i];
-  h.x = 27 + 107 * (i % 5);
-  h.y = 163 + 77 * (i / 5);
+  h.x = layout::kHexX[i % 5];
+  h.y = layout::kHexY[i / 5];
   h.type = type;
   h.selectable = 1;
   h.faceUp = 0;
@@ -85,7 +87,7 @@ void DrawHexagons() {
 }
 
 void DrawBoard() {
-  DrawSprite(GraphicSprite(kGraphicGrid), 0, 10, 124, &kBoardArea, 2);
+  DrawSprite(GraphicSprite(kGraphicGrid), 0, layout::kGridX, layout::kGridY, &kBoardArea, 2);
   DrawHexagons();
 }
 

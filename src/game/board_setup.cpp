@@ -11,6 +11,7 @@
 #include "game/lives.h"
 #include "game/points.h"
 #include "graphics/graphic_table.h"
+#include "graphics/screen_layout.h"
 #include "graphics/sprites.h"
 #include "questions/countdown.h"
 #include "shell/eventlog.h"
@@ -89,7 +90,9 @@ const char* TeamName(int index) {
 
 void DrawTeamNames() {
   for (int i = 0; i < kHexagons; ++i) {
-    platform::TextRect r{605, 183 + 20 * i, 678, 200 + 20 * i};
+    // The first name beside the top rung, the last beside the bottom one.
+    const int y = layout::RungY(kHexagons - 1 - i);
+    platform::TextRect r{layout::kNamesL, y, layout::kNamesR, y + layout::kRungTextH};
     DrawSystemText(teamFont.get(), TeamName(teamOrder[i]), -1, r,
                    platform::kTextCenter | platform::kTextVCenter | platform::kTextWordBreak |
                        platform::kTextNoPrefix,
@@ -198,7 +201,7 @@ void SetUpGame() {
   DrawBoots();
   Present();
   // The finished win plan panel, copied back before every redraw on top of it.
-  SaveRect(2, 575, 123, kFullScreen.right, kFullScreen.bottom);
+  SaveRect(2, layout::kPlanX, layout::kPlanY, kFullScreen.right, kFullScreen.bottom);
 
   SetGameState(GamePlaying);
   PreviewBoard();

@@ -6,6 +6,7 @@
 #include "game/board.h"
 #include "game/lives.h"
 #include "graphics/graphic_table.h"
+#include "graphics/screen_layout.h"
 #include "graphics/sprites.h"
 #include "questions/countdown.h"
 #include "shell/timing.h"
@@ -16,27 +17,29 @@ bool collectAvailable = false;
 
 namespace {
 
-constexpr ClipRect kPanel{359, 567, 0, 102};
-constexpr ClipRect kAmountArea{463, 562, 15, 45};
-constexpr ClipRect kCollectArea{151, 339, 12, 84};
-constexpr int kDigitY = 24, kPoint = 10, kPound = 11;
+constexpr ClipRect kPanel{layout::kCashpotX, layout::kCashpotR, 0, layout::kCashpotB};
+constexpr ClipRect kAmountArea{layout::kAmountL, layout::kAmountR, layout::kAmountT,
+                               layout::kAmountB};
+constexpr ClipRect kCollectArea{layout::kCollectL, layout::kCollectR, layout::kCollectT,
+                                layout::kCollectB};
+constexpr int kPoint = 10, kPound = 11;
 constexpr int kBootComplete = 4;
 
 struct BootSlot {
   int x, y;
   ClipRect clip;
 };
-constexpr BootSlot kBootSlots[3] = {
-    {382, 49, {382, 433, 49, 93}},
-    {437, 49, {437, 488, 49, 93}},
-    {491, 49, {491, 542, 49, 93}},
-};
+constexpr BootSlot Slot(int k) {
+  const int x = layout::kBootX[k];
+  return {x, layout::kBootY, {x, x + layout::kBootW, layout::kBootY, layout::kBootB}};
+}
+constexpr BootSlot kBootSlots[3] = {Slot(0), Slot(1), Slot(2)};
 
 uint32_t gFlashDeadline = 0;
 int gFlashFrame = 0;
 
 void DrawPanel(const ClipRect& clip) {
-  DrawSprite(GraphicSprite(kGraphicCashpot), 0, 359, 0, &clip, 0);
+  DrawSprite(GraphicSprite(kGraphicCashpot), 0, layout::kCashpotX, 0, &clip, 0);
 }
 
 void DrawBoot(int slot, int frame) {
@@ -45,7 +48,7 @@ void DrawBoot(int slot, int frame) {
 }
 
 void DrawDigit(int frame, int x) {
-  DrawSprite(GraphicSprite(kGraphicCashpotNos), frame, x, kDigitY, nullptr, 2);
+  DrawSprite(GraphicSprite(kGraphicCashpotNos), frame, x, layout::kCashDigitY, nullptr, 2);
 }
 
 }  // namespace
@@ -56,7 +59,7 @@ void DrawCashpot() {
 
 void DrawCashpotAmount(int32_t amount) {
   DrawPanel(kAmountArea);
-  int x = amount >= 1000 ? 468 : 473;
+  int x = amount >= 1000 ? layout::kCashDigitXFrom1000 : layout::kCashDigitX;
   DrawDigit(kPound, x);
   if (amount >= 1000) {
     x += 16;
@@ -156,12 +159,15 @@ void AnimateCollectButton() {
     if (collectAvailable) {
       gFlashFrame = gFlashFrame >= 13 ? 0 : gFlashFrame + 1;
       TimerStart(gFlashDeadline, 100);
-      DrawSprite(GraphicSprite(kGraphicCollectButton), 0, 143, 13, nullptr, 2);
-      DrawSprite(GraphicSprite(kGraphicCollectAnim), gFlashFrame, 155, 26, nullptr, 2);
+      DrawSprite(GraphicSprite(kGraphicCollectButton), 0, layout::kCollectX, layout::kCollectY,
+                 nullptr, 2);
+      DrawSprite(GraphicSprite(kGraphicCollectAnim), gFlashFrame, layout::kCollectAnimX,
+                 layout::kCollectAnimY, nullptr, 2);
     } else {
       // The unavailable look: the plain background under the button, the grey face on it.
       DrawSprite(GraphicSprite(kGraphicMain), 0, 0, 0, &kCollectArea, 0);
-      DrawSprite(GraphicSprite(kGraphicCollectButton), 2, 143, 13, &kCollectArea, 2);
+      DrawSprite(GraphicSprite(kGraphicCollectButton), 2, layout::kCollectX, layout::kCollectY,
+                 &kCollectArea, 2);
     }
   }
   RefreshSidePanel();

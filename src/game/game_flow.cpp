@@ -13,6 +13,7 @@
 #include "graphics/clip_player.h"
 #include "graphics/display.h"
 #include "graphics/graphic_table.h"
+#include "graphics/screen_layout.h"
 #include "graphics/sprites.h"
 #include "questions/countdown.h"
 #include "questions/true_false.h"
@@ -28,11 +29,10 @@ bool prizeMeterDone = false;
 
 namespace {
 
-constexpr ClipRect kBoardMiddle{208, 593, 172, 429};
-constexpr int kWordsX = 354, kWordsY = 131;
+constexpr ClipRect kBoardMiddle{layout::kBoardMiddleL, layout::kBoardMiddleR, layout::kBoardMiddleT,
+                                layout::kBoardMiddleB};
 constexpr int kWordsBlank = 0, kWordsPick = 1, kWordsTouch = 4;
 constexpr int kBoardTimeUp = 21;
-constexpr int kPrizeX = 326, kPrizeY = 317;
 constexpr int32_t kPrizeClipAmount = 2000;
 constexpr int32_t kJackpotPoints = 999999;
 
@@ -149,9 +149,9 @@ bool PlayTurn() {
   RedrawBoardScreen();
   ChooseHexagon();
   if (GameState == GameWon) return true;
-  Draw(kGraphicWords, kWordsBlank, kWordsX, kWordsY);
+  Draw(kGraphicWords, kWordsBlank, layout::kCaptionX, layout::kCaptionY);
   ResolveHexagon();
-  Draw(kGraphicGrid, 0, 10, 124);
+  Draw(kGraphicGrid, 0, layout::kGridX, layout::kGridY);
   if (GameState == GameWrongAnswer && lives < 0) GameState = GameLost;
   RecordTurn(pointsBefore);
   if (GameState != GameLost && GameState != GameWon) RedrawBoardScreen();
@@ -161,7 +161,8 @@ bool PlayTurn() {
 uint8_t ChooseHexagon() {
   FlushInput();
   CountdownStart(10000, true);
-  Draw(kGraphicWords, RandomBelow(2) == 1 ? kWordsPick : kWordsTouch, kWordsX, kWordsY);
+  Draw(kGraphicWords, RandomBelow(2) == 1 ? kWordsPick : kWordsTouch, layout::kCaptionX,
+       layout::kCaptionY);
   CountdownResume();
   for (;;) {
     int code = ChooseBoardButton();
@@ -169,8 +170,8 @@ uint8_t ChooseHexagon() {
       GameState = GameWon;
       winAmount = HighestPrizeReached();
       RecordCollect();
-      Draw(kGraphicCollectButton, 1, 143, 13);
-      Draw(kGraphicCollectAnim, 0, 155, 26);
+      Draw(kGraphicCollectButton, 1, layout::kCollectX, layout::kCollectY);
+      Draw(kGraphicCollectAnim, 0, layout::kCollectAnimX, layout::kCollectAnimY);
       Present();
       break;
     }
@@ -263,7 +264,7 @@ void ShowPrizeWon(int32_t amount) {
   } else {
     DrawSprite(GraphicSprite(kGraphicWinBackground), 0, 0, 0, nullptr, 0);
     f = PrizeScreenFrame(amount);
-    if (f > 0) DrawSprite(prizes, f, kPrizeX, kPrizeY, nullptr, 0);
+    if (f > 0) DrawSprite(prizes, f, layout::kPrizeValueX, layout::kPrizeValueY, nullptr, 0);
     Present();
   }
   PayToPlayer(static_cast<int16_t>(amount));
@@ -276,7 +277,7 @@ void ShowPrizeWon(int32_t amount) {
   while (f > 0) {
     StartSound(kSoundButton);
     --f;
-    DrawSprite(prizes, f, kPrizeX, kPrizeY, nullptr, 0);
+    DrawSprite(prizes, f, layout::kPrizeValueX, layout::kPrizeValueY, nullptr, 0);
     Present();
     PumpWait(600);
   }

@@ -8,6 +8,7 @@
 #include "game/game_record.h"
 #include "game/points.h"
 #include "graphics/graphic_table.h"
+#include "graphics/screen_layout.h"
 #include "graphics/sprites.h"
 #include "questions/countdown.h"
 #include "shell/timing.h"
@@ -19,29 +20,28 @@ uint8_t revealCount = 0;
 namespace {
 
 constexpr int kLifePresent = 5, kLifeEmpty = 0;
-constexpr int kLivesX = 12, kLivesY = 495;
-constexpr ClipRect kRevealArea{344, 572, 500, kFullScreen.bottom};
-constexpr int kRevealX = 361, kRevealY = 505;
+constexpr ClipRect kRevealArea{layout::kRevealClipL, layout::kRevealClipR, layout::kRevealClipT,
+                               kFullScreen.bottom};
 
 struct PickBox {
   ClipRect clip;
   int x, y;
 };
-constexpr PickBox kPickBoxes[3] = {
-    {{139, 265, 182, 352}, 139, 182},
-    {{337, 463, 182, 352}, 337, 182},
-    {{536, 662, 182, 352}, 536, 182},
-};
+constexpr PickBox Box(int k) {
+  const int x = layout::kPickX[k], y = layout::kPickY;
+  return {{x, x + layout::kPickW, y, y + layout::kPickH}, x, y};
+}
+constexpr PickBox kPickBoxes[3] = {Box(0), Box(1), Box(2)};
 
 // Slot 1..5 of the lives display.
 ClipRect LifeSlot(int slot) {
-  int left = 22 + 37 * (slot - 1);
-  return {left, left + 37, 508, 588};
+  int left = layout::kSlotL[slot - 1];
+  return {left, left + layout::kSlotW, layout::kSlotT, layout::kSlotB};
 }
 
 void DrawLife(int slot, int frame) {
   ClipRect clip = LifeSlot(slot);
-  DrawSprite(GraphicSprite(kGraphicLivesMen), frame, kLivesX, kLivesY, &clip, 2);
+  DrawSprite(GraphicSprite(kGraphicLivesMen), frame, layout::kLivesX, layout::kLivesY, &clip, 2);
 }
 
 void BlinkLife(int slot) {
@@ -54,7 +54,8 @@ void BlinkLife(int slot) {
 
 void DrawRevealTokens(int count, int frame) {
   DrawSprite(GraphicSprite(kGraphicMain), 0, 0, 0, &kRevealArea, 0);
-  DrawSprite(GraphicSprite(kGraphicReveal0 + count), frame, kRevealX, kRevealY, nullptr, 2);
+  DrawSprite(GraphicSprite(kGraphicReveal0 + count), frame, layout::kRevealX, layout::kRevealY,
+             nullptr, 2);
 }
 
 // One step of the token display: the old count highlighted, then the new one.
@@ -96,7 +97,7 @@ void StartLivesPick() {
   bonusBudget = draw.bonusBudget;
 
   DrawSprite(GraphicSprite(kGraphicLifeScreen), 0, 0, 0, nullptr, 0);
-  DrawSprite(GraphicSprite(kGraphicLivesMen), 0, kLivesX, kLivesY, nullptr, 2);
+  DrawSprite(GraphicSprite(kGraphicLivesMen), 0, layout::kLivesX, layout::kLivesY, nullptr, 2);
   for (int k = 0; k < 3; ++k)
     DrawSprite(GraphicSprite(kGraphicLife1Anim + k), 0, kPickBoxes[k].x, kPickBoxes[k].y, nullptr,
                2);
@@ -166,7 +167,7 @@ void ChangeLives(uint16_t n, bool gain) {
 void ChangeReveals(uint16_t n, bool gain) {
   DrawSprite(
       GraphicSprite(kGraphicReveal0 + (revealCount > kMaxReveals ? kMaxReveals : revealCount)), 0,
-      kRevealX, kRevealY, nullptr, 2);
+      layout::kRevealX, layout::kRevealY, nullptr, 2);
   if (GetGameState() == GameLost || n == 0) return;
   if (gain) {
     for (int i = revealCount + 1; i <= revealCount + n && i <= kMaxReveals; ++i)

@@ -5,6 +5,7 @@
 #include "game/board.h"
 #include "graphics/fonts.h"
 #include "graphics/graphic_table.h"
+#include "graphics/screen_layout.h"
 #include "graphics/sprites.h"
 #include "shell/timing.h"
 #include "sound/sound.h"
@@ -31,8 +32,8 @@ const int32_t winPlanRows[kWinPlans][kRungs * 2] = {
 
 namespace {
 
-constexpr int kPanelLeft = 575, kPanelTop = 123, kPanelRight = kFullScreen.right,
-              kPanelBottom = kFullScreen.bottom;
+constexpr int kPanelLeft = layout::kPlanX, kPanelTop = layout::kPlanY,
+              kPanelRight = kFullScreen.right, kPanelBottom = kFullScreen.bottom;
 constexpr int kBelowLadder = kFullScreen.bottom;  // the pointer's place while no rung is reached
 
 int RungsReached(int32_t value) {
@@ -46,7 +47,7 @@ int RungsReached(int32_t value) {
 // the ladder.
 int PointerY(int32_t value) {
   if (value < winPlan[0].threshold) return kBelowLadder;
-  return winPlan[TopRungReached(value)].y - 5;
+  return winPlan[TopRungReached(value)].y - layout::kPointerRise;
 }
 
 void DrawPointerAt(int y) {
@@ -76,7 +77,7 @@ int32_t TopRungReached(int32_t value) {
 
 void DrawPointer() {
   int n = RungsReached(points);
-  if (points >= winPlan[0].threshold) DrawPointerAt(winPlan[n - 1].y - 5);
+  if (points >= winPlan[0].threshold) DrawPointerAt(winPlan[n - 1].y - layout::kPointerRise);
 }
 
 std::string FormatPoints(int32_t v) {
@@ -98,9 +99,10 @@ std::string FormatPoints(int32_t v) {
 }
 
 void DrawPointsValue(int32_t value) {
-  DrawSprite(GraphicSprite(kGraphicPointsBox), 0, 575, 0, nullptr, 0);
+  DrawSprite(GraphicSprite(kGraphicPointsBox), 0, layout::kPointsX, 0, nullptr, 0);
   textOptions.centre = true;
-  DrawText(FormatPoints(value).c_str(), 584, 50, 194, 43, kGraphicPointsBoxFont);
+  DrawText(FormatPoints(value).c_str(), layout::kPointsTextX, layout::kPointsTextY,
+           layout::kPointsTextW, layout::kPointsTextH, kGraphicPointsBoxFont);
 }
 
 void DrawPoints() {
@@ -109,7 +111,8 @@ void DrawPoints() {
 
 void DrawRungPoints(int32_t value, int x, int y) {
   textOptions.centre = true;
-  DrawText(FormatPoints(value).c_str(), x, y, 74, 17, kGraphicWinPlanFont);
+  DrawText(FormatPoints(value).c_str(), x, y, layout::kRungTextW, layout::kRungTextH,
+           kGraphicWinPlanFont);
 }
 
 int PrizeLabelFrame(int32_t prize) {
@@ -128,12 +131,12 @@ void BuildWinPlan(int plan) {
   ClearWinPlan();
   for (int i = 0; i < kRungs; ++i) {
     WinPlanRung& r = winPlan[i];
-    r.x = 575;
-    r.y = 563 - 20 * i;
+    r.x = layout::kPlanX;
+    r.y = layout::RungY(i);
     r.threshold = winPlanRows[plan][2 * (19 - i)];
     r.prize = winPlanRows[plan][2 * (19 - i) + 1];
-    r.prizeX = 754;
-    r.prizeY = r.y - 1;
+    r.prizeX = layout::kPrizeX;
+    r.prizeY = r.y - layout::kPrizeRise;
   }
 }
 
@@ -144,7 +147,7 @@ void DrawWinPlanPanel() {
     if (label >= 0)
       DrawSprite(GraphicSprite(kGraphicWinValues), label, r.prizeX, r.prizeY, nullptr, 2);
     DrawTeamNames();
-    DrawRungPoints(r.threshold, r.x + 105, r.y);
+    DrawRungPoints(r.threshold, r.x + (layout::kRungTextX - layout::kPlanX), r.y);
   }
 }
 

@@ -2,14 +2,15 @@
 
 #include "graphics/display.h"
 #include "graphics/graphic_table.h"
+#include "graphics/screen_layout.h"
 #include "graphics/sprites.h"
 #include "shell/timing.h"
 #include "sound/sound.h"
 
 namespace {
 
-constexpr int kBarLeft = 33, kBarRight = 333, kBarTop = 130, kBarBottom = 160;
-constexpr int kSegmentY = 131, kSegmentWidth = 12;
+using layout::kBarBottom, layout::kBarLeft, layout::kBarRight, layout::kBarTop;
+using layout::kSegmentW, layout::kSegmentY;
 constexpr int kFrameHead = 0, kFrameEnd = 1, kFrameLit = 2;
 
 CountdownState gCountdown;
@@ -27,7 +28,7 @@ void DrawSegment(int frame, const CountdownPoint& at) {
 // The positions before and after the bar's segments: the screen's far corner, off it.
 constexpr CountdownPoint kOffScreen{platform::kScreenWidth, platform::kScreenHeight};
 #define STRIKORA_SEGMENT(k) \
-  { kBarLeft + kSegmentWidth*(k), kSegmentY }
+  { kBarLeft + kSegmentW*(k), kSegmentY }
 const CountdownPoint countdownPositions[kCountdownPositions] = {
     kOffScreen,           kOffScreen,           STRIKORA_SEGMENT(0),  STRIKORA_SEGMENT(1),
     STRIKORA_SEGMENT(2),  STRIKORA_SEGMENT(3),  STRIKORA_SEGMENT(4),  STRIKORA_SEGMENT(5),
@@ -102,8 +103,8 @@ void CountdownUpdate() {
     StartSound(kSoundTimer);
     TimerStart(gCountdown.tickDeadline, static_cast<int32_t>(gCountdown.segmentTime));
   }
-  if (gCountdown.barEdge >= kBarLeft + kSegmentWidth && gCountdown.barEdge < kBarRight)
-    DrawSegment(kFrameEnd, {gCountdown.barEdge - kSegmentWidth, kSegmentY});
+  if (gCountdown.barEdge >= kBarLeft + kSegmentW && gCountdown.barEdge < kBarRight)
+    DrawSegment(kFrameEnd, {gCountdown.barEdge - kSegmentW, kSegmentY});
   // Durations of 6,251 ms and more keep the index inside the table; a shorter one
   // starts with the whole bar standing.
   int index = static_cast<int>(static_cast<float>(a) / gCountdown.segmentTime);

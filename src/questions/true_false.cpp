@@ -8,6 +8,7 @@
 #include "game/points.h"
 #include "graphics/fonts.h"
 #include "graphics/graphic_table.h"
+#include "graphics/screen_layout.h"
 #include "graphics/sprites.h"
 #include "questions/countdown.h"
 #include "questions/question_packs.h"
@@ -16,10 +17,6 @@
 
 namespace {
 
-constexpr int kTrueX = 61, kFalseX = 344, kButtonY = 307;
-constexpr int kResultX = 22, kResultY = 180;
-constexpr int kBoxX = 115, kBoxY = 173, kBoxWidth = 440, kBoxHeight = 100;
-constexpr int kWordsX = 354, kWordsY = 131;
 constexpr int kChoiceTrue = 0, kChoiceFalse = 1, kChoiceReveal = 2, kChoiceTimeUp = 4;
 constexpr int kWordsBlank = 0, kWordsQuestion = 3;
 
@@ -41,8 +38,8 @@ void Draw(int key, int frame, int x, int y) {
 
 void DrawQuestionScreen() {
   Draw(kGraphicTFBorder, 0, 0, 0);
-  Draw(kGraphicTrueButton, 0, kTrueX, kButtonY);
-  Draw(kGraphicFalseButton, 0, kFalseX, kButtonY);
+  Draw(kGraphicTrueButton, 0, layout::kTrueX, layout::kAnswerY);
+  Draw(kGraphicFalseButton, 0, layout::kFalseX, layout::kAnswerY);
   RefreshSidePanel();
   DrawPoints();
 }
@@ -51,7 +48,8 @@ void DrawQuestionText(bool typed) {
   textOptions.centre = true;
   textOptions.centreVertically = true;
   textOptions.typewriter = typed;
-  DrawText(GetQuestionText(), kBoxX, kBoxY, kBoxWidth, kBoxHeight, kGraphicTFFont);
+  DrawText(GetQuestionText(), layout::kQuestionX, layout::kQuestionY, layout::kQuestionW,
+           layout::kQuestionH, kGraphicTFFont);
 }
 
 // Every segment turns to its end frame from the left, then "time up" flashes.
@@ -64,11 +62,11 @@ void ShowTimeUp() {
   }
   StartSound(kSoundQuestionTimeout);
   for (int k = 0; k < 10; ++k) {
-    Draw(kGraphicTimeup, k % 2 == 0 ? 1 : 0, 33, 131);
+    Draw(kGraphicTimeup, k % 2 == 0 ? 1 : 0, layout::kTimerX, layout::kTimerY);
     Present();
     PumpWait(200);
   }
-  Draw(kGraphicTimeup, 1, 33, 131);
+  Draw(kGraphicTimeup, 1, layout::kTimerX, layout::kTimerY);
 }
 
 // The result picture grows while the touched button plays its press.
@@ -84,17 +82,17 @@ void ShowAnswer(int choice, bool right) {
     StartSound(kSoundInCorrect);
   }
   int button = choice == kChoiceTrue ? kGraphicTrueButton : kGraphicFalseButton;
-  int buttonX = choice == kChoiceTrue ? kTrueX : kFalseX;
+  int buttonX = choice == kChoiceTrue ? layout::kTrueX : layout::kFalseX;
   TweenStart(800);
   do {
     uint32_t buttonFrame = TweenValue(10), pictureFrame = TweenValue(6);
     if (buttonFrame > 9) buttonFrame = 9;
     if (pictureFrame > 5) pictureFrame = 5;
-    Draw(picture, static_cast<int>(pictureFrame), kResultX, kResultY);
-    Draw(button, static_cast<int>(buttonFrame), buttonX, kButtonY);
+    Draw(picture, static_cast<int>(pictureFrame), layout::kResultX, layout::kResultY);
+    Draw(button, static_cast<int>(buttonFrame), buttonX, layout::kAnswerY);
     Present();
   } while (!TweenDone());
-  Draw(button, 0, buttonX, kButtonY);
+  Draw(button, 0, buttonX, layout::kAnswerY);
   Present();
 }
 
@@ -111,11 +109,11 @@ int32_t TrueFalseQuestion() {
   ChooseQuestion();
   DrawQuestionText(true);
   Present();
-  Draw(kGraphicWords, kWordsQuestion, kWordsX, kWordsY);
+  Draw(kGraphicWords, kWordsQuestion, layout::kCaptionX, layout::kCaptionY);
   // The 20 seconds start now that the whole question can be read.
   CountdownResume();
   int choice = ChooseTrueFalse();
-  Draw(kGraphicWords, kWordsBlank, kWordsX, kWordsY);
+  Draw(kGraphicWords, kWordsBlank, layout::kCaptionX, layout::kCaptionY);
 
   int32_t correct = GetCorrectAnswer();
   int32_t answer;  // 1 true, 0 false

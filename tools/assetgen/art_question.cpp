@@ -7,7 +7,7 @@
 #include <string>
 
 #include "art.h"
-#include "layout.h"
+#include "graphics/screen_layout.h"
 
 namespace assetgen {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "art.h"
-#include "layout.h"
+#include "graphics/screen_layout.h"
 #include "render.h"
 
 namespace assetgen {

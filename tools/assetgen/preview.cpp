@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "catalog.h"
-#include "layout.h"
+#include "graphics/screen_layout.h"
 #include "render.h"
 
 namespace assetgen {
@@ -136,13 +136,13 @@ Image GameScreen() {
     const int y = layout::RungY(rung);
     const int label[7][2] = {{100, 0}, {200, 1}, {300, 2}, {400, 3}, {500, 4}, {600, 5}, {1000, 6}};
     for (const auto& l : label) {
-      if (prizes[rung] == l[0]) Draw(screen, 30, l[1], layout::kPrizeX, y - 1);
+      if (prizes[rung] == l[0]) Draw(screen, 30, l[1], layout::kPrizeX, y - layout::kPrizeRise);
     }
-    DrawName(screen, names[19 - rung], layout::kNamesL, y, layout::kNamesR, y + 17);
+    DrawName(screen, names[19 - rung], layout::kNamesL, y, layout::kNamesR, y + layout::kRungTextH);
     DrawCentredText(screen, 14, FormatPoints(thresholds[rung]), layout::kRungTextX, y,
                     layout::kRungTextW, layout::kRungTextH);
   }
-  Draw(screen, 29, 0, layout::kPlanX, layout::RungY(8) - 5);
+  Draw(screen, 29, 0, layout::kPlanX, layout::RungY(8) - layout::kPointerRise);
   DrawCentredText(screen, 13, FormatPoints(125000), layout::kPointsTextX, layout::kPointsTextY,
                   layout::kPointsTextW, layout::kPointsTextH);
   // Board: some hexagons played, the rest face down, one turning.
@@ -155,7 +155,8 @@ Image GameScreen() {
       Draw(screen, 27, faces[i], x, y);
   }
   // Countdown with 17 segments left, the caption, the collect flash.
-  for (int k = 0; k < 17; ++k) Draw(screen, 82, k == 16 ? 1 : 2, 33 + 12 * k, 131);
+  for (int k = 0; k < 17; ++k)
+    Draw(screen, 82, k == 16 ? 1 : 2, layout::kBarLeft + layout::kSegmentW * k, layout::kSegmentY);
   Draw(screen, 83, 1, layout::kCaptionX, layout::kCaptionY);
   Draw(screen, 32, 0, layout::kCollectX, layout::kCollectY);
   Draw(screen, 84, 3, layout::kCollectAnimX, layout::kCollectAnimY);
@@ -163,7 +164,7 @@ Image GameScreen() {
   const int cash[5][2] = {{473, 11}, {489, 1}, {501, 10}, {512, 3}, {529, 5}};
   for (const auto& g : cash) Draw(screen, 80, g[1], g[0], layout::kCashDigitY);
   Draw(screen, 81, 4, layout::kBootX[0], layout::kBootY,
-       {layout::kBootX[0], layout::kBootX[0] + 51, 49, 93});
+       {layout::kBootX[0], layout::kBootX[0] + layout::kBootW, layout::kBootY, layout::kBootB});
   for (int i = 0; i < 3; ++i) {
     Draw(screen, 73, 5, layout::kLivesX, layout::kLivesY,
          {layout::kSlotL[i], layout::kSlotL[i] + layout::kSlotW, layout::kSlotT, layout::kSlotB});

@@ -8,12 +8,13 @@
 #include <vector>
 
 #include "giveaway.h"
+#include "graphics/screen_layout.h"
 
 namespace packtool {
 
-// Where the round shows the question: a box 440 x 100 in the question font.
-inline constexpr int kQuestionBoxWidth = 440;
-inline constexpr int kQuestionBoxHeight = 100;
+// Where the round shows the question: the question screen's box, in the question font.
+inline constexpr int kQuestionBoxWidth = layout::kQuestionW;
+inline constexpr int kQuestionBoxHeight = layout::kQuestionH;
 inline constexpr int kQuestionFontFrames = 96;
 inline constexpr int kQuestionFontSpacing = 2;  // the question font's extra pixels per glyph
 
