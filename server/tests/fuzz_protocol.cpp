@@ -1,6 +1,6 @@
 // Fuzz target for the protocol: framing, reading requests and applying their money rules to a
 // model of the totals. Builds with libFuzzer (clang -fsanitize=fuzzer) or, as here, with the
-// small driver in fuzz_driver.cpp.
+// small driver in tests/support/fuzz_driver.cpp.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -84,4 +84,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     totals = after;
   }
   return 0;
+}
+
+// Requests as the game sends them, and a line at the length limit.
+std::vector<std::string> FuzzSeeds() {
+  return {"CGET\r\n", "CUSE,50\r\nBADD,200\nCADD,5\r\nTERM\r\n", "CADD,100000\r\n",
+          std::string(4094, 'A') + "\n"};
+}
+
+// The protocol's words, line ends and the numbers at its limits.
+std::vector<std::string> FuzzDictionary() {
+  return {"CGET",   "BGET",
+          "CUSE",   "BADD",
+          "CADD",   "TERM",
+          ",",      "\r\n",
+          "\n",     "\r",
+          "0",      "1",
+          "50",     "99999",
+          "100000", "100001",
+          "-",      "+",
+          " ",      std::string(1, '\0'),
+          "CTEL",   "FAIL",
+          "07",     "\xff",
+          "\t",     std::string(4090, 'A')};
 }
