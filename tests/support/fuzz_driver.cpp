@@ -31,7 +31,7 @@ __attribute__((weak)) std::vector<std::string> FuzzDictionary() {
 
 namespace {
 
-constexpr size_t kMaxKept = 256;      // earlier inputs kept to mutate again
+constexpr size_t kMaxKept = 256;       // earlier inputs kept to mutate again
 constexpr size_t kMaxKeptSize = 8192;  // larger inputs are run but not kept
 
 // The input being run, kept so that a fault can leave it behind.
@@ -182,7 +182,7 @@ int main(int argc, char** argv) {
     Run(input);
     maker.Keep(input);
   }
-  std::printf("fuzz: %d replayed, %zu seeds, %ld generated inputs (seed %u), no fault\n",
-              replayed, seeds.size(), runs, seed);
+  std::printf("fuzz: %d replayed, %zu seeds, %ld generated inputs (seed %u), no fault\n", replayed,
+              seeds.size(), runs, seed);
   return 0;
 }
