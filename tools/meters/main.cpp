@@ -23,6 +23,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -382,7 +383,7 @@ void PrintText(const Shown& s) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv) try {
   int status = 0;
   if (cli::HelpOrVersion(argc, argv, "meters", kUsage, status)) return status;
   Options o;
@@ -396,4 +397,7 @@ int main(int argc, char** argv) {
   else
     PrintText(shown);
   return 0;
+} catch (const std::exception& e) {  // out of memory building the JSON, say
+  std::fprintf(stderr, "meters: %s\n", e.what());
+  return 1;
 }
