@@ -17,8 +17,8 @@ std::string Fail(const char* what, const std::string& path) {
 
 }  // namespace
 
-bool WriteFileAtomically(const std::string& full, const void* data, size_t size,
-                         std::string* error, const AtomicWriteOptions& options) {
+bool WriteFileAtomically(const std::string& full, const void* data, size_t size, std::string* error,
+                         const AtomicWriteOptions& options) {
   auto done = [&options](AtomicWriteStep step) {
     if (options.stepDone) options.stepDone(step);
   };

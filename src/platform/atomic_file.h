@@ -21,7 +21,7 @@ struct AtomicWriteOptions {
 
 // False, with the reason in `error` when given, and no temporary file left behind, when the
 // file could not be replaced.
-bool WriteFileAtomically(const std::string& path, const void* data, size_t size,
-                         std::string* error, const AtomicWriteOptions& options = {});
+bool WriteFileAtomically(const std::string& path, const void* data, size_t size, std::string* error,
+                         const AtomicWriteOptions& options = {});
 
 }  // namespace platform
