@@ -284,11 +284,13 @@ Json BreakEven(const Json& rows) {
 }  // namespace
 
 Json SheetJson(const ParPlan& plan, const std::vector<RowResult>& rows, const ParTiming& timing) {
+  // Every game played, burn-in and scenario included, for the timing.
   int64_t games = 0;
   Json rowsJson = Json::array();
   for (const RowResult& r : rows) {
     rowsJson.push_back(RowJson(plan, r));
-    for (const UnitResult* u : r.reps) games += u->games;
+    const int uncounted = plan.burnIn + (r.spec->after ? r.spec->otherGames : 0);
+    for (const UnitResult* u : r.reps) games += u->games + uncounted;
   }
   const UnitResult& first = *rows.front().reps.front();
   Json j;
@@ -499,7 +501,8 @@ std::string SheetMarkdown(const ParPlan& plan, const Json& sheet, const ParTimin
   if (timing.shown)
     md << " Made by " << timing.jobs << " workers in " << Fixed(timing.wallSeconds / 60, 1)
        << " minutes, " << Num(sheet["games_per_second_per_core"], 1)
-       << " counted games a second for each core's time (the workers' and their servers').";
+       << " games a second (burn-in included) for each core's time (the workers' and their "
+          "servers').";
   md << "\n\n![Return to player by player](rtp-by-skill.png)\n\n"
      << "![The main balance over the games](balance.png)\n\n"
      << "![The return of each prize](prizes.png)\n";
