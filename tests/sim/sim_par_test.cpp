@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <nlohmann/json.hpp>
 #include <set>
@@ -354,6 +355,18 @@ TEST(SimParTest, PaybackRangesNeedTwentyWindows) {
   // Every window of 10 blocks pays 0+10+20+30+40 % twice over: 20 % each.
   EXPECT_EQ(r["p5"], 0.2);
   EXPECT_EQ(r["p95"], 0.2);
+  EXPECT_EQ(r["scaled"], nullptr);          // measured, not scaled
+  EXPECT_EQ(ranges[3]["scaled"], nullptr);  // nothing measured to scale from
+  // Longer windows than fit: the spread of the 1,000-game windows about the row's return
+  // (1.5 % in these totals) shrunk by the square root of the lengths, and said to be so.
+  for (int w = 1; w < 4; ++w) {
+    const sim::Json& scaled = tenfold["rows"][0]["payback_ranges"][w]["scaled"];
+    ASSERT_FALSE(scaled.is_null()) << w;
+    EXPECT_EQ(scaled["from_games"], 1000);
+    const double k =
+        std::sqrt(1000.0 / tenfold["rows"][0]["payback_ranges"][w]["games"].get<double>());
+    EXPECT_NEAR(scaled["p5"].get<double>(), 0.015 + 0.185 * k, 1e-4) << w;
+  }
 }
 
 }  // namespace

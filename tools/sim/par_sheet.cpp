@@ -116,9 +116,9 @@ Json OddsInterval(const RowResult& row, const std::function<int64_t(const UnitRe
                       i.low > 0 ? Json(Round(1 / i.low, 1)) : Json(nullptr)});
 }
 
-// Paybacks over windows of n games, each window n consecutive counted games of one
-// replication, made of whole blocks of 100.
-Json PaybackRange(const RowResult& row, int64_t n) {
+// The returns of the windows of n consecutive counted games of each replication, made of
+// whole blocks of 100.
+std::vector<double> WindowReturns(const RowResult& row, int64_t n) {
   std::vector<double> windows;
   const size_t per = static_cast<size_t>(n / kBlockGames);
   for (const UnitResult* u : row.reps)
@@ -127,6 +127,17 @@ Json PaybackRange(const RowResult& row, int64_t n) {
       for (size_t k = b; k < b + per; ++k) paid += u->blocks[k];
       windows.push_back(double(paid) / (double(n) * kStake));
     }
+  return windows;
+}
+
+constexpr int64_t kWindowGames[] = {1000, 10000, 100000, 1000000};
+
+// The paybacks over n games: percentiles of the measured windows when at least 20 fit; else
+// null, with the spread of the longest window that does fit scaled by the square root of
+// the lengths about the row's return (what batches of independent means would do; the
+// controller ties games together over shorter spans than that window).
+Json PaybackRange(const RowResult& row, int64_t n, double rtp) {
+  const std::vector<double> windows = WindowReturns(row, n);
   Json j;
   j["games"] = n;
   j["windows"] = windows.size();
@@ -134,6 +145,23 @@ Json PaybackRange(const RowResult& row, int64_t n) {
   const std::pair<const char*, double> kPercentiles[] = {{"p5", 5}, {"p50", 50}, {"p95", 95}};
   for (const auto& [key, p] : kPercentiles)
     j[key] = enough ? Json(Round(Percentile(windows, p), 4)) : Json(nullptr);
+  int64_t from = 0;
+  std::vector<double> measured;
+  for (int64_t m : kWindowGames) {
+    std::vector<double> w = m < n ? WindowReturns(row, m) : std::vector<double>();
+    if (w.size() >= kFewestWindows) {
+      from = m;
+      measured = std::move(w);
+    }
+  }
+  if (enough || from == 0) {
+    j["scaled"] = nullptr;
+    return j;
+  }
+  const double k = std::sqrt(double(from) / double(n));
+  j["scaled"] = {{"from_games", from},
+                 {"p5", Round(rtp + (Percentile(measured, 5) - rtp) * k, 4)},
+                 {"p95", Round(rtp + (Percentile(measured, 95) - rtp) * k, 4)}};
   return j;
 }
 
@@ -223,7 +251,7 @@ Json RowJson(const ParPlan& plan, const RowResult& row) {
   j["jackpot_frequency"] = Share(s.jackpots, s.games, 6);
   j["cashpot_frequency"] = Share(s.cashpotGames, s.games, 6);
   Json ranges = Json::array();
-  for (int64_t w : {1000, 10000, 100000, 1000000}) ranges.push_back(PaybackRange(row, w));
+  for (int64_t w : kWindowGames) ranges.push_back(PaybackRange(row, w, rtp));
   j["payback_ranges"] = ranges;
   Json prizes = Json::array();
   for (const auto& [amount, count] : s.prizeCounts) {
@@ -321,7 +349,8 @@ Json SheetJson(const ParPlan& plan, const std::vector<RowResult>& rows, const Pa
       {"any_award_frequency", "games that pay a prize or a cashpot or both"},
       {"payback_ranges",
        "percentiles of the return over windows of consecutive counted games "
-       "of one replication; null with fewer than 20 windows"},
+       "of one replication; null with fewer than 20 windows, where scaled extrapolates the "
+       "longest measured window's 5..95 % spread by the square root of the lengths"},
       {"control_levels",
        "the control table's level 1..7 as meters count levels (higher plays "
        "more generously): share of games and their return"}};
@@ -352,6 +381,16 @@ std::string Pct(const Json& v, int places = 2) {
 
 std::string Num(const Json& v, int places = 0) {
   return v.is_null() ? "-" : Fixed(v.get<double>(), places);
+}
+
+// Measured percentiles, or the scaled 5 .. 95 % range in brackets, or a dash.
+std::string RangeText(const Json& w) {
+  if (!w["p5"].is_null())
+    return Pct(w["p5"], 1) + " / " + Pct(w["p50"], 1) + " / " + Pct(w["p95"], 1);
+  if (!w["scaled"].is_null())
+    return "(" + Pct(w["scaled"]["p5"], 1) + " .. " + Pct(w["scaled"]["p95"], 1) + " scaled from " +
+           std::to_string(w["scaled"]["from_games"].get<int64_t>()) + ")";
+  return "- (" + std::to_string(w["windows"].get<int>()) + " windows)";
 }
 
 std::string RowTitle(const Json& r) {
@@ -430,17 +469,14 @@ std::string SheetMarkdown(const ParPlan& plan, const Json& sheet, const ParTimin
        << Num(be["lowest_skill_at_100_percent"], 2)
        << " (measured skills only; nothing between them is measured).\n";
   md << "\nPayback over N consecutive games: the 5th, 50th and 95th percentiles over windows of "
-        "N counted games of one replication (- where fewer than 20 windows fit):\n\n"
+        "N counted games of one replication. Where fewer than 20 windows fit, the range in "
+        "brackets is the 5 .. 95 % spread of the longest measured windows scaled by the square "
+        "root of the lengths about the row's return: an extrapolation, not a measurement.\n\n"
      << "| player | collect | 1,000 games | 10,000 games | 100,000 games | 1,000,000 games |\n"
      << "|---|---|---|---|---|---|\n";
   for (const Json& r : sheet["rows"]) {
     md << "| " << RowTitle(r) << " | " << r["collect"].get<std::string>() << " |";
-    for (const Json& w : r["payback_ranges"])
-      md << " "
-         << (w["p5"].is_null()
-                 ? "- (" + std::to_string(w["windows"].get<int>()) + " windows)"
-                 : Pct(w["p5"], 1) + " / " + Pct(w["p50"], 1) + " / " + Pct(w["p95"], 1))
-         << " |";
+    for (const Json& w : r["payback_ranges"]) md << " " << RangeText(w) << " |";
     md << "\n";
   }
   md << "\nPrizes: odds 1 in N (95 % interval from the replications) and the return each "
