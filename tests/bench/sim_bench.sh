@@ -46,10 +46,10 @@ run "play-drawn" "$((games / 20 > 10 ? games / 20 : 10))"
 
 rm -rf "$work/par"
 "$sim" par --game-dir "$game" --games "$((games * 5))" --skills 0.7 --jobs 2 --replications 4 \
-  --out "$work/par" > /dev/null
+  --burn-in 0 --quiet --out "$work/par" > /dev/null
 par1=$(sed -n 's/.*"games_per_second_per_core": \([0-9.]*\).*/\1/p' "$work/par/par.json")
 "$sim" par --game-dir "$game" --games "$((games * 5))" --skills 0.7 --jobs 2 --replications 4 \
-  --clock-step 5 --out "$work/par" > /dev/null
+  --burn-in 0 --quiet --clock-step 5 --out "$work/par" > /dev/null
 par5=$(sed -n 's/.*"games_per_second_per_core": \([0-9.]*\).*/\1/p' "$work/par/par.json")
 
 base=""

@@ -9,6 +9,7 @@
 #include "accounting/record_file.h"
 #include "frontend_fixture.h"
 #include "run_command.h"
+#include "sim_par.h"
 
 namespace {
 
@@ -209,8 +210,33 @@ TEST_F(SimPlayTest, TheSameSeedsGiveTheSameGamesWhateverTheScreenAndTheClock) {
   }
 }
 
-// par from a cabinet's record: every worker starts from its balances and cashpot, and the
-// same seed gives the same sheet, byte for byte.
+// Table players with every stage a replication of the sheet has: a burn-in by the player,
+// games of another player, then the counted games; every game ends and the server moved
+// what the games counted.
+TEST_F(SimPlayTest, TablePlayersPlayTheirStagesAndTheMoneyAgrees) {
+  std::vector<sim::Player> table;
+  std::string error;
+  ASSERT_TRUE(sim::ReadPlayerTable(PLAYER_TABLE, table, error)) << error;
+  sim::Player casual, memory;
+  ASSERT_TRUE(sim::FindPlayer(table, "casual", casual));
+  ASSERT_TRUE(sim::FindPlayer(table, "regular-memory", memory));
+  sim::PlayOptions options;
+  options.seed = 21;
+  options.keepGames = true;
+  options.stages = {{memory, 2, true}, {casual, 2, false}, {memory, 3, false}};
+  options.games = 7;
+  sim::PlayResult result = Play(options);
+  ASSERT_EQ(result.error, "");
+  ASSERT_EQ(result.exitCode, kExitNormal);
+  EXPECT_TRUE(sim::MoneyAgrees(result.totals, 7)) << sim::FormatTotalsLine(result.totals);
+  for (const sim::GameReport& g : result.games) {
+    EXPECT_GE(g.controlLevel, 1);
+    EXPECT_LE(g.controlLevel, 7);
+  }
+}
+
+// par from a cabinet's record: every worker starts from its balances and cashpot (no
+// burn-in is played from a given record), and the same seed gives the same sheet.
 TEST_F(SimPlayTest, ParStartsFromTheGivenRecordAndRepeatsItselfByteForByte) {
   RecordImage image;
   image.balances[0] = 5000;  // far above level 1's bound: every game counts at level 1
@@ -223,7 +249,8 @@ TEST_F(SimPlayTest, ParStartsFromTheGivenRecordAndRepeatsItselfByteForByte) {
     std::string out = dir_ / ("sheet" + std::to_string(run));
     std::string command = std::string(SIM_BINARY) + " par --game-dir " + GAME_DIR +
                           " --games 6 --skills 0.7 --jobs 2 --replications 2 --seed 5 " +
-                          "--no-timing --record " + (dir_ / "cabinet.rec") + " --out " + out;
+                          "--no-timing --quiet --record " + (dir_ / "cabinet.rec") + " --out " +
+                          out;
     testing_support::Outcome o = testing_support::RunCommand(command);
     ASSERT_EQ(o.status, 0) << o.output;
     sheets[run] = testing_support::ReadFile(out + "/par.json");
@@ -231,12 +258,69 @@ TEST_F(SimPlayTest, ParStartsFromTheGivenRecordAndRepeatsItselfByteForByte) {
       EXPECT_GT(std::filesystem::file_size(out + "/" + picture), 1000u) << picture;
   }
   EXPECT_EQ(sheets[0], sheets[1]);
-  EXPECT_NE(sheets[0].find("\"start\": {\"record\": \"cabinet.rec\", \"main_balance\": 5000, "
-                           "\"cashpot_balance\": -300, \"cashpot\": 777}"),
-            std::string::npos)
-      << sheets[0];
-  EXPECT_NE(sheets[0].find("\"level_share\": [1.0000, 0.0000"), std::string::npos) << sheets[0];
-  EXPECT_NE(sheets[0].find("\"money_checked\": true"), std::string::npos) << sheets[0];
+  const nlohmann::json sheet = nlohmann::json::parse(sheets[0]);
+  EXPECT_EQ(sheet["start"], nlohmann::json::parse(R"({"record": "cabinet.rec",
+      "main_balance": 5000, "cashpot_balance": -300, "cashpot": 777})"));
+  EXPECT_EQ(sheet["burn_in"]["games"], 0);
+  EXPECT_EQ(sheet["rows"][0]["level_share"][0], 1.0);
+  EXPECT_EQ(sheet["rows"][0]["settled"]["cashpot_balance"], -300.0);
+  EXPECT_EQ(sheet["rows"][0]["money_checked"], true);
+  EXPECT_EQ(sheet["rows"][0]["replications"].size(), 2u);
+}
+
+// A sheet made of parts run apart and merged is the sheet of one run, byte for byte; a
+// part that does not belong, or units missing or twice, is refused.
+TEST_F(SimPlayTest, PartsMergedMakeTheSheetOfOneRunByteForByte) {
+  const std::string common = std::string(SIM_BINARY) + " par --game-dir " + GAME_DIR +
+                             " --players regular-memory,skill-0.6@skill-0.9:2 --games 4 " +
+                             "--replications 2 --burn-in 1 --seed 3 --no-timing --quiet ";
+  const std::string whole = dir_ / "whole", parts = dir_ / "parts", merged = dir_ / "merged";
+  testing_support::Outcome o = testing_support::RunCommand(common + "--jobs 2 --out " + whole);
+  ASSERT_EQ(o.status, 0) << o.output;
+  for (const char* units : {"0..2", "3..3"}) {
+    o = testing_support::RunCommand(common + "--jobs 1 --units " + units + " --out " + parts);
+    ASSERT_EQ(o.status, 0) << o.output;
+  }
+  o = testing_support::RunCommand(std::string(SIM_BINARY) + " par merge " + parts + " --out " +
+                                  merged + " --no-timing");
+  ASSERT_EQ(o.status, 0) << o.output;
+  for (const char* file : {"par.json", "par.md"})
+    EXPECT_EQ(testing_support::ReadFile(merged + "/" + file),
+              testing_support::ReadFile(whole + "/" + file))
+        << file;
+  const nlohmann::json sheet =
+      nlohmann::json::parse(testing_support::ReadFile(whole + "/par.json"));
+  EXPECT_EQ(sheet["burn_in"]["games"], 1);
+  EXPECT_EQ(sheet["rows"][0]["learning_curve"]["block_games"], 100);
+  EXPECT_EQ(sheet["rows"][1]["after"]["games"], 2);
+  EXPECT_TRUE(std::filesystem::exists(whole + "/learning.png"));
+
+  // What merge refuses, and with which exit code.
+  const std::string first = parts + "/part-000000-000002.json";
+  const std::string last = parts + "/part-000003-000003.json";
+  testing_support::WriteFile(dir_ / "junk.json", "{\"format\": 7}");
+  std::string other = testing_support::ReadFile(last);
+  other.replace(other.find("\"seed\":3"), 8, "\"seed\":4");
+  testing_support::WriteFile(dir_ / "other.json", other);
+  struct Case {
+    std::string inputs;
+    int status;
+    std::string says;
+  };
+  const Case cases[] = {
+      {first, 65, "unit 3 of 0..3 is missing"},
+      {first + " " + first + " " + last, 65, "comes twice"},
+      {first + " " + (dir_ / "other.json"), 65, "its plan differs"},
+      {(dir_ / "junk.json"), 65, "not a part"},
+      {(dir_ / "nothing.json"), 66, "cannot read"},
+      {"", 64, "needs"},
+  };
+  for (const Case& c : cases) {
+    o = testing_support::RunCommand(std::string(SIM_BINARY) + " par merge " + c.inputs + " --out " +
+                                    (dir_ / "bad"));
+    EXPECT_EQ(o.status, c.status) << c.inputs << ": " << o.output;
+    EXPECT_NE(o.output.find(c.says), std::string::npos) << o.output;
+  }
 }
 
 }  // namespace

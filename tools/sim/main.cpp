@@ -43,14 +43,25 @@ void PrintUsage(FILE* to) {
       "--every-reading makes it move 1 ms at every reading everywhere (the same games, slower),\n"
       "--clock-step MS moves it MS at every reading in a game (the same games, longer frames).\n"
       "--no-steps keeps no step record of the games (to measure what it costs).\n"
-      "       strikora-sim par --game-dir DIR [--games N] [--skills 0.5,0.7,0.9,1.0]\n"
-      "                        [--collect best[,first,never]] [--jobs J] [--seed S]\n"
+      "       strikora-sim par --game-dir DIR [--games N] [--players NAME,...]\n"
+      "                        [--skills 0.5,0.7,...] [--collect own[,first,best,never]]\n"
+      "                        [--player-table FILE] [--burn-in N] [--jobs J] [--seed S]\n"
       "                        [--record FILE] [--out DIR] [--replications R] [--no-timing]\n"
-      "                        [--moneyd FILE] [--clock-step MS]\n"
-      "The payout sheet (par.md, par.json and pictures in --out, by default par): N games\n"
-      "(100000 unless given) per skill and strategy, in R independent replications (10) over\n"
-      "J worker processes (one a core), each with its own moneyd (--moneyd, by default the\n"
-      "one beside this program) with relaxed durability in a temporary folder.\n"
+      "                        [--moneyd FILE] [--clock-step MS] [--units A..B] [--quiet]\n"
+      "                        [--count-units]\n"
+      "       strikora-sim par merge DIR|FILE... --out DIR [--no-timing]\n"
+      "The payout sheet (par.md, par.json and pictures in --out, by default par): N counted\n"
+      "games (100000 unless given) per player and strategy, after a burn-in of N games (1000,\n"
+      "0 with --record) in each of R independent replications (10), over J worker processes\n"
+      "(one a core), each with its own moneyd (--moneyd, by default the one beside this\n"
+      "program) with relaxed durability in a temporary folder. Players: names of the player\n"
+      "table (content/players.txt), skill-P for a uniform skill P, NAME@OTHER:GAMES for NAME\n"
+      "after OTHER played GAMES games; --skills adds skill-P rows. --units A..B plays only\n"
+      "those units (numbered by player, strategy, replication, from 0) and writes their raw\n"
+      "results as DIR/part-A-B.json (--count-units prints how many units the sheet has);\n"
+      "merge makes the sheet from parts. Progress goes to\n"
+      "standard error unless --quiet. par merge exits 65 for a part that is not one or does\n"
+      "not fit the others, 66 for one that cannot be read.\n"
       "       strikora-sim replay --game-dir DIR --game N [--shots OUT] [--journal FILE]\n"
       "                           [--loose-time] [--clock-step MS] [--no-pixels]\n"
       "Plays game N of the game journal (by default DIR/data/Zemblar.journal) again from its\n"
@@ -58,7 +69,8 @@ void PrintUsage(FILE* to) {
       "step and sheet.png into OUT; exits 1 naming the first step that differs.\n"
       "--loose-time for a game played on a real clock: the steps' moments are not compared.\n"
       "exit: 0 done, 1 failed (replay: a step differs), 2 a replay that cannot start, 3 still\n"
-      "running at the limit, 64 bad usage, 65 a bad script, 66 an unreadable script\n",
+      "running at the limit, 64 bad usage, 65 a bad script or part, 66 an unreadable script or\n"
+      "part\n",
       to);
 }
 
@@ -76,7 +88,10 @@ constexpr const char* kValueRules[][2] = {
     {"--limit-ms", "1..4294967295 ms"},
     {"--skill", "a number 0..1"},
     {"--skills", "numbers 0..1 separated by commas"},
-    {"--collect", "first, best or never (par: a list of them separated by commas)"},
+    {"--collect", "first, best or never (par: a list of them and own, separated by commas)"},
+    {"--burn-in", "a whole number 0..100000000"},
+    {"--units", "A..B, unit numbers from 0 with A <= B"},
+    {"--players", "player names separated by commas"},
 };
 
 int BadValue(const std::string& arg, const std::string& value) {
@@ -226,17 +241,65 @@ int Play(int argc, char** argv) {
   return 0;
 }
 
+// Items of a list separated by commas; false when one is empty.
+bool SplitList(const std::string& value, std::vector<std::string>& items) {
+  items.clear();
+  std::stringstream list(value);
+  std::string item;
+  while (std::getline(list, item, ','))
+    if (item.empty())
+      return false;
+    else
+      items.push_back(item);
+  return !items.empty() && value.back() != ',';
+}
+
+int ParMerge(int argc, char** argv) {
+  std::vector<std::string> inputs;
+  std::string out;
+  bool timing = true;
+  for (int i = 3; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (arg == "--no-timing") {
+      timing = false;
+    } else if (arg == "--out") {
+      if (i + 1 >= argc) return Usage("--out needs a value");
+      out = argv[++i];
+    } else if (arg.rfind("--", 0) == 0) {
+      return Usage("unknown option " + arg);
+    } else {
+      inputs.push_back(arg);
+    }
+  }
+  if (inputs.empty() || out.empty()) return Usage("par merge needs DIR|FILE... and --out DIR");
+  std::string error;
+  int status = sim::MergePar(inputs, out, timing, error);
+  if (status != 0)
+    std::fprintf(stderr, "strikora-sim: %s\n", error.c_str());
+  else
+    std::printf("wrote %s/par.md and %s/par.json\n", out.c_str(), out.c_str());
+  return status;
+}
+
 int Par(int argc, char** argv) {
+  if (argc >= 3 && std::strcmp(argv[2], "merge") == 0) return ParMerge(argc, argv);
   sim::ParOptions o;
   o.jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   char exe[PATH_MAX];
   ssize_t length = readlink("/proc/self/exe", exe, sizeof exe - 1);
   std::string self = length > 0 ? std::string(exe, static_cast<size_t>(length)) : "";
   o.moneyd = self.substr(0, self.rfind('/') + 1) + "moneyd";
+  o.playerTable = STRIKORA_PLAYER_TABLE;
+  std::vector<std::string> players, skills;
+  bool countUnits = false;
   for (int i = 2; i < argc; ++i) {
     std::string arg = argv[i];
     if (arg == "--no-timing") {
       o.timing = false;
+      continue;
+    }
+    if (arg == "--quiet" || arg == "--count-units") {
+      (arg == "--quiet" ? o.quiet : countUnits) = true;
       continue;
     }
     if (i + 1 >= argc) return Usage(arg + " needs a value");
@@ -249,41 +312,39 @@ int Par(int argc, char** argv) {
       (arg == "--games"  ? o.games
        : arg == "--jobs" ? o.jobs
                          : o.replications) = static_cast<int>(n);
+    } else if (arg == "--burn-in") {
+      if (!ParseWholeNumber(value, 100000000, n)) return BadValue(arg, value);
+      o.burnIn = static_cast<int>(n);
     } else if (arg == "--seed") {
       if (!ParseWholeNumber(value, 0xFFFFFFFFul, n)) return BadValue(arg, value);
       o.seed = static_cast<uint32_t>(n);
     } else if (arg == "--skills") {
-      o.skills.clear();
-      std::stringstream list(value);
-      std::string item;
-      while (std::getline(list, item, ',')) {
+      std::vector<std::string> items;
+      if (!SplitList(value, items)) return BadValue(arg, value);
+      for (const std::string& item : items) {
         char* end = nullptr;
         double s = std::strtod(item.c_str(), &end);
-        if (item.empty() || *end != '\0' || !(s >= 0.0 && s <= 1.0)) return BadValue(arg, value);
-        o.skills.push_back(s);
+        if (*end != '\0' || !(s >= 0.0 && s <= 1.0)) return BadValue(arg, value);
+        skills.push_back(sim::UniformPlayer(s).name);
       }
-      if (o.skills.empty()) return BadValue(arg, value);
+    } else if (arg == "--players") {
+      if (!SplitList(value, players)) return BadValue(arg, value);
     } else if (arg == "--collect") {
-      o.collects.clear();
-      std::stringstream list(value);
-      std::string item;
-      while (std::getline(list, item, ',')) {
-        if (item == "first")
-          o.collects.push_back(sim::CollectStrategy::First);
-        else if (item == "best")
-          o.collects.push_back(sim::CollectStrategy::Best);
-        else if (item == "never")
-          o.collects.push_back(sim::CollectStrategy::Never);
-        else
-          return BadValue(arg, value);
+      if (!SplitList(value, o.collects)) return BadValue(arg, value);
+      for (const std::string& item : o.collects) {
+        sim::CollectStrategy c;
+        if (item != "own" && !sim::ParseCollect(item, c)) return BadValue(arg, value);
       }
-      if (o.collects.empty()) return BadValue(arg, value);
+    } else if (arg == "--units") {
+      if (!sim::ParseUnitRange(value, o.firstUnit, o.lastUnit)) return BadValue(arg, value);
     } else if (arg == "--record") {
       o.record = value;
     } else if (arg == "--out") {
       o.outDir = value;
     } else if (arg == "--moneyd") {
       o.moneyd = value;
+    } else if (arg == "--player-table") {
+      o.playerTable = value;
     } else if (arg == "--clock-step") {
       if (!ParseWholeNumber(value, 100, n) || n == 0) return BadValue(arg, value);
       o.clockStepMs = static_cast<uint32_t>(n);
@@ -293,10 +354,24 @@ int Par(int argc, char** argv) {
   }
   if (o.gameDir.empty()) return Usage("par needs --game-dir DIR");
   if (o.replications < 2) return BadValue("--replications", std::to_string(o.replications));
+  o.rows = players;
+  o.rows.insert(o.rows.end(), skills.begin(), skills.end());
   std::string error;
+  sim::ParPlan plan;
+  if (!sim::MakePlan(o, plan, error)) return Usage(error);
+  const int units = static_cast<int>(sim::PlanUnits(plan).size());
+  if (countUnits) {
+    std::printf("%d\n", units);
+    return 0;
+  }
+  if (o.lastUnit >= units)
+    return Usage("--units " + std::to_string(o.firstUnit) + ".." + std::to_string(o.lastUnit) +
+                 ": the sheet has units 0.." + std::to_string(units - 1));
   int status = sim::RunPar(o, error);
   if (status != 0)
     std::fprintf(stderr, "strikora-sim: %s\n", error.c_str());
+  else if (o.firstUnit >= 0)
+    std::printf("wrote units %d..%d into %s\n", o.firstUnit, o.lastUnit, o.outDir.c_str());
   else
     std::printf("wrote %s/par.md and %s/par.json\n", o.outDir.c_str(), o.outDir.c_str());
   return status;

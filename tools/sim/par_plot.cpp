@@ -127,12 +127,6 @@ struct Canvas {
   }
 };
 
-std::string RowLabel(const PlotRow& r) {
-  char b[64];
-  std::snprintf(b, sizeof b, "skill %.2f, collect %s", r.skill, r.collect.c_str());
-  return b;
-}
-
 std::string Pounds(int pence) {
   char b[32];
   if (pence % 100 == 0)
@@ -142,65 +136,76 @@ std::string Pounds(int pence) {
   return b;
 }
 
-bool DrawRtp(const std::vector<PlotRow>& rows, const std::string& path, std::string& error) {
-  Canvas k(800, 500);
-  cairo_t* c = k.c;
-  double sx0 = 1, sx1 = 0, top = 1;
-  std::vector<std::string> collects;
-  for (const PlotRow& r : rows) {
-    sx0 = std::min(sx0, r.skill);
-    sx1 = std::max(sx1, r.skill);
-    top = std::max(top, r.rtpHigh);
-    if (std::find(collects.begin(), collects.end(), r.collect) == collects.end())
-      collects.push_back(r.collect);
+// A point and its interval bar, labelled with its value.
+void PointWithInterval(cairo_t* c, const Frame& f, double x, const PlotRow& r) {
+  cairo_set_line_width(c, 2);
+  cairo_move_to(c, x, f.Y(r.rtpLow));
+  cairo_line_to(c, x, f.Y(r.rtpHigh));
+  for (double v : {r.rtpLow, r.rtpHigh}) {
+    cairo_move_to(c, x - 6, f.Y(v));
+    cairo_line_to(c, x + 6, f.Y(v));
   }
-  double pad = std::max(0.05, (sx1 - sx0) * 0.08);
-  Frame f{90, 50, 680, 380, sx0 - pad, sx1 + pad, 0, top * 1.08};
-  SetColour(c, {0.1, 0.1, 0.1});
-  Text(c, 400, 28, "Return to player against skill, with 95 % intervals", 0.5, 15, true);
-  Axes(c, f, "player skill (chance of a right answer)", "return to player", 100, " %");
-  // Break-even: every stake paid back.
+  cairo_stroke(c);
+  cairo_arc(c, x, f.Y(r.rtp), 4, 0, 2 * M_PI);
+  cairo_fill(c);
+  char b[32];
+  std::snprintf(b, sizeof b, "%.1f %%", 100 * r.rtp);
+  Text(c, x + 8, f.Y(r.rtp) - 6, b, 0, 11);
+}
+
+void BreakEvenLine(cairo_t* c, const Frame& f) {
   SetColour(c, {0.3, 0.3, 0.3});
   double dash[] = {6, 4};
   cairo_set_dash(c, dash, 2, 0);
+  cairo_set_line_width(c, 1);
   cairo_move_to(c, f.left, f.Y(1));
   cairo_line_to(c, f.left + f.width, f.Y(1));
   cairo_stroke(c);
   cairo_set_dash(c, nullptr, 0, 0);
   Text(c, f.left + 6, f.Y(1) - 5, "100 %: the stakes paid back", 0, 10);
-  std::vector<std::string> labels;
-  for (size_t s = 0; s < collects.size(); ++s) {
-    labels.push_back("collect " + collects[s]);
-    SetColour(c, PaletteColour(s));
-    cairo_set_line_width(c, 2);
-    bool first = true;
-    for (const PlotRow& r : rows) {
-      if (r.collect != collects[s]) continue;
-      if (first)
-        cairo_move_to(c, f.X(r.skill), f.Y(r.rtp));
-      else
-        cairo_line_to(c, f.X(r.skill), f.Y(r.rtp));
-      first = false;
-    }
-    cairo_stroke(c);
-    for (const PlotRow& r : rows) {
-      if (r.collect != collects[s]) continue;
-      double x = f.X(r.skill);
-      cairo_move_to(c, x, f.Y(r.rtpLow));
-      cairo_line_to(c, x, f.Y(r.rtpHigh));
-      for (double v : {r.rtpLow, r.rtpHigh}) {
-        cairo_move_to(c, x - 6, f.Y(v));
-        cairo_line_to(c, x + 6, f.Y(v));
-      }
-      cairo_stroke(c);
-      cairo_arc(c, x, f.Y(r.rtp), 4, 0, 2 * M_PI);
-      cairo_fill(c);
-      char b[32];
-      std::snprintf(b, sizeof b, "%.1f %%", 100 * r.rtp);
-      Text(c, x + 8, f.Y(r.rtp) - 6, b, 0, 11);
-    }
+}
+
+// Two panels: the uniform players at their skills, and every other row by name. Each
+// measured row is a point with its interval; nothing joins them, since nothing between
+// them was measured.
+bool DrawRtp(const std::vector<PlotRow>& rows, const std::string& path, std::string& error) {
+  std::vector<const PlotRow*> uniform, named;
+  double top = 1;
+  for (const PlotRow& r : rows) {
+    (r.uniform ? uniform : named).push_back(&r);
+    top = std::max(top, r.rtpHigh);
   }
-  Legend(c, f.left + 14, f.top + 20, labels);
+  Canvas k(800, 900);
+  cairo_t* c = k.c;
+  SetColour(c, {0.1, 0.1, 0.1});
+  Text(c, 400, 28, "Return to player of each measured row, with 95 % intervals", 0.5, 15, true);
+  double sx0 = 1, sx1 = 0;
+  for (const PlotRow* r : uniform) {
+    sx0 = std::min(sx0, r->skill);
+    sx1 = std::max(sx1, r->skill);
+  }
+  if (sx1 < sx0) sx0 = 0, sx1 = 1;
+  const double pad = std::max(0.05, (sx1 - sx0) * 0.08);
+  Frame u{90, 60, 680, 330, sx0 - pad, sx1 + pad, 0, top * 1.08};
+  Axes(c, u, "uniform players: the chance of a right answer to any question", "return to player",
+       100, " %");
+  BreakEvenLine(c, u);
+  SetColour(c, PaletteColour(0));
+  for (const PlotRow* r : uniform) PointWithInterval(c, u, u.X(r->skill), *r);
+  Frame n{90, 480, 680, 330, 0, std::max<double>(1, named.size()), 0, top * 1.08};
+  Axes(c, n, "", "return to player", 100, " %", false);
+  BreakEvenLine(c, n);
+  for (size_t i = 0; i < named.size(); ++i) {
+    const double x = n.X(i + 0.5);
+    SetColour(c, PaletteColour(i + 1));
+    PointWithInterval(c, n, x, *named[i]);
+    SetColour(c, {0.2, 0.2, 0.2});
+    cairo_save(c);
+    cairo_translate(c, x, n.top + n.height + 12);
+    cairo_rotate(c, M_PI / 12);
+    Text(c, 0, 0, named[i]->label, 0, 10);
+    cairo_restore(c);
+  }
   return k.Save(path, error);
 }
 
@@ -231,7 +236,7 @@ bool DrawBalances(const std::vector<PlotRow>& rows, const std::vector<int>& thre
     Frame f{100, 84 + panel * double(i), 670, panel - 60.0, 1, n, lo - margin, hi + margin};
     Axes(c, f, i + 1 == rows.size() ? "games played (one replication)" : "", "pence");
     SetColour(c, {0.1, 0.1, 0.1});
-    std::string title = RowLabel(r);
+    std::string title = r.label;
     if (!r.balance.empty()) title += ", after the last game " + std::to_string(r.balance.back());
     Text(c, f.left, f.top - 7, title, 0, 11, true);
     double dash[] = {5, 4};
@@ -260,43 +265,80 @@ bool DrawBalances(const std::vector<PlotRow>& rows, const std::vector<int>& thre
   return k.Save(path, error);
 }
 
+// The return of each prize and of the cashpot, as a share of the stakes, by row.
 bool DrawPrizes(const std::vector<PlotRow>& rows, const std::string& path, std::string& error) {
   std::set<int> amounts;
   double top = 0.01;
-  for (const PlotRow& r : rows)
-    for (const auto& [amount, share] : r.prizeShares) {
+  for (const PlotRow& r : rows) {
+    for (const auto& [amount, share] : r.prizeReturns) {
       amounts.insert(amount);
       top = std::max(top, share);
     }
-  Canvas k(800, 500);
+    top = std::max(top, r.cashpotReturn);
+  }
+  Canvas k(800, 500 + 18 * static_cast<int>(rows.size()));
   cairo_t* c = k.c;
   SetColour(c, {0.1, 0.1, 0.1});
-  Text(c, 400, 28, "Share of games won at each prize", 0.5, 15, true);
+  Text(c, 400, 28, "The return of each prize and of the cashpot (share of the stakes)", 0.5, 15,
+       true);
   Frame f{90, 50, 680, 380, 0, 1, 0, top * 1.1};
   // No x ticks: the prizes are named under their bars.
-  Axes(c, f, "", "share of games", 100, " %", false);
-  const double groups = std::max<size_t>(1, amounts.size());
+  Axes(c, f, "", "return, share of the stakes", 100, " %", false);
+  const double groups = amounts.size() + 1.0;
   const double groupWidth = f.width / groups;
   const double bar = groupWidth * 0.8 / std::max<size_t>(1, rows.size());
-  size_t g = 0;
-  for (int amount : amounts) {
-    double x = f.left + groupWidth * g + groupWidth * 0.1;
+  for (size_t g = 0; g <= amounts.size(); ++g) {
+    const bool cashpot = g == amounts.size();
+    const int amount = cashpot ? 0 : *std::next(amounts.begin(), static_cast<long>(g));
+    const double x = f.left + groupWidth * g + groupWidth * 0.1;
     for (size_t i = 0; i < rows.size(); ++i) {
-      auto it = rows[i].prizeShares.find(amount);
-      double share = it == rows[i].prizeShares.end() ? 0 : it->second;
+      auto it = rows[i].prizeReturns.find(amount);
+      const double share = cashpot                            ? rows[i].cashpotReturn
+                           : it == rows[i].prizeReturns.end() ? 0
+                                                              : it->second;
       SetColour(c, PaletteColour(i));
       cairo_rectangle(c, x + bar * i, f.Y(share), bar - 1, f.Y(0) - f.Y(share));
       cairo_fill(c);
     }
     SetColour(c, {0.2, 0.2, 0.2});
-    Text(c, f.left + groupWidth * (g + 0.5), f.top + f.height + 16, Pounds(amount), 0.5, 11);
-    ++g;
+    Text(c, f.left + groupWidth * (g + 0.5), f.top + f.height + 16,
+         cashpot ? "cashpot" : Pounds(amount), 0.5, 11);
   }
-  Text(c, f.left + f.width / 2, f.top + f.height + 34, "prize paid at the end of the game", 0.5,
-       12);
+  Text(c, f.left + f.width / 2, f.top + f.height + 34,
+       "prize paid at the end of the game, and the cashpots paid during games", 0.5, 12);
   std::vector<std::string> labels;
-  for (const PlotRow& r : rows) labels.push_back(RowLabel(r));
-  Legend(c, f.left + f.width - 210, f.top + 20, labels);
+  for (const PlotRow& r : rows) labels.push_back(r.label);
+  Legend(c, f.left, f.top + f.height + 60, labels);
+  return k.Save(path, error);
+}
+
+// The return of each 100 games of the memorising rows, a point each.
+bool DrawLearning(const std::vector<PlotRow>& rows, const std::string& path, std::string& error) {
+  double top = 1, blocks = 1;
+  for (const PlotRow& r : rows)
+    for (double v : r.learning) {
+      top = std::max(top, v);
+      blocks = std::max(blocks, double(r.learning.size()));
+    }
+  Canvas k(800, 500);
+  cairo_t* c = k.c;
+  SetColour(c, {0.1, 0.1, 0.1});
+  Text(c, 400, 28, "A memorising player: the return of each 100 games played", 0.5, 15, true);
+  Frame f{90, 50, 680, 380, 0, blocks * 100, 0, top * 1.08};
+  Axes(c, f, "games played since the burn-in (the end of each 100)", "return to player", 100, " %");
+  BreakEvenLine(c, f);
+  std::vector<std::string> labels;
+  size_t shown = 0;
+  for (const PlotRow& r : rows) {
+    if (!r.memorises) continue;
+    SetColour(c, PaletteColour(shown++));
+    labels.push_back(r.label);
+    for (size_t b = 0; b < r.learning.size(); ++b) {
+      cairo_arc(c, f.X(100.0 * (b + 1)), f.Y(r.learning[b]), 2.5, 0, 2 * M_PI);
+      cairo_fill(c);
+    }
+  }
+  Legend(c, f.left + 14, f.top + 20, labels);
   return k.Save(path, error);
 }
 
@@ -304,9 +346,12 @@ bool DrawPrizes(const std::vector<PlotRow>& rows, const std::string& path, std::
 
 bool WriteParPictures(const std::vector<PlotRow>& rows, const std::vector<int>& thresholds,
                       const std::string& dir, std::string& error) {
+  bool learning = false;
+  for (const PlotRow& r : rows) learning = learning || r.memorises;
   return DrawRtp(rows, dir + "/rtp-by-skill.png", error) &&
          DrawBalances(rows, thresholds, dir + "/balance.png", error) &&
-         DrawPrizes(rows, dir + "/prizes.png", error);
+         DrawPrizes(rows, dir + "/prizes.png", error) &&
+         (!learning || DrawLearning(rows, dir + "/learning.png", error));
 }
 
 }  // namespace sim

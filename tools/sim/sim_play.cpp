@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <random>
 #include <set>
+#include <unordered_set>
 #include <vector>
 
 #include "accounting/accounting.h"
@@ -47,7 +48,17 @@ class Bot {
         result_(result),
         onGame_(onGame),
         random_(options.seed),
-        shooting_(!options.shotsDir.empty()) {}
+        shooting_(!options.shotsDir.empty()) {
+    if (options.stages.empty()) {
+      PlayStage all;
+      all.player = UniformPlayer(options.skill);
+      all.player.collect = options.collect;
+      stages_.push_back(all);
+    } else {
+      stages_ = options.stages;
+    }
+    player_ = &stages_[0].player;
+  }
 
   void OnIdle(platform::HeadlessPlatform& p) {
     now_ = p.Now();
@@ -65,6 +76,7 @@ class Bot {
       result_.start = {true, Balances[0], Balances[1], Cashpot};
     if (ButtonWaitSerial() != serial_) {
       serial_ = ButtonWaitSerial();
+      RememberAnswer();
       planned_ = false;
       if (list == MenuButtons) AtMenu(p);
     }
@@ -161,6 +173,7 @@ class Bot {
     inGame_ = true;
     gameOver_ = false;
     ++played_;
+    ChoosePlayer();
     startTime_ = now_;
     startPlaySeconds_ = Meters[kMeterSecondsOfPlay];
   }
@@ -183,7 +196,7 @@ class Bot {
     int32_t prize = HighestPrizeReached();
     bool collect = false;
     if (prize > 0) {
-      switch (options_.collect) {
+      switch (player_->collect) {
         case CollectStrategy::First:
           collect = true;
           break;
@@ -199,18 +212,78 @@ class Bot {
       return;
     }
     int choices[kHexagons], n = 0;
-    for (int i = 0; i < kHexagons; ++i)
-      if (IsSelectable(i)) choices[n++] = i;
+    if (player_->pick == HexagonPick::Preview)
+      n = PreferredHexagons(choices);
+    else
+      for (int i = 0; i < kHexagons; ++i)
+        if (IsSelectable(i)) choices[n++] = i;
     if (n == 0) return;  // the countdown ends the wait
     Aim(Centre(BoardButtons[choices[Between(0, static_cast<uint32_t>(n - 1))]]),
-        Between(500, 3000));
+        Between(player_->pickMs[0], player_->pickMs[1]));
+  }
+
+  // How much a player that saw hexagon i's face wants it: boots, then points (the more the
+  // better), extra lives and reveals, then any face it does not remember, questions last.
+  static int Want(int32_t type) {
+    if (type == kHexBoot) return 1000000;
+    if (int32_t points = PointsOfType(type)) return 1000 + points / 1000;
+    if (type == kHexExtraLife || type == kHexReveal) return 500;
+    return 0;
+  }
+
+  // The selectable hexagons the player wants most, from the faces of this board's preview it
+  // remembers (each with chance `recall`, drawn once a board).
+  int PreferredHexagons(int* choices) {
+    const int board = played_ * 4 + turnCount / 20;
+    if (board != rememberedBoard_) {
+      rememberedBoard_ = board;
+      for (bool& r : remembered_)
+        r = std::uniform_real_distribution<double>(0, 1)(random_) < player_->recall;
+    }
+    int best = -1, n = 0;
+    for (int i = 0; i < kHexagons; ++i) {
+      if (!IsSelectable(i)) continue;
+      // A face not remembered is worth more than a question, less than anything else.
+      int want = remembered_[i] ? Want(axHexagons[i].type) : 100;
+      if (remembered_[i] && want == 0) want = 1;
+      if (want > best) {
+        best = want;
+        n = 0;
+      }
+      if (want == best) choices[n++] = i;
+    }
+    return n;
+  }
+
+  // The player of the game just started, and what it forgets between stages.
+  void ChoosePlayer() {
+    int before = 0;
+    for (size_t s = 0; s < stages_.size(); ++s) {
+      const bool last = s + 1 == stages_.size();
+      if (last || played_ <= before + stages_[s].games) {
+        player_ = &stages_[s].player;
+        break;
+      }
+      before += stages_[s].games;
+      if (played_ == before + 1 && stages_[s].forgetAfter) known_.clear();
+    }
+  }
+
+  // Once a question's wait is over, a player with a memory keeps its answer.
+  void RememberAnswer() {
+    if (asked_ >= 0 && player_->memorises) known_.insert(asked_);
+    asked_ = -1;
   }
 
   void PlanAnswer() {
     int32_t correct = GetCorrectAnswer();
     bool giveUp = OnlyQuestionsLeft();
     if (giveUp) gaveUp_ = true;
-    bool right = !giveUp && std::uniform_real_distribution<double>(0, 1)(random_) < options_.skill;
+    if (!player_->uniform && !giveUp) {
+      PlanKnownAnswer(correct);
+      return;
+    }
+    bool right = !giveUp && std::uniform_real_distribution<double>(0, 1)(random_) < player_->skill;
     if (!right && !giveUp && revealCount > 0) {
       Aim(Centre(TrueFalseButtons[2]), Between(1000, 4000));
       return;
@@ -219,7 +292,26 @@ class Bot {
     Aim(Centre(TrueFalseButtons[sayTrue ? 0 : 1]), giveUp ? 200 : Between(1000, 6000));
   }
 
+  // A table player knows the answer, or remembers it, or is unsure: then it spends a token
+  // if it would, or guesses.
+  void PlanKnownAnswer(int32_t correct) {
+    const int32_t pack = GetQuestionPack();
+    const int category = pack >= 0 && pack < kPackCount ? packTable[pack].category : 25;
+    asked_ = pack >= 0 ? int64_t(pack) << 32 | uint32_t(GetQuestionLine()) : -1;
+    const double knows = 2 * player_->accuracy[ClassOfCategory(category)] - 1;
+    const bool remembered = asked_ >= 0 && known_.count(asked_) > 0;
+    const bool right = remembered || std::uniform_real_distribution<double>(0, 1)(random_) < knows;
+    const uint32_t delay = Between(player_->answerMs[0], player_->answerMs[1]);
+    if (!right && player_->revealWhenUnsure && revealCount > 0) {
+      Aim(Centre(TrueFalseButtons[2]), delay);
+      return;
+    }
+    const bool sayTrue = right ? correct == 1 : Between(0, 1) == 1;
+    Aim(Centre(TrueFalseButtons[sayTrue ? 0 : 1]), delay);
+  }
+
   void EndGame() {
+    RememberAnswer();
     inGame_ = false;
     shooting_ = false;
     GameReport g;
@@ -236,6 +328,7 @@ class Bot {
     g.questions = Meters[kMeterTrueFalseRounds] - startQuestions_;
     for (int i = 0; i < 7; ++i)
       if (Meters[kMeterGamesAtLevel1 + i] != startLevels_[i]) g.level = i + 1;
+    g.controlLevel = controlTable.controlLevel + 1;
     g.balance = Balances[0];
     PlayTotals& t = result_.totals;
     ++t.games;
@@ -282,6 +375,12 @@ class Bot {
   }
 
   const PlayOptions& options_;
+  std::vector<PlayStage> stages_;
+  const Player* player_;
+  std::unordered_set<int64_t> known_;  // the statements remembered: pack << 32 | line
+  int64_t asked_ = -1;                 // the statement of the question being answered
+  int rememberedBoard_ = -1;
+  std::array<bool, kHexagons> remembered_{};
   money::Ledger& ledger_;
   PlayResult& result_;
   const std::function<void(const GameReport&)>& onGame_;

@@ -10,14 +10,17 @@
 #include <vector>
 
 #include "platform/headless/headless_platform.h"
+#include "players.h"
 #include "shell/entry.h"
 
 namespace sim {
 
-enum class CollectStrategy {
-  First,  // at the first prize reached
-  Best,   // once a prize is reached and no points hexagon is left on the board
-  Never,  // plays to a loss or the jackpot
+// A player for a number of games of a run; `forgetAfter` empties its memory of statements
+// once they are played (the games that settle a cabinet teach the counted player nothing).
+struct PlayStage {
+  Player player;
+  int games = 0;
+  bool forgetAfter = false;
 };
 
 struct PlayOptions {
@@ -31,6 +34,9 @@ struct PlayOptions {
   uint32_t menuClockStepMs = 25;
   double skill = 0.7;  // the chance of a right answer
   CollectStrategy collect = CollectStrategy::Best;
+  // Who plays: the stages in order, the last one playing every game after the others. When
+  // empty, the uniform player of `skill` and `collect` plays them all.
+  std::vector<PlayStage> stages;
   std::string shotsDir;      // PNGs of the screens of the first game; none when empty
   std::string dbPath;        // the money server's database, where coins go in
   bool keepGames = true;     // PlayResult::games holds every game's report
@@ -45,6 +51,7 @@ struct GameReport {
   int32_t turns = 0;      // hexagons played
   int32_t questions = 0;  // true-or-false rounds played (meter 11)
   int level = 0;          // the balance level the game was counted at (meters 1..7), 0 if none
+  int controlLevel = 0;   // the control table's level, 1..7 as meters count levels
   double balance = 0;     // the main payout balance once the game was settled
   double seconds = 0;     // virtual seconds from the touch on Start to the menu again
   // From turn 61 on only questions come and nothing more can be won: a bot that could not
