@@ -16,7 +16,8 @@ start=$SECONDS
 cmake --build build -j "$jobs"
 echo "build: build took $((SECONDS - start)) s"
 if [ "${1:-}" = "--sanitize" ]; then
-  configure build-asan -DSTRIKORA_SANITIZE=ON
+  # The pictures, sounds and clips are the normal build's (assetgen runs there).
+  configure build-asan -DSTRIKORA_SANITIZE=ON -DSTRIKORA_ASSETS_FROM="$(pwd)/build"
   start=$SECONDS
   cmake --build build-asan -j "$jobs"
   echo "build: build-asan took $((SECONDS - start)) s"

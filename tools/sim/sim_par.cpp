@@ -2,6 +2,7 @@
 
 #include <sched.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -87,12 +88,21 @@ bool MakePlan(const ParOptions& o, ParPlan& plan, std::string& error) {
 
 namespace {
 
+// In a child just forked: ends it when the process that started it ends, so that a par run
+// stopped or killed leaves no worker or money server behind.
+void DieWithParent(pid_t parent) {
+  prctl(PR_SET_PDEATHSIG, SIGTERM);
+  if (getppid() != parent) _exit(1);
+}
+
 // Starts moneyd on a free port with its database in dir; its pid and port, or -1.
 pid_t StartServer(const std::string& moneyd, const fs::path& dir, int& port) {
   int fds[2];
   if (pipe(fds) != 0) return -1;
+  const pid_t parent = getpid();
   pid_t pid = fork();
   if (pid == 0) {
+    DieWithParent(parent);
     dup2(fds[1], 1);
     FILE* log = std::fopen((dir / "moneyd.log").c_str(), "w");
     if (log) dup2(fileno(log), 2);
@@ -251,6 +261,20 @@ std::string Minutes(double seconds) {
   return b;
 }
 
+// The cores this process may run on, lowest first (all of them if that cannot be read).
+std::vector<int> AllowedCores() {
+  std::vector<int> cores;
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  if (sched_getaffinity(0, sizeof set, &set) == 0)
+    for (int c = 0; c < CPU_SETSIZE; ++c)
+      if (CPU_ISSET(c, &set)) cores.push_back(c);
+  if (cores.empty())
+    for (unsigned c = 0; c < std::thread::hardware_concurrency(); ++c)
+      cores.push_back(static_cast<int>(c));
+  return cores;
+}
+
 // Units done, games a second and the time left, on standard error.
 void Progress(size_t done, size_t units, int64_t gamesDone, int64_t games, double seconds) {
   const double rate = seconds > 0 ? gamesDone / seconds : 0;
@@ -264,10 +288,14 @@ void Progress(size_t done, size_t units, int64_t gamesDone, int64_t games, doubl
 bool RunWorkers(const ParOptions& o, const ParPlan& plan, const std::vector<Unit>& units,
                 const fs::path& tmp, ParTiming& timing, std::string& error) {
   size_t next = 0;
-  std::map<pid_t, size_t> running;
-  const int cores = o.jobs <= static_cast<int>(std::thread::hardware_concurrency())
-                        ? static_cast<int>(std::thread::hardware_concurrency())
-                        : 0;
+  std::map<pid_t, std::pair<size_t, int>> running;  // unit and slot
+  // With several workers, each slot keeps to one of the cores this process may use (a
+  // worker and its server take turns, so they share it: each exchange then needs no wake-up
+  // across cores). One worker, or more workers than cores, is left to the scheduler: a part
+  // of a cluster's job array must not pin itself to a core its neighbours pin to as well.
+  const std::vector<int> cores = AllowedCores();
+  const bool pin = o.jobs > 1 && o.jobs <= static_cast<int>(cores.size());
+  std::vector<bool> slotBusy(static_cast<size_t>(o.jobs), false);
   int64_t games = 0, gamesDone = 0;
   for (const Unit& u : units) games += UncountedGames(plan, u) + u.games;
   const double cpuBefore = ChildCpuSeconds();
@@ -277,14 +305,16 @@ bool RunWorkers(const ParOptions& o, const ParPlan& plan, const std::vector<Unit
   size_t done = 0;
   while (next < units.size() || !running.empty()) {
     while (static_cast<int>(running.size()) < o.jobs && next < units.size()) {
+      const int slot =
+          static_cast<int>(std::find(slotBusy.begin(), slotBusy.end(), false) - slotBusy.begin());
+      const pid_t parent = getpid();
       pid_t pid = fork();
       if (pid == 0) {
-        // A worker and its server take turns, so they share one core: each exchange
-        // then needs no wake-up across cores.
-        if (cores > 0) {
+        DieWithParent(parent);
+        if (pin) {
           cpu_set_t set;
           CPU_ZERO(&set);
-          CPU_SET(static_cast<int>(next % static_cast<size_t>(cores)), &set);
+          CPU_SET(cores[static_cast<size_t>(slot)], &set);
           sched_setaffinity(0, sizeof set, &set);
         }
         _exit(RunUnit(o, plan, units[next], tmp / ("w" + std::to_string(next)),
@@ -294,12 +324,14 @@ bool RunWorkers(const ParOptions& o, const ParPlan& plan, const std::vector<Unit
         error = "cannot start a worker";
         return false;
       }
-      running[pid] = next++;
+      slotBusy[static_cast<size_t>(slot)] = true;
+      running[pid] = {next++, slot};
     }
     pid_t ended = wait(nullptr);
     auto it = running.find(ended);
     if (it == running.end()) continue;
-    const Unit& u = units[it->second];
+    const Unit& u = units[it->second.first];
+    slotBusy[static_cast<size_t>(it->second.second)] = false;
     gamesDone += UncountedGames(plan, u) + u.games;
     running.erase(it);
     ++done;
