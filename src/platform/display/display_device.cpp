@@ -147,6 +147,15 @@ void KeyedCopy(uint16_t* __restrict out, const uint16_t* __restrict in, int n, u
   for (int x = 0; x < n; ++x) out[x] = in[x] == key ? out[x] : in[x];
 }
 
+// The rows changed since the frame shown before, and the shown screen's touches cleared:
+// three separate row tables, so the compiler does it many rows a step (a blind par spends
+// a fifth of its time here otherwise, in a loop that reloads each table at every row).
+void MergeRows(uint8_t* __restrict changed, const uint8_t* __restrict differs,
+               uint8_t* __restrict touched, size_t rows) {
+  for (size_t y = 0; y < rows; ++y) changed[y] = differs[y] | touched[y];
+  std::fill_n(touched, rows, 0);
+}
+
 }  // namespace
 
 DisplayResult DisplayDevice::Blit(Surface dst, const Rect& dstRect, Surface src,
@@ -268,10 +277,7 @@ DisplayResult DisplayDevice::Flip(Surface primary) {
   }
   // A row differs from the frame shown before where the two surfaces differ, or where the
   // shown screen was drawn on since.
-  for (size_t y = 0; y < rowsChanged_.size(); ++y) {
-    rowsChanged_[y] = pairDiffers_[y] | screenTouched_[y];
-    screenTouched_[y] = 0;
-  }
+  MergeRows(rowsChanged_.data(), pairDiffers_.data(), screenTouched_.data(), rowsChanged_.size());
   std::swap(p->pixels, back.pixels);
   platform_.ShowFrame(p->pixels.data(), rowsChanged_.data());
   return DisplayResult::Ok;
