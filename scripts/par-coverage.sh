@@ -5,7 +5,9 @@
 #   scripts/par-coverage.sh [SHEETS [GAMES [REPLICATIONS [LONG_GAMES [PLAYER [JOBS [BURN_IN]]]]]]]
 # Defaults: 40 sheets of 10,000 games in 10 replications, a long run of 400,000 games in 40,
 # skill 0.5, one worker a core, par's own burn-in (1,000 games a replication). Every
-# replication, the long run's included, starts after the same burn-in.
+# replication, the long run's included, starts after the same burn-in. With
+# PAR_COVERAGE_DIR=DIR the sheets are kept in DIR and a stopped run resumes where it was.
+# STRIKORA_GAME_DIR names the game folder (build/game by default).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 sheets=${1:-40}
@@ -16,17 +18,42 @@ player=${5:-skill-0.5}
 jobs=${6:-$(nproc)}
 burn=()
 if [ -n "${7:-}" ]; then burn=(--burn-in "$7"); fi
-sim=build/game/strikora-sim
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+game=${STRIKORA_GAME_DIR:-build/game}
+sim=$game/strikora-sim
+# PAR_COVERAGE_DIR keeps the work in that folder and makes the experiment resumable: a run
+# stopped part way plays again only the short sheets and long-run parts it has not written.
+if [ -n "${PAR_COVERAGE_DIR:-}" ]; then
+  work=$PAR_COVERAGE_DIR
+  mkdir -p "$work"
+else
+  work=$(mktemp -d)
+  trap 'rm -rf "$work"' EXIT
+fi
 start=$SECONDS
 
-"$sim" par --game-dir build/game --players "$player" --games "$long" --replications 40 \
-  --seed 1000000 --jobs "$jobs" "${burn[@]}" --quiet --out "$work/long" > /dev/null
+# The long run in parts of at most 4 replications (a unit each), merged into one sheet.
+long_reps=40
+if [ ! -f "$work/long/par.json" ]; then
+  mkdir -p "$work/long-parts"
+  for ((a = 0; a < long_reps; a += 4)); do
+    b=$((a + 3 < long_reps - 1 ? a + 3 : long_reps - 1))
+    part=$(printf "part-%06d-%06d.json" "$a" "$b")
+    [ -f "$work/long-parts/$part" ] && continue
+    rm -rf "$work/long-parts/tmp"
+    "$sim" par --game-dir "$game" --players "$player" --games "$long" \
+      --replications "$long_reps" --seed 1000000 --jobs "$jobs" "${burn[@]}" --quiet \
+      --units "$a..$b" --out "$work/long-parts/tmp" > /dev/null
+    mv "$work/long-parts/tmp/$part" "$work/long-parts/"
+  done
+  "$sim" par merge "$work/long-parts"/part-*.json --out "$work/long" > /dev/null
+fi
 for s in $(seq 1 "$sheets"); do
-  "$sim" par --game-dir build/game --players "$player" --games "$games" --replications "$reps" \
-    --seed "$s" --jobs "$jobs" "${burn[@]}" --quiet --no-timing --out "$work/short-$s" \
+  [ -f "$work/short-$s/par.json" ] && continue
+  rm -rf "$work/short-$s.tmp"
+  "$sim" par --game-dir "$game" --players "$player" --games "$games" --replications "$reps" \
+    --seed "$s" --jobs "$jobs" "${burn[@]}" --quiet --no-timing --out "$work/short-$s.tmp" \
     > /dev/null
+  mv "$work/short-$s.tmp" "$work/short-$s"
 done
 
 python3 - "$work" "$sheets" "$player" "$games" "$reps" "$long" "$((SECONDS - start))" << 'PY'
