@@ -17,11 +17,11 @@ bool Inside(const Rect& r, int width, int height) {
 }  // namespace
 
 bool DisplayDevice::Faulted(DisplayOp op, DisplayResult& result) {
-  return faults_ && faults_->Fault(op, result);
+  return faults_ && faults_->Armed() && faults_->Fault(op, result);
 }
 
 bool DisplayDevice::Lost(Surface s) const {
-  return faults_ && faults_->Lost(s);
+  return faults_ && faults_->Armed() && faults_->Lost(s);
 }
 
 DisplayDevice::Buffer* DisplayDevice::Get(Surface s) {

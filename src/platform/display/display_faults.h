@@ -17,6 +17,12 @@ class DisplayFaults {
   virtual bool Lost(Surface surface) const = 0;
   // The surface was restored: its memory is back.
   virtual void Restored(Surface surface) = 0;
+  // False until a fault has been set up: until then the device asks neither question (a
+  // blind par makes millions of display calls and would spend a tenth of its time asking).
+  bool Armed() const { return armed_; }
+
+ protected:
+  bool armed_ = false;
 };
 
 }  // namespace platform

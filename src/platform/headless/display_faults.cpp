@@ -3,10 +3,12 @@
 namespace platform {
 
 void HeadlessDisplayFaults::InjectResult(DisplayOp op, DisplayResult result, int times) {
+  armed_ = true;
   for (int i = 0; i < times; ++i) injected_[static_cast<size_t>(op)].push_back(result);
 }
 
 void HeadlessDisplayFaults::LoseSurface(Surface surface) {
+  armed_ = true;
   if (surface > 0) lost_.insert(surface);
 }
 
