@@ -294,6 +294,15 @@ TEST_F(SimPlayTest, PartsMergedMakeTheSheetOfOneRunByteForByte) {
   EXPECT_EQ(sheet["rows"][0]["learning_curve"]["block_games"], 100);
   EXPECT_EQ(sheet["rows"][1]["after"]["games"], 2);
   EXPECT_TRUE(std::filesystem::exists(whole + "/learning.png"));
+  // With its timing, a merge does not pass the parts' added wall times off as the sheet's.
+  o = testing_support::RunCommand(std::string(SIM_BINARY) + " par merge " + parts + " --out " +
+                                  dir_ / "timed");
+  ASSERT_EQ(o.status, 0) << o.output;
+  EXPECT_NE(testing_support::ReadFile(dir_ / "timed/par.md").find("Made in 2 parts of up to 1"),
+            std::string::npos);
+  EXPECT_EQ(
+      nlohmann::json::parse(testing_support::ReadFile(dir_ / "timed/par.json"))["games_per_second"],
+      nullptr);
 
   // What merge refuses, and with which exit code.
   const std::string first = parts + "/part-000000-000002.json";

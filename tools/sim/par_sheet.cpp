@@ -361,7 +361,8 @@ Json SheetJson(const ParPlan& plan, const std::vector<RowResult>& rows, const Pa
     return timing.shown && seconds > 0 ? Json(Round(games / seconds, 1)) : Json(nullptr);
   };
   j["games_per_second_per_core"] = rate(timing.cpuSeconds);
-  j["games_per_second"] = rate(timing.wallSeconds);
+  // Parts may have run at once (a cluster's do): their wall times say nothing of the sheet's.
+  j["games_per_second"] = timing.parts == 1 ? rate(timing.wallSeconds) : Json(nullptr);
   j["games_per_worker_second"] = rate(timing.workerSeconds);
   j["rows"] = rowsJson;
   return j;
@@ -534,9 +535,15 @@ std::string SheetMarkdown(const ParPlan& plan, const Json& sheet, const ParTimin
              ? ", as on the cabinet's own clock, so the minutes are a game's length"
              : "; the games are the same as at 1 ms, but their minutes are longer")
      << ".";
-  if (timing.shown)
+  if (timing.shown && timing.parts == 1)
     md << " Made by " << timing.jobs << " workers in " << Fixed(timing.wallSeconds / 60, 1)
-       << " minutes, " << Num(sheet["games_per_second_per_core"], 1)
+       << " minutes, ";
+  else if (timing.shown)
+    md << " Made in " << timing.parts << " parts of up to " << timing.jobs
+       << " workers each, whose own run times add up to " << Fixed(timing.wallSeconds / 60, 1)
+       << " minutes (parts that ran at the same time each count theirs), ";
+  if (timing.shown)
+    md << Num(sheet["games_per_second_per_core"], 1)
        << " games a second (burn-in included) for each core's time (the workers' and their "
           "servers').";
   md << "\n\n![Return to player by player](rtp-by-skill.png)\n\n"

@@ -28,6 +28,7 @@ struct ParTiming {
   int jobs = 0;
   double cpuSeconds = 0;     // the workers' and their servers' processor time
   double wallSeconds = 0;    // the runs, one after another
+  int parts = 1;             // merged parts: their wall times may overlap, so they only add up
   double workerSeconds = 0;  // the workers' own wall times, added up
 };
 
