@@ -480,7 +480,6 @@ int ReadPart(const fs::path& path, ParPlan& plan, Json& planJson, ParTiming& tim
   timing.jobs = std::max(timing.jobs, static_cast<int>(std::min(1e6, t["jobs"].get<double>())));
   timing.cpuSeconds += t["cpu_seconds"].get<double>();
   timing.wallSeconds += t["wall_seconds"].get<double>();
-  ++timing.parts;
   timing.workerSeconds += t["worker_seconds"].get<double>();
   if (!part.contains("units") || !part["units"].is_array()) return bad("no units");
   for (const Json& u : part["units"]) {
@@ -518,7 +517,7 @@ int MergePar(const std::vector<std::string>& inputs, const std::string& outDir, 
   Json planJson;
   ParTiming timing;
   timing.shown = timingShown;
-  timing.parts = 0;
+  timing.parts = static_cast<int>(files.size());
   std::vector<UnitResult> all;
   for (const fs::path& file : files) {
     ParPlan p;
