@@ -13,9 +13,11 @@ namespace {
 struct Colour {
   double r, g, b;
 };
+// Ten colours, so that the default sheet's ten rows are told apart in every legend.
 const Colour kPalette[] = {{0.12, 0.47, 0.71}, {0.84, 0.15, 0.16}, {0.17, 0.63, 0.17},
                            {0.58, 0.40, 0.74}, {1.00, 0.50, 0.05}, {0.55, 0.34, 0.29},
-                           {0.89, 0.47, 0.76}, {0.50, 0.50, 0.50}};
+                           {0.89, 0.47, 0.76}, {0.50, 0.50, 0.50}, {0.74, 0.74, 0.13},
+                           {0.09, 0.75, 0.81}};
 Colour PaletteColour(size_t i) {
   return kPalette[i % (sizeof kPalette / sizeof kPalette[0])];
 }
