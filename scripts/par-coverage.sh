@@ -71,6 +71,12 @@ print(f"par-coverage: {player}, {sheets} sheets of {games} games in {reps} repli
       f"each replication after a burn-in of {burn} games")
 print(f"par-coverage: the long run of {long} games: RTP {100 * truth:.2f} % "
       f"(its own interval {100 * longrow['rtp_ci95'][0]:.2f} .. {100 * longrow['rtp_ci95'][1]:.2f} %)")
-print(f"par-coverage: {covered} of {sheets} intervals hold it: {100 * covered / int(sheets):.1f} % "
-      f"(mean width {100 * sum(widths) / len(widths):.2f} points); {seconds} s")
+# How sure the experiment itself is of the share: Wilson's 95 % interval for a binomial share.
+n, z = int(sheets), 1.96
+share = covered / n
+centre = (share + z * z / (2 * n)) / (1 + z * z / n)
+half = z * ((share * (1 - share) / n + z * z / (4 * n * n)) ** 0.5) / (1 + z * z / n)
+print(f"par-coverage: {covered} of {sheets} intervals hold it: {100 * share:.1f} % "
+      f"(Wilson 95 % interval {100 * (centre - half):.1f} .. {100 * (centre + half):.1f} %; "
+      f"mean width {100 * sum(widths) / len(widths):.2f} points); {seconds} s")
 PY
