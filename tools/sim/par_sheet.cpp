@@ -535,17 +535,18 @@ std::string SheetMarkdown(const ParPlan& plan, const Json& sheet, const ParTimin
              ? ", as on the cabinet's own clock, so the minutes are a game's length"
              : "; the games are the same as at 1 ms, but their minutes are longer")
      << ".";
-  if (timing.shown && timing.parts == 1)
-    md << " Made by " << timing.jobs << " workers in " << Fixed(timing.wallSeconds / 60, 1)
-       << " minutes, ";
-  else if (timing.shown)
-    md << " Made in " << timing.parts << " parts of up to " << timing.jobs
-       << " workers each, whose own run times add up to " << Fixed(timing.wallSeconds / 60, 1)
-       << " minutes (parts that ran at the same time each count theirs), ";
-  if (timing.shown)
+  if (timing.shown) {
+    if (timing.parts == 1)
+      md << " Made by " << timing.jobs << " workers in " << Fixed(timing.wallSeconds / 60, 1)
+         << " minutes, ";
+    else
+      md << " Made in " << timing.parts << " parts of up to " << timing.jobs
+         << " workers each, whose own run times add up to " << Fixed(timing.wallSeconds / 60, 1)
+         << " minutes (parts that ran at the same time each count theirs), ";
     md << Num(sheet["games_per_second_per_core"], 1)
        << " games a second (burn-in included) for each core's time (the workers' and their "
           "servers').";
+  }
   md << "\n\n![Return to player by player](rtp-by-skill.png)\n\n"
      << "![The main balance over the games](balance.png)\n\n"
      << "![The return of each prize](prizes.png)\n";
